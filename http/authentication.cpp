@@ -40,9 +40,9 @@ std::u16string BasicAuthentication::authorization() const {
 std::unique_ptr<Authentication> authenticationForChallenge(std::u16string_view challenge,
                                                            std::u16string_view username,
                                                            std::u16string_view password) {
-  challenge = ascii::trim(challenge);
+  challenge = trimView(challenge);
   const std::u16string_view scheme = challenge.substr(0, challenge.find(u' '));
-  if (ascii::equalsIgnoreCase(scheme, u"Basic") && !username.empty()) {
+  if (equalsIgnoreCase(scheme, u"Basic") && !username.empty()) {
     return std::make_unique<BasicAuthentication>(std::u16string(username),
                                                  std::u16string(password));
   }

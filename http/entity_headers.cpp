@@ -32,27 +32,27 @@ std::vector<std::u16string_view> splitParameters(std::u16string_view value) {
 
 Parameter parseParameter(std::u16string_view part) {
   const std::size_t equals = part.find(u'=');
-  if (equals == std::u16string_view::npos) return {ascii::trim(part), {}};
-  std::u16string_view value = ascii::trim(part.substr(equals + 1));
+  if (equals == std::u16string_view::npos) return {trimView(part), {}};
+  std::u16string_view value = trimView(part.substr(equals + 1));
   if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"') {
     value = value.substr(1, value.size() - 2);
   } else if (!value.empty() && value.front() == u'"') {
     value.remove_prefix(1);
   }
-  return {ascii::trim(part.substr(0, equals)), ascii::trim(value)};
+  return {trimView(part.substr(0, equals)), trimView(value)};
 }
 
 }  // namespace
 
 std::u16string mediaTypeOf(std::u16string_view contentType) {
   const std::size_t semicolon = contentType.find(u';');
-  return ascii::toLower(ascii::trim(contentType.substr(0, semicolon)));
+  return toLowerAscii(trimView(contentType.substr(0, semicolon)));
 }
 
 void EntityHeaders::setContentTypeHeader(std::u16string_view value) {
   contentType.clear();
   charSet.clear();
-  value = ascii::trim(value);
+  value = trimView(value);
   if (value.empty()) return;
 
   std::u16string rest;
@@ -60,14 +60,14 @@ void EntityHeaders::setContentTypeHeader(std::u16string_view value) {
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i > 0) {
       const Parameter parameter = parseParameter(parts[i]);
-      if (ascii::equalsIgnoreCase(parameter.name, u"charset")) {
+      if (equalsIgnoreCase(parameter.name, u"charset")) {
         charSet = parameter.value;
         continue;
       }
     }
-    if (ascii::trim(parts[i]).empty()) continue;
+    if (trimView(parts[i]).empty()) continue;
     if (!rest.empty()) rest += u"; ";
-    rest += ascii::trim(parts[i]);
+    rest += trimView(parts[i]);
   }
   contentType = std::move(rest);
 
@@ -111,7 +111,7 @@ void EntityHeaders::deriveEntityFields() {
   eTag = rawHeaders.value(u"ETag");
   pragma = rawHeaders.value(u"Pragma");
   transferEncoding = rawHeaders.value(u"Transfer-Encoding");
-  const auto length = ascii::parseInt64(rawHeaders.value(u"Content-Length"));
+  const auto length = parseInt64(rawHeaders.value(u"Content-Length"));
   contentLength = length && *length >= 0 ? *length : -1;
   date = parseHttpDate(rawHeaders.value(u"Date"));
   expires = parseHttpDate(rawHeaders.value(u"Expires"));

@@ -18,8 +18,8 @@ void HeaderList::removeLine(std::size_t index) {
 
 std::u16string_view HeaderList::nameOf(std::u16string_view line) {
   const std::size_t colon = line.find(u':');
-  if (colon == std::u16string_view::npos) return ascii::trim(line);
-  return ascii::trim(line.substr(0, colon));
+  if (colon == std::u16string_view::npos) return trimView(line);
+  return trimView(line.substr(0, colon));
 }
 
 std::size_t HeaderList::indexOfName(std::u16string_view name) const {
@@ -27,7 +27,7 @@ std::size_t HeaderList::indexOfName(std::u16string_view name) const {
     if (isContinuation(lines_[i])) continue;
     const std::u16string_view line = lines_[i];
     if (line.find(u':') == std::u16string_view::npos) continue;
-    if (ascii::equalsIgnoreCase(nameOf(line), name)) return i;
+    if (equalsIgnoreCase(nameOf(line), name)) return i;
   }
   return npos;
 }
@@ -40,13 +40,13 @@ std::size_t HeaderList::continuationEnd(std::size_t index) const {
 
 std::u16string HeaderList::valueAt(std::size_t index) const {
   const std::u16string_view line = lines_[index];
-  std::u16string result(ascii::trimLeft(line.substr(line.find(u':') + 1)));
+  std::u16string result(trimLeftView(line.substr(line.find(u':') + 1)));
   const std::size_t end = continuationEnd(index);
   for (std::size_t i = index + 1; i < end; ++i) {
     result += u' ';
-    result += ascii::trim(lines_[i]);
+    result += trimView(lines_[i]);
   }
-  return std::u16string(ascii::trim(result));
+  return std::u16string(trimView(result));
 }
 
 std::u16string HeaderList::value(std::u16string_view name) const {
@@ -59,7 +59,7 @@ std::vector<std::u16string> HeaderList::values(std::u16string_view name) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const std::u16string_view line = lines_[i];
     if (isContinuation(line) || line.find(u':') == std::u16string_view::npos) continue;
-    if (ascii::equalsIgnoreCase(nameOf(line), name)) result.push_back(valueAt(i));
+    if (equalsIgnoreCase(nameOf(line), name)) result.push_back(valueAt(i));
   }
   return result;
 }

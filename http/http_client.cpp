@@ -129,7 +129,7 @@ void HttpClient::closeUnlessKept() {
   const bool keepForMultipart = options_.contains(HttpOption::NoReadMultipart) &&
                                 mediaTypeOf(response.contentType).starts_with(u"multipart");
   const bool keepForChunked = options_.contains(HttpOption::NoReadChunked) &&
-                              ascii::containsIgnoreCase(response.transferEncoding, u"chunked");
+                              containsIgnoreCase(response.transferEncoding, u"chunked");
   if (!keepAlive() && !keepForMultipart && !keepForChunked) disconnect();
 }
 
@@ -155,14 +155,14 @@ void HttpClient::prepareTarget() {
   if (!next.protocol().empty()) {
     targetUri_.setProtocol(next.protocol());
   } else {
-    targetUri_.setProtocol(ascii::equalsIgnoreCase(targetUri_.protocol(), u"https") ? u"https"
+    targetUri_.setProtocol(equalsIgnoreCase(targetUri_.protocol(), u"https") ? u"https"
                                                                                       : u"http");
   }
   if (!next.port().empty()) {
     targetUri_.setPort(next.port());
-  } else if (ascii::equalsIgnoreCase(next.protocol(), u"http")) {
+  } else if (equalsIgnoreCase(next.protocol(), u"http")) {
     targetUri_.setPort(u"80");
-  } else if (ascii::equalsIgnoreCase(next.protocol(), u"https")) {
+  } else if (equalsIgnoreCase(next.protocol(), u"https")) {
     targetUri_.setPort(u"443");
   } else if (targetUri_.port().empty()) {
     throw UnknownProtocolError(u"Unknown Protocol");
@@ -195,21 +195,21 @@ void HttpClient::prepareTarget() {
 
   std::u16string host = request.ipv6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
   const bool defaultPort =
-      (ascii::equalsIgnoreCase(targetUri_.protocol(), u"http") && targetUri_.port() == u"80") ||
-      (ascii::equalsIgnoreCase(targetUri_.protocol(), u"https") && targetUri_.port() == u"443");
+      (equalsIgnoreCase(targetUri_.protocol(), u"http") && targetUri_.port() == u"80") ||
+      (equalsIgnoreCase(targetUri_.protocol(), u"https") && targetUri_.port() == u"443");
   if (!defaultPort) host += u":" + targetUri_.port();
   request.host = std::move(host);
 }
 
 void HttpClient::chooseEndpoint() {
   HttpRequest& request = exchange_.request;
-  const bool https = ascii::equalsIgnoreCase(targetUri_.protocol(), u"https");
+  const bool https = equalsIgnoreCase(targetUri_.protocol(), u"https");
   std::u16string endpointHost;
   std::uint16_t endpointPort = 0;
   if (proxyParams_.proxyServer().empty()) {
     if (ipVersion() != targetUri_.ipVersion() && connected()) disconnect();
     endpointHost = targetUri_.host();
-    const auto number = ascii::parseInt64(targetUri_.port());
+    const auto number = parseInt64(targetUri_.port());
     endpointPort = number && *number >= 0 && *number <= 65535
                        ? static_cast<std::uint16_t>(*number)
                        : std::uint16_t{80};
@@ -221,7 +221,7 @@ void HttpClient::chooseEndpoint() {
                                                         : std::uint16_t{0};
     request.useProxy = https ? ConnectionType::TlsProxy : ConnectionType::Proxy;
   }
-  if ((!ascii::equalsIgnoreCase(endpointHost, host()) || endpointPort != port()) && connected()) {
+  if ((!equalsIgnoreCase(endpointHost, host()) || endpointPort != port()) && connected()) {
     disconnect();
   }
   setHost(std::move(endpointHost));
@@ -260,7 +260,7 @@ void HttpClient::connectAndSend() {
   }
 
   if (!request.acceptEncoding.empty() &&
-      !ascii::containsIgnoreCase(request.acceptEncoding, u"identity")) {
+      !containsIgnoreCase(request.acceptEncoding, u"identity")) {
     request.acceptEncoding += u", identity";
   }
 
@@ -364,7 +364,7 @@ bool HttpClient::keepAlive() {
   const HttpResponse& response = exchange_.response;
   const bool throughProxy = isProxyConnection(request.useProxy);
   const auto is = [](std::u16string_view value, std::u16string_view word) {
-    return ascii::equalsIgnoreCase(ascii::trim(value), word);
+    return equalsIgnoreCase(trimView(value), word);
   };
   if (is(request.connection, u"close")) return false;
   if (throughProxy && is(request.proxyConnection, u"close")) return false;

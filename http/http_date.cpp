@@ -19,7 +19,7 @@ constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "Ma
 int monthIndex(std::u16string_view name) {
   for (std::size_t i = 0; i < kMonths.size(); ++i) {
     const std::string_view month = kMonths[i];
-    if (ascii::equalsIgnoreCase(name, std::u16string(month.begin(), month.end()))) {
+    if (equalsIgnoreCase(name, std::u16string(month.begin(), month.end()))) {
       return static_cast<int>(i);
     }
   }
@@ -40,9 +40,9 @@ std::vector<std::u16string_view> splitWords(std::u16string_view text) {
 
 bool parseClock(std::u16string_view text, int& hour, int& minute, int& second) {
   if (text.size() != 8 || text[2] != u':' || text[5] != u':') return false;
-  const auto h = ascii::parseInt64(text.substr(0, 2));
-  const auto m = ascii::parseInt64(text.substr(3, 2));
-  const auto s = ascii::parseInt64(text.substr(6, 2));
+  const auto h = parseInt64(text.substr(0, 2));
+  const auto m = parseInt64(text.substr(3, 2));
+  const auto s = parseInt64(text.substr(6, 2));
   if (!h || !m || !s || *h > 23 || *m > 59 || *s > 60) return false;
   hour = static_cast<int>(*h);
   minute = static_cast<int>(*m);
@@ -70,7 +70,7 @@ std::u16string formatHttpDate(std::int64_t secondsSinceEpoch) {
 }
 
 std::int64_t parseHttpDate(std::u16string_view text) {
-  const std::vector<std::u16string_view> words = splitWords(ascii::trim(text));
+  const std::vector<std::u16string_view> words = splitWords(trimView(text));
   int dayOfMonth = 0;
   int month = -1;
   std::int64_t yearNumber = 0;
@@ -80,16 +80,16 @@ std::int64_t parseHttpDate(std::u16string_view text) {
   if (words.size() >= 5 && monthIndex(words[1]) >= 0) {
     // asctime: Sun Nov  6 08:49:37 1994
     month = monthIndex(words[1]);
-    const auto d = ascii::parseInt64(words[2]);
-    const auto y = ascii::parseInt64(words[4]);
+    const auto d = parseInt64(words[2]);
+    const auto y = parseInt64(words[4]);
     if (!d || !y || !parseClock(words[3], hour, minute, second)) return 0;
     dayOfMonth = static_cast<int>(*d);
     yearNumber = *y;
   } else if (words.size() >= 5) {
     // Sun, 06 Nov 1994 08:49:37 GMT  or  Sunday, 06-Nov-94 08:49:37 GMT
     month = monthIndex(words[2]);
-    const auto d = ascii::parseInt64(words[1]);
-    const auto y = ascii::parseInt64(words[3]);
+    const auto d = parseInt64(words[1]);
+    const auto y = parseInt64(words[3]);
     if (month < 0 || !d || !y || !parseClock(words[4], hour, minute, second)) return 0;
     dayOfMonth = static_cast<int>(*d);
     yearNumber = *y;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "http/http_request.h"
 #include "http/http_response.h"
@@ -41,11 +42,11 @@ class HttpExchange {
   void readBody(Stream* target);
   void readFramedBody(Stream* target);
   void readChunked(Stream* target);
-  void readCounted(Stream* target, std::int64_t count);
+  void readCounted(Stream* target, std::int64_t count, bool tolerateEarlyClose = true);
   void readMultipart(Stream* target, std::u16string_view boundary);
   void readUntilClose(Stream* target);
   void readTrailers();
-  void applyMetaHttpEquiv(const MemoryStream& body);
+  void applyMetaHttpEquiv(std::string_view body);
   [[nodiscard]] bool bodyExpected();
   [[noreturn]] void raiseProtocolError();
   void handleProtocolError(std::span<const std::int32_t> ignoredCodes);

@@ -36,7 +36,7 @@ void RequestHeaders::composeRawHeaders() {
   if (!contentType.empty()) {
     add(u"Content-Type", charSet.empty() ? contentType : contentType + u"; charset=" + charSet);
   }
-  if (contentLength >= 0) add(u"Content-Length", ascii::fromNumber(contentLength));
+  if (contentLength >= 0) add(u"Content-Length", decimalText(contentLength));
   add(u"Cache-control", cacheControl);
   if (date != 0) add(u"Date", formatHttpDate(date));
   add(u"ETag", eTag);

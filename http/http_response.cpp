@@ -9,10 +9,10 @@ namespace http {
 std::int32_t parseStatusCode(std::u16string_view statusLine) {
   const std::size_t space = statusLine.find(u' ');
   if (space == std::u16string_view::npos) return -1;
-  std::u16string_view rest = ascii::trim(statusLine.substr(space + 1));
+  std::u16string_view rest = trimView(statusLine.substr(space + 1));
   rest = rest.substr(0, rest.find(u' '));
   rest = rest.substr(0, rest.find(u'.'));
-  const auto code = ascii::parseInt64(rest);
+  const auto code = parseInt64(rest);
   if (!code || *code < std::numeric_limits<std::int32_t>::min() ||
       *code > std::numeric_limits<std::int32_t>::max()) {
     return -1;
@@ -78,7 +78,7 @@ void ResponseHeaders::deriveFields() {
   const std::u16string_view span = spec.substr(0, slash);
   const std::size_t dash = span.find(u'-');
   const auto number = [](std::u16string_view text) {
-    const auto value = ascii::parseInt64(text);
+    const auto value = parseInt64(text);
     return value && *value >= 0 ? *value : -1;
   };
   contentRangeStart = dash == std::u16string_view::npos ? -1 : number(span.substr(0, dash));

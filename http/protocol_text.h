@@ -5,27 +5,23 @@
 #include <string>
 #include <string_view>
 
-// Small text helpers for protocol text (header names and values, status lines).
-// Letter case is folded for ASCII letters only, as HTTP compares tokens.
-namespace http::ascii {
+#include "http/ascii_text.h"
 
-[[nodiscard]] char16_t toLower(char16_t c);
-[[nodiscard]] std::u16string toLower(std::u16string_view text);
-[[nodiscard]] bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
-[[nodiscard]] bool startsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix);
-[[nodiscard]] bool endsWithIgnoreCase(std::u16string_view text, std::u16string_view suffix);
+// Number and text helpers for header values and status lines.
+namespace http {
+
 [[nodiscard]] bool containsIgnoreCase(std::u16string_view text, std::u16string_view part);
-
-// Removes blanks and control characters (code <= 32) from both ends.
-[[nodiscard]] std::u16string_view trim(std::u16string_view text);
-[[nodiscard]] std::u16string_view trimLeft(std::u16string_view text);
+// Removes blanks and control characters (code <= 32) from the start only.
+[[nodiscard]] std::u16string_view trimLeftView(std::u16string_view text);
 
 // A decimal integer with an optional sign and surrounding blanks; nullopt when the text is not
 // one or does not fit.
 [[nodiscard]] std::optional<std::int64_t> parseInt64(std::u16string_view text);
-// A hexadecimal number (no prefix); nullopt when the text is not one or passes INT64_MAX.
+// A hexadecimal number without prefix or blanks; nullopt when the text is not one or passes
+// INT64_MAX.
 [[nodiscard]] std::optional<std::int64_t> parseHex64(std::u16string_view text);
+[[nodiscard]] bool isHexDigits(std::u16string_view text);
 
-[[nodiscard]] std::u16string fromNumber(std::int64_t value);
+[[nodiscard]] std::u16string decimalText(std::int64_t value);
 
-}  // namespace http::ascii
+}  // namespace http

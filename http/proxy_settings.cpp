@@ -5,7 +5,7 @@
 namespace http {
 
 void ProxySettings::setProxyServer(std::u16string server) {
-  if (!ascii::equalsIgnoreCase(server, proxyServer_)) authentication_.reset();
+  if (!equalsIgnoreCase(server, proxyServer_)) authentication_.reset();
   proxyServer_ = std::move(server);
 }
 
