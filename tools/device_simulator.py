@@ -91,7 +91,7 @@ class Device:
             return config["settings"].encode("utf-8")
         return DEFAULT_SETTINGS
 
-    def default_answer(self, endpoint, request, config):
+    def default_answer(self, endpoint, request, config, port_label):
         """Status, body and headers the device gives when not told otherwise."""
         if endpoint == "state":
             return 200, state_document(config), [JSON_TYPE]
@@ -108,7 +108,8 @@ class Device:
             if self.token_ok(request, config):
                 return 200, b"OK", [TEXT_TYPE]
             return 403, b"invalid token", [TEXT_TYPE]
-        if request.path in ("/api/state", "/api/settings", "/firmware"):
+        own_paths = ("/api/state", "/api/settings") if port_label == "http" else ("/firmware",)
+        if request.path in own_paths:
             return 405, b"method not allowed", [TEXT_TYPE]
         return 404, b"not found", [TEXT_TYPE]
 
@@ -120,11 +121,12 @@ class Device:
 
     def handle(self, sock, peer, port_label, connection_id):
         config = self.config.get()
-        accept_action = config.get("on_accept", {}).get(port_label)
-        if serverlib.on_accept(sock, accept_action, self.server.stop_event):
+        accept_action = serverlib.accept_action_of(config.get("on_accept", {}).get(port_label))
+        if accept_action:
             self.recorder.write({"kind": "accept", "port_label": port_label,
                                  "connection": connection_id, "action": accept_action,
                                  "peer": f"{peer[0]}:{peer[1]}"})
+            serverlib.on_accept(sock, accept_action, self.server.stop_event)
             return
         local = sock.getsockname()
         reader = serverlib.Reader(sock)
@@ -182,7 +184,7 @@ class Device:
                 self.recorder.write(record)
                 serverlib.apply_action(sock, spec, self.server.stop_event)
                 return
-            status, body, headers = self.default_answer(endpoint, request, config)
+            status, body, headers = self.default_answer(endpoint, request, config, port_label)
             data, keep = serverlib.build_response(spec, request, status, body, headers)
             record["response_status"] = int(spec.get("status", status)) \
                 if "raw" not in spec and "raw_b64" not in spec else None

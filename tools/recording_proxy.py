@@ -97,9 +97,11 @@ class Proxy:
 
     def handle(self, sock, peer, label, connection_id):
         config = self.config.get()
-        if serverlib.on_accept(sock, config.get("on_accept"), self.server.stop_event):
+        accept_action = serverlib.accept_action_of(config.get("on_accept"))
+        if accept_action:
             self.recorder.write({"kind": "accept", "connection": connection_id,
-                                 "action": config.get("on_accept")})
+                                 "action": accept_action})
+            serverlib.on_accept(sock, accept_action, self.server.stop_event)
             return
         reader = serverlib.Reader(sock)
         number = 0

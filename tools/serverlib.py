@@ -245,6 +245,7 @@ class Config:
                 stamp = None
             if stamp != self.stamp:
                 self.stamp = stamp
+                self.counters = {}
                 if stamp is None:
                     self.current = self.base
                 else:
@@ -266,7 +267,8 @@ class Config:
 
 
 def pick(spec, index):
-    """A list of answers is used in order; its last item repeats."""
+    """A list of answers is used in order, counted from the last change of the control
+    file; its last item repeats."""
     if isinstance(spec, list):
         if not spec:
             return {}
@@ -558,19 +560,22 @@ def apply_action(sock, spec, stop_event):
     return True
 
 
+def accept_action_of(action):
+    """The accept action to carry out, or None to serve the connection."""
+    if action in ("stall", "close", "reset"):
+        return action
+    if action and action != "serve":
+        print(f"unknown accept action {action!r}; serving", file=sys.stderr, flush=True)
+    return None
+
+
 def on_accept(sock, action, stop_event, seconds=DEFAULT_STALL_SECONDS):
-    """Behaviour before anything is read. True when the connection was taken care of."""
-    if not action or action == "serve":
-        return False
+    """Carries out an accept action (see accept_action_of) before anything is read."""
     if action == "stall":
         stall_unread(sock, seconds, stop_event)
         abort(sock, "close")
-    elif action in ("close", "reset"):
-        abort(sock, action)
     else:
-        print(f"unknown accept action {action!r}; serving", file=sys.stderr, flush=True)
-        return False
-    return True
+        abort(sock, action)
 
 
 # --- process frame -------------------------------------------------------------------------

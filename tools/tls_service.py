@@ -112,8 +112,10 @@ class Service:
     def handle(self, sock, peer, label, connection_id):
         config = self.config.get()
         base = {"connection": connection_id, "peer": f"{peer[0]}:{peer[1]}"}
-        if serverlib.on_accept(sock, config.get("on_accept"), self.server.stop_event):
-            self.recorder.write({"kind": "accept", **base, "action": config.get("on_accept")})
+        accept_action = serverlib.accept_action_of(config.get("on_accept"))
+        if accept_action:
+            self.recorder.write({"kind": "accept", **base, "action": accept_action})
+            serverlib.on_accept(sock, accept_action, self.server.stop_event)
             return
         if self.mode == "handshake-close":
             sock.settimeout(HANDSHAKE_TIMEOUT)
