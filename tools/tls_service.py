@@ -150,6 +150,8 @@ class Service:
                 request = serverlib.Request()
                 try:
                     if not reader.read_request(request):
+                        if number == 0:
+                            self.recorder.write({"kind": "no_request", **base})
                         break
                 except (serverlib.PeerClosed, OSError, ValueError) as e:
                     if reader.buffer:
