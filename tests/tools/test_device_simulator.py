@@ -203,8 +203,8 @@ class Misbehaviour(unittest.TestCase):
 
 class Process(unittest.TestCase):
     def test_ready_and_clean_end_on_sigterm_with_a_stalled_connection(self):
-        device = testlib.start_simulator("--on-accept", "http=stall")
-        with socket.create_connection((device.address, device.http_port), timeout=10):
+        with testlib.start_simulator("--on-accept", "http=stall") as device, \
+                socket.create_connection((device.address, device.http_port), timeout=10):
             device.wait_for_records(1)
             self.assertEqual(device.stop(), 0)
 
