@@ -224,3 +224,8 @@ def start_proxy(*options, address=None, port=0, config=None):
 def start_tls_service(*options, address=None, port=0, config=None):
     return _start(SinglePortTool, "tls_service.py", address, ["--port", str(port)],
                   options, config)
+
+
+def start_full_listener(address=None, port=0):
+    """A listener whose accept queue is full: connects to it hang until the client gives up."""
+    return _start(SinglePortTool, "full_listener.py", address, ["--port", str(port)], [], None)

@@ -63,7 +63,7 @@ class Proxy(unittest.TestCase):
     def test_targets_outside_loopback_are_not_reached(self):
         with testlib.start_proxy() as proxy:
             answer = wire.exchange(proxy.address, proxy.port,
-                                   b"CONNECT 192.0.2.1:443 HTTP/1.0\r\n\r\n")
+                                   b"CONNECT ekasa.invalid:443 HTTP/1.0\r\n\r\n")
             self.assertEqual(answer.status, 502)
             [record] = proxy.wait_for_records(1)
             self.assertIn("outside the loopback range", record["upstream_error"])
