@@ -18,7 +18,6 @@ firmware. Prints "ready ADDRESS HTTP_PORT FIRMWARE_PORT" once both ports listen.
 
 import argparse
 import base64
-import hashlib
 import hmac
 import json
 import sys

@@ -15,7 +15,6 @@ Prints "ready ADDRESS PORT" once listening.
 import argparse
 import os
 import shutil
-import socket
 import ssl
 import subprocess
 import sys

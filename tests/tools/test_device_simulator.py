@@ -9,7 +9,7 @@ import sys
 import tempfile
 import unittest
 
-import wire
+import wire  # also puts tools/ on the import path
 from wire import curl
 
 import testlib

@@ -4,7 +4,7 @@ import subprocess
 import tempfile
 import unittest
 
-import wire
+import wire  # also puts tools/ on the import path
 from wire import curl
 
 import testlib
