@@ -408,6 +408,9 @@ class Reader:
             return True
         stop = before_body(request) if before_body else None
         wanted = length if stop is None else min(length, stop)
+        if wanted > len(self.buffer) and request.version == "HTTP/1.1" and \
+                (request.header("Expect") or "").strip().lower() == "100-continue":
+            self.sock.sendall(b"HTTP/1.1 100 Continue\r\n\r\n")
         try:
             while len(self.buffer) < wanted:
                 self.fill()
