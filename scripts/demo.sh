@@ -6,7 +6,8 @@
 #
 #   bash scripts/demo.sh [--address 127.0.0.80] [--skip-setup] [--skip-build]
 #
-# UPDATER=path overrides the program that is run (default build/default/app/zedez-updater).
+# UPDATER=path overrides the program that is run (default build/default/app/zedez-updater);
+# DEMO_IMAGE=file names the expected image instead of assembling it from app/resources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -85,10 +86,11 @@ set -e
 stop_simulator
 
 report_code=0
-if python3 - "$work/records.jsonl" "$resources" "$work/updater.out" "$updater_code" <<'EOF'
+if python3 - "$work/records.jsonl" "$resources" "$work/updater.out" "$updater_code" \
+    "${DEMO_IMAGE:-}" <<'EOF'
 import glob, hashlib, json, os, sys
 
-records_path, resources, out_path, code = sys.argv[1:5]
+records_path, resources, out_path, code, image_path = sys.argv[1:6]
 records = []
 if os.path.exists(records_path):
     with open(records_path) as f:
@@ -101,7 +103,10 @@ def part(number):
 
 image_sha = None
 first, second = part(1), part(2)
-if first and second:
+if image_path:
+    with open(image_path, "rb") as f:
+        image_sha = hashlib.sha256(f.read()).hexdigest()
+elif first and second:
     with open(first, "rb") as f:
         one = f.read()
     with open(second, "rb") as f:
