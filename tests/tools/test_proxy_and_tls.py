@@ -86,7 +86,8 @@ class TlsService(unittest.TestCase):
         with testlib.start_tls_service("--cert-name", "ekasa.test") as service:
             host = f"ekasa.test:{service.port}"
             code, out, err = curl(*TLS10_CURL, "--resolve", f"{host}:{service.address}",
-                                  "--data-binary", "<soap/>", f"https://{host}/mdu/soap/services/v2")
+                                  "--data-binary", "<soap/>",
+                                  f"https://{host}/mdu/soap/services/v2")
             self.assertEqual(code, 0, err)
             self.assertIn(b"<response>OK</response>", out)
             [record] = service.wait_for_records(1)
