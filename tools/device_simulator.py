@@ -132,16 +132,16 @@ class Device:
         number = 0
         while not self.server.stop_event.is_set():
             request = serverlib.Request()
-            spec = {}
+            reply_plan = {}
 
             def before_body(req):
-                nonlocal config, spec
+                nonlocal config, reply_plan
                 config = self.config.get()
                 endpoint = endpoint_of(req, port_label)
                 answers = config.get("responses", {}).get(endpoint, {})
-                spec = serverlib.pick(answers, self.config.next_index(endpoint))
-                if spec.get("action") == "close_before_body":
-                    return int(spec.get("after_body_bytes", 0))
+                reply_plan = serverlib.pick(answers, self.config.next_index(endpoint))
+                if reply_plan.get("action") == "close_before_body":
+                    return int(reply_plan.get("after_body_bytes", 0))
                 return None
 
             try:
@@ -168,10 +168,10 @@ class Device:
             if endpoint == "firmware":
                 record["token"] = token_of(request)
                 record["token_ok"] = self.token_ok(request, config)
-            if request.error and not spec:
+            if request.error and not reply_plan:
                 status = 411 if "Transfer-Encoding" in request.error else 400
-                spec = {"status": status, "body": request.error, "connection": "close"}
-            action = spec.get("action", "answer")
+                reply_plan = {"status": status, "body": request.error, "connection": "close"}
+            action = reply_plan.get("action", "answer")
             record["action"] = action
             if action == "close_before_body":
                 record["response_status"] = None
@@ -181,14 +181,14 @@ class Device:
             if action != "answer":
                 record["response_status"] = None
                 self.recorder.write(record)
-                serverlib.apply_action(sock, spec, self.server.stop_event)
+                serverlib.apply_action(sock, reply_plan, self.server.stop_event)
                 return
             status, body, headers = self.default_answer(endpoint, request, config, port_label)
-            data, keep = serverlib.build_response(spec, request, status, body, headers)
-            record["response_status"] = int(spec.get("status", status)) \
-                if "raw" not in spec and "raw_b64" not in spec else None
+            data, keep = serverlib.build_response(reply_plan, request, status, body, headers)
+            record["response_status"] = int(reply_plan.get("status", status)) \
+                if "raw" not in reply_plan and "raw_b64" not in reply_plan else None
             self.recorder.write(record)
-            if not serverlib.send_answer(sock, data, spec, self.server.stop_event):
+            if not serverlib.send_answer(sock, data, reply_plan, self.server.stop_event):
                 return
             if not keep or request.error:
                 serverlib.abort(sock, "close")

@@ -129,27 +129,27 @@ class Proxy:
 
     def connect(self, sock, reader, request, record, config):
         record["kind"] = "connect"
-        spec = serverlib.pick(config.get("connect", {}),
+        reply_plan = serverlib.pick(config.get("connect", {}),
                               self.config.next_index("connect"))
-        action = spec.get("action", "answer")
+        action = reply_plan.get("action", "answer")
         if action != "answer":
             record["action"] = action
             self.recorder.write(record)
-            serverlib.apply_action(sock, spec, self.server.stop_event)
+            serverlib.apply_action(sock, reply_plan, self.server.stop_event)
             return False
-        status = int(spec.get("status", 200))
-        if "raw" in spec or "raw_b64" in spec or status // 100 != 2:
+        status = int(reply_plan.get("status", 200))
+        if "raw" in reply_plan or "raw_b64" in reply_plan or status // 100 != 2:
             defaults = []
             if status == 407:
                 defaults.append(("Proxy-Authenticate", 'Basic realm="recording proxy"'))
-            spec = {"http_version": "HTTP/1.0", "content_type": "text/plain",
-                    "headers": defaults, **spec}
-            data, keep = serverlib.build_response(spec, request, status,
+            reply_plan = {"http_version": "HTTP/1.0", "content_type": "text/plain",
+                    "headers": defaults, **reply_plan}
+            data, keep = serverlib.build_response(reply_plan, request, status,
                                                   b"proxy refused the tunnel")
-            keep = bool(spec.get("keep", False))
+            keep = bool(reply_plan.get("keep", False))
             record["response_status"] = status
             self.recorder.write(record)
-            if not serverlib.send_answer(sock, data, spec, self.server.stop_event):
+            if not serverlib.send_answer(sock, data, reply_plan, self.server.stop_event):
                 return False
             return keep
 
@@ -174,14 +174,14 @@ class Proxy:
             serverlib.send_answer(sock, data, {}, self.server.stop_event)
             return False
 
-        reason = spec.get("reason", "Connection established")
-        version = spec.get("http_version", "HTTP/1.0")
+        reason = reply_plan.get("reason", "Connection established")
+        version = reply_plan.get("http_version", "HTTP/1.0")
         head = f"{version} {status} {reason}\r\n"
-        head += "".join(f"{k}: {v}\r\n" for k, v in spec.get("headers", []))
+        head += "".join(f"{k}: {v}\r\n" for k, v in reply_plan.get("headers", []))
         record["response_status"] = status
         self.recorder.write(record)
         with upstream:
-            if not serverlib.send_answer(sock, (head + "\r\n").encode("utf-8"), spec,
+            if not serverlib.send_answer(sock, (head + "\r\n").encode("utf-8"), reply_plan,
                                          self.server.stop_event):
                 return False
             sock.settimeout(None)
@@ -196,20 +196,20 @@ class Proxy:
 
     def plain(self, sock, request, record, config):
         record["kind"] = "plain"
-        spec = serverlib.pick(config.get("plain", {}), self.config.next_index("plain"))
-        action = spec.get("action", "answer")
+        reply_plan = serverlib.pick(config.get("plain", {}), self.config.next_index("plain"))
+        action = reply_plan.get("action", "answer")
         if action != "answer":
             record["action"] = action
             self.recorder.write(record)
-            serverlib.apply_action(sock, spec, self.server.stop_event)
+            serverlib.apply_action(sock, reply_plan, self.server.stop_event)
             return False
-        if "status" in spec or "raw" in spec or "raw_b64" in spec or request.error:
-            status = int(spec.get("status", 400))
-            data, keep = serverlib.build_response(spec, request, status,
+        if "status" in reply_plan or "raw" in reply_plan or "raw_b64" in reply_plan or request.error:
+            status = int(reply_plan.get("status", 400))
+            data, keep = serverlib.build_response(reply_plan, request, status,
                                                   (request.error or "").encode())
             record["response_status"] = status
             self.recorder.write(record)
-            return serverlib.send_answer(sock, data, spec, self.server.stop_event) and keep
+            return serverlib.send_answer(sock, data, reply_plan, self.server.stop_event) and keep
 
         url = urllib.parse.urlsplit(request.target)
         if url.scheme.lower() != "http" or not url.hostname:

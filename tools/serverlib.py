@@ -266,14 +266,14 @@ class Config:
             return n
 
 
-def pick(spec, index):
+def pick(reply_plan, index):
     """A list of answers is used in order, counted from the last change of the control
     file; its last item repeats."""
-    if isinstance(spec, list):
-        if not spec:
+    if isinstance(reply_plan, list):
+        if not reply_plan:
             return {}
-        return spec[min(index, len(spec) - 1)]
-    return spec or {}
+        return reply_plan[min(index, len(reply_plan) - 1)]
+    return reply_plan or {}
 
 
 # --- reading requests ----------------------------------------------------------------------
@@ -428,43 +428,43 @@ class Reader:
 
 # --- answering -----------------------------------------------------------------------------
 
-def spec_body(spec, default=b""):
-    if "body_b64" in spec:
-        return base64.b64decode(spec["body_b64"])
-    if "body_file" in spec:
-        with open(spec["body_file"], "rb") as f:
+def spec_body(reply_plan, default=b""):
+    if "body_b64" in reply_plan:
+        return base64.b64decode(reply_plan["body_b64"])
+    if "body_file" in reply_plan:
+        with open(reply_plan["body_file"], "rb") as f:
             return f.read()
-    if "body" in spec:
-        body = spec["body"]
+    if "body" in reply_plan:
+        body = reply_plan["body"]
         return body.encode("utf-8") if isinstance(body, str) else json.dumps(body).encode()
     return default
 
 
-def build_response(spec, request, default_status=200, default_body=b"",
+def build_response(reply_plan, request, default_status=200, default_body=b"",
                    default_headers=()):
     """Bytes of the answer and whether the connection stays open after it."""
-    if "raw_b64" in spec or "raw" in spec:
-        raw = base64.b64decode(spec["raw_b64"]) if "raw_b64" in spec \
-            else spec["raw"].encode("utf-8")
-        return raw, bool(spec.get("keep", False))
-    status = int(spec.get("status", default_status))
-    reason = spec.get("reason", REASONS.get(status, "Status"))
-    body = spec_body(spec, default_body)
-    version = spec.get("http_version", "HTTP/1.1")
+    if "raw_b64" in reply_plan or "raw" in reply_plan:
+        raw = base64.b64decode(reply_plan["raw_b64"]) if "raw_b64" in reply_plan \
+            else reply_plan["raw"].encode("utf-8")
+        return raw, bool(reply_plan.get("keep", False))
+    status = int(reply_plan.get("status", default_status))
+    reason = reply_plan.get("reason", REASONS.get(status, "Status"))
+    body = spec_body(reply_plan, default_body)
+    version = reply_plan.get("http_version", "HTTP/1.1")
     keep = request.wants_keep_alive() if request is not None else False
-    connection = spec.get("connection", "auto")
+    connection = reply_plan.get("connection", "auto")
     if connection == "close":
         keep = False
     elif connection == "keep-alive":
         keep = True
     headers = []
-    if "content_type" in spec:
-        if spec["content_type"]:
-            headers.append(("Content-Type", spec["content_type"]))
+    if "content_type" in reply_plan:
+        if reply_plan["content_type"]:
+            headers.append(("Content-Type", reply_plan["content_type"]))
     else:
         headers.extend(h for h in default_headers if h[0].lower() == "content-type")
-    headers.extend(tuple(h) for h in spec.get("headers", []))
-    with_length = not spec.get("no_content_length", False)
+    headers.extend(tuple(h) for h in reply_plan.get("headers", []))
+    with_length = not reply_plan.get("no_content_length", False)
     if with_length:
         headers.append(("Content-Length", str(len(body))))
     else:
@@ -517,19 +517,19 @@ def stall_unread(sock, seconds, stop_event):
     stop_event.wait(seconds)
 
 
-def send_answer(sock, data, spec, stop_event):
-    """Sends data, honouring delay, drip and truncate of the spec. Returns False when the
+def send_answer(sock, data, reply_plan, stop_event):
+    """Sends data, honouring delay, drip and truncate of the reply_plan. Returns False when the
     connection was ended on purpose or failed."""
-    delay = float(spec.get("delay", 0))
+    delay = float(reply_plan.get("delay", 0))
     if delay > 0 and stop_event.wait(delay):
         return False
-    truncate = spec.get("truncate")
+    truncate = reply_plan.get("truncate")
     if truncate is not None:
         data = data[:int(truncate)]
-    drip_bytes = int(spec.get("drip_bytes", 0))
+    drip_bytes = int(reply_plan.get("drip_bytes", 0))
     try:
         if drip_bytes > 0:
-            interval = float(spec.get("drip_interval", 0.1))
+            interval = float(reply_plan.get("drip_interval", 0.1))
             for start in range(0, len(data), drip_bytes):
                 sock.sendall(data[start:start + drip_bytes])
                 if start + drip_bytes < len(data) and stop_event.wait(interval):
@@ -544,16 +544,16 @@ def send_answer(sock, data, spec, stop_event):
     return True
 
 
-def apply_action(sock, spec, stop_event):
+def apply_action(sock, reply_plan, stop_event):
     """Carries out an answer's action other than 'answer'. True when the connection is gone."""
-    action = spec.get("action", "answer")
+    action = reply_plan.get("action", "answer")
     if action == "answer":
         return False
-    delay = float(spec.get("delay", 0))
+    delay = float(reply_plan.get("delay", 0))
     if delay > 0 and stop_event.wait(delay):
         return True
     if action == "stall":
-        stall(sock, float(spec.get("stall_seconds", DEFAULT_STALL_SECONDS)), stop_event)
+        stall(sock, float(reply_plan.get("stall_seconds", DEFAULT_STALL_SECONDS)), stop_event)
         abort(sock, "close")
     elif action in ("close", "reset"):
         abort(sock, action)

@@ -160,24 +160,24 @@ class Service:
                     break
                 number += 1
                 config = self.config.get()
-                spec = serverlib.pick(config.get("response", {}),
+                reply_plan = serverlib.pick(config.get("response", {}),
                                       self.config.next_index("response"))
                 record = {"kind": "request", **base, "request_on_connection": number,
                           **request.record()}
-                action = spec.get("action", "answer")
+                action = reply_plan.get("action", "answer")
                 record["action"] = action
                 if action != "answer":
                     self.recorder.write(record)
-                    serverlib.apply_action(tls, spec, self.server.stop_event)
+                    serverlib.apply_action(tls, reply_plan, self.server.stop_event)
                     return
                 status = 400 if request.error else 200
                 body = (request.error or "").encode() if request.error else \
                     b'<?xml version="1.0" encoding="utf-8"?><response>OK</response>'
                 data, keep = serverlib.build_response(
-                    spec, request, status, body, [("Content-Type", "text/xml; charset=utf-8")])
-                record["response_status"] = int(spec.get("status", status))
+                    reply_plan, request, status, body, [("Content-Type", "text/xml; charset=utf-8")])
+                record["response_status"] = int(reply_plan.get("status", status))
                 self.recorder.write(record)
-                if not serverlib.send_answer(tls, data, spec, self.server.stop_event):
+                if not serverlib.send_answer(tls, data, reply_plan, self.server.stop_event):
                     return
                 if not keep or request.error:
                     break
