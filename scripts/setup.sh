@@ -7,7 +7,7 @@ packages=(
   # build
   cmake ninja-build g++ qt6-base-dev libssl-dev libicu-dev
   # tests and their counterparts
-  libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils
+  libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils libx11-dev
   # benchmarks
   libbenchmark-dev rapidjson-dev nlohmann-json3-dev
   # fuzzing and style

@@ -1,0 +1,57 @@
+#include "app/firmware_image.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "app/embedded_parts.h"
+#include "app/errors.h"
+#include "http/transport/utf.h"
+
+namespace app {
+namespace {
+
+constexpr std::string_view kImageStartMarker = "MZ";
+constexpr std::string_view kSecondPartMarker = "Rar!";
+
+}  // namespace
+
+std::unique_ptr<http::MemoryStream> assembleFirmwareImage(std::span<const std::uint8_t> part1,
+                                                          std::span<const std::uint8_t> part2) {
+  if (part1.size() <= kImageStartMarker.size()) {
+    throw http::Error(u"Resource " + std::u16string(kFirmwarePart1) +
+                      u" is too short for a firmware image");
+  }
+  auto image = std::make_unique<http::MemoryStream>();
+  image->reserve(part1.size() + kSecondPartMarker.size() + part2.size());
+  image->write(kImageStartMarker);
+  image->write(part1.subspan(kImageStartMarker.size()));
+  image->write(kSecondPartMarker);
+  image->write(part2);
+  return image;
+}
+
+std::unique_ptr<http::MemoryStream> buildFirmwareImage() {
+  const auto part1 = findEmbeddedPart(kFirmwarePart1);
+  const auto part2 = findEmbeddedPart(kFirmwarePart2);
+  return assembleFirmwareImage(part1, part2);
+}
+
+void writeImageFile(const http::MemoryStream& image, std::string_view path) {
+  const std::string fileName(path);
+  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+  if (!file) {
+    const int cause = errno;
+    throw FileError(u"Cannot create file \"" + http::fromUtf8(fileName) + u"\". " +
+                    http::fromUtf8(std::strerror(cause)));
+  }
+  const std::string_view bytes = image.view();
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  if (!file) {
+    throw FileError(u"Cannot write file \"" + http::fromUtf8(fileName) + u"\".");
+  }
+}
+
+}  // namespace app
