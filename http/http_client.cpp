@@ -247,8 +247,11 @@ void HttpClient::connectAndSend() {
       }
       break;
     case ConnectionType::Proxy:
-      // An absolute target, composed without user information and fragment.
-      request.url = targetUri_.getFullUri({});
+      // An absolute target, composed without user information and fragment, unless the
+      // request goes through a tunnel.
+      if (!options_.contains(HttpOption::TunnelPlainThroughProxy)) {
+        request.url = targetUri_.getFullUri({});
+      }
       if (protocolVersion_ == HttpVersion::v1_0 && request.connection.empty()) {
         request.proxyConnection = u"keep-alive";
       }
