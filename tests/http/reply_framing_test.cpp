@@ -131,6 +131,17 @@ TEST(ReplyFraming, HeaderBlockIsLimitedToMaxHeaderLines) {
   EXPECT_EQ(client.response().rawHeaders.count(), 255U);
 }
 
+TEST(ReplyFraming, OverlongStatusOrHeaderLinesAreRefused) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 " + std::string(20000, 'x') + "\r\n\r\n");
+  server.addReply("HTTP/1.1 200 OK\r\nX-Big: " + std::string(20000, 'y') + "\r\n\r\n");
+  http::HttpClient client;
+  EXPECT_THROW(fetch(server, client), http::MaxLineLengthExceededError);
+  EXPECT_FALSE(client.connected());
+  EXPECT_THROW(fetch(server, client), http::MaxLineLengthExceededError);
+  EXPECT_FALSE(client.connected());
+}
+
 TEST(ReplyFraming, PeerClosingInTheHeaderBlockEndsIt) {
   ScriptedServer server;
   server.addReply("HTTP/1.1 200 OK\r\nX-Partial: 1\r\n");
