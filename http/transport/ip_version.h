@@ -1,8 +1,4 @@
 #pragma once
 
-namespace http {
-
-// Address family of a target or a socket.
-enum class IpVersion { V4, V6 };
-
-}  // namespace http
+// IpVersion is defined by the socket layer.
+#include "http/transport/socket_stack.h"

@@ -63,12 +63,19 @@ TEST(CharsetEncoding, NamedCharsetsAndThe8BitFallback) {
 }
 
 TEST(CharsetEncoding, DefaultAnsiCodePageIsWindows1250AndRoundTripsEveryByte) {
-  const CharsetEncoding& ansi = defaultAnsiEncoding();
+  const CharsetEncoding& ansi = *defaultAnsiEncoding();
   EXPECT_EQ(ansi.charset(), u"windows-1250");
   EXPECT_EQ(ansi.decode("Rar!\x8A"), u"Rar!\u0160");
   std::string every;
   for (int b = 0; b < 256; ++b) every.push_back(static_cast<char>(b));
   EXPECT_EQ(ansi.encode(ansi.decode(every)), every);
+}
+
+TEST(CharsetEncoding, ServesAsATextEncodingOfTheTransport) {
+  const std::shared_ptr<const TextEncoding> encoding = charsetEncoding(u"utf-8");
+  EXPECT_EQ(encoding->decode("\xC3\xA1"), u"\u00E1");
+  EXPECT_EQ(encoding->encode(u"\u00E1"), "\xC3\xA1");
+  EXPECT_EQ(charsetEncoding(u"")->decode("\xC3"), u"\u00C3");
 }
 
 TEST(XmlCharset, ByteOrderMarks) {
