@@ -120,9 +120,14 @@ std::string encodeCharset(std::u16string_view text, std::u16string_view charset)
   return bytes;
 }
 
-const CharsetEncoding& defaultAnsiEncoding() {
-  static const CharsetEncoding encoding{std::u16string(kDefaultAnsiCharset)};
+const std::shared_ptr<const CharsetEncoding>& defaultAnsiEncoding() {
+  static const std::shared_ptr<const CharsetEncoding> encoding =
+      charsetEncoding(kDefaultAnsiCharset);
   return encoding;
+}
+
+std::shared_ptr<const CharsetEncoding> charsetEncoding(std::u16string_view charset) {
+  return std::make_shared<const CharsetEncoding>(std::u16string(charset));
 }
 
 }  // namespace http

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "http/transport/stream.h"
+#include "http/transport/text_encoding.h"
 
 namespace http {
 
@@ -21,15 +23,15 @@ namespace http {
 [[nodiscard]] bool isKnownCharset(std::u16string_view charset);
 
 // A charset chosen once by name, for code that passes an encoding around.
-class CharsetEncoding {
+class CharsetEncoding final : public TextEncoding {
  public:
   explicit CharsetEncoding(std::u16string charset) : charset_(std::move(charset)) {}
 
   [[nodiscard]] const std::u16string& charset() const noexcept { return charset_; }
-  [[nodiscard]] std::u16string decode(std::string_view bytes) const {
+  [[nodiscard]] std::u16string decode(std::string_view bytes) const override {
     return decodeCharset(bytes, charset_);
   }
-  [[nodiscard]] std::string encode(std::u16string_view text) const {
+  [[nodiscard]] std::string encode(std::u16string_view text) const override {
     return encodeCharset(text, charset_);
   }
 
@@ -39,6 +41,9 @@ class CharsetEncoding {
 
 // The system's default 8-bit code page: windows-1250 (Central European).
 inline constexpr std::u16string_view kDefaultAnsiCharset = u"windows-1250";
-[[nodiscard]] const CharsetEncoding& defaultAnsiEncoding();
+[[nodiscard]] const std::shared_ptr<const CharsetEncoding>& defaultAnsiEncoding();
+
+// The encoding for a charset name (the 8-bit fallback for an empty or unknown one).
+[[nodiscard]] std::shared_ptr<const CharsetEncoding> charsetEncoding(std::u16string_view charset);
 
 }  // namespace http

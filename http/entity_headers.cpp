@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "http/protocol_text.h"
 #include "http/http_date.h"
+#include "http/protocol_text.h"
 
 namespace http {
 

@@ -13,8 +13,8 @@ namespace http {
 
 namespace {
 
-constexpr std::array<std::u16string_view, 5> kMethodsNeedingHttp11 = {
-    u"TRACE", u"PUT", u"OPTIONS", u"DELETE", u"PATCH"};
+constexpr std::array<std::u16string_view, 5> kMethodsNeedingHttp11 = {u"TRACE", u"PUT", u"OPTIONS",
+                                                                      u"DELETE", u"PATCH"};
 
 bool isMethod(const HttpRequest& request, std::u16string_view name) {
   return request.method == name || request.methodOverride == name;
@@ -155,8 +155,7 @@ void HttpClient::prepareTarget() {
   if (!next.protocol().empty()) {
     targetUri_.setProtocol(next.protocol());
   } else {
-    targetUri_.setProtocol(equalsIgnoreCase(targetUri_.protocol(), u"https") ? u"https"
-                                                                                      : u"http");
+    targetUri_.setProtocol(equalsIgnoreCase(targetUri_.protocol(), u"https") ? u"https" : u"http");
   }
   if (!next.port().empty()) {
     targetUri_.setPort(next.port());
@@ -210,9 +209,8 @@ void HttpClient::chooseEndpoint() {
     if (ipVersion() != targetUri_.ipVersion() && connected()) disconnect();
     endpointHost = targetUri_.host();
     const auto number = parseInt64(targetUri_.port());
-    endpointPort = number && *number >= 0 && *number <= 65535
-                       ? static_cast<std::uint16_t>(*number)
-                       : std::uint16_t{80};
+    endpointPort = number && *number >= 0 && *number <= 65535 ? static_cast<std::uint16_t>(*number)
+                                                              : std::uint16_t{80};
     request.useProxy = https ? ConnectionType::Tls : ConnectionType::Normal;
   } else {
     endpointHost = proxyParams_.proxyServer();
@@ -249,8 +247,11 @@ void HttpClient::connectAndSend() {
       }
       break;
     case ConnectionType::Proxy:
-      // An absolute target, composed without user information and fragment.
-      request.url = targetUri_.getFullUri({});
+      // An absolute target, composed without user information and fragment, unless the
+      // request goes through a tunnel.
+      if (!options_.contains(HttpOption::TunnelPlainThroughProxy)) {
+        request.url = targetUri_.getFullUri({});
+      }
       if (protocolVersion_ == HttpVersion::v1_0 && request.connection.empty()) {
         request.proxyConnection = u"keep-alive";
       }
@@ -259,8 +260,7 @@ void HttpClient::connectAndSend() {
       break;
   }
 
-  if (!request.acceptEncoding.empty() &&
-      !containsIgnoreCase(request.acceptEncoding, u"identity")) {
+  if (!request.acceptEncoding.empty() && !containsIgnoreCase(request.acceptEncoding, u"identity")) {
     request.acceptEncoding += u", identity";
   }
 

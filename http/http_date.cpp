@@ -1,9 +1,9 @@
 #include "http/http_date.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
 #include <vector>
 
 #include "http/protocol_text.h"
@@ -61,11 +61,10 @@ std::u16string formatHttpDate(std::int64_t secondsSinceEpoch) {
   const weekday wd{day};
   std::array<char, 64> buffer{};
   const int length = std::snprintf(
-      buffer.data(), buffer.size(), "%s, %02u %s %04d %02d:%02d:%02d GMT",
-      kDays[wd.c_encoding()], static_cast<unsigned>(ymd.day()),
-      kMonths[static_cast<unsigned>(ymd.month()) - 1], static_cast<int>(ymd.year()),
-      static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-      static_cast<int>(clock.seconds().count()));
+      buffer.data(), buffer.size(), "%s, %02u %s %04d %02d:%02d:%02d GMT", kDays[wd.c_encoding()],
+      static_cast<unsigned>(ymd.day()), kMonths[static_cast<unsigned>(ymd.month()) - 1],
+      static_cast<int>(ymd.year()), static_cast<int>(clock.hours().count()),
+      static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()));
   return {buffer.data(), buffer.data() + std::max(length, 0)};
 }
 

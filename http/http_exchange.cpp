@@ -64,8 +64,8 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
       std::u16string line = io.readLine();
       if (io.readLineTimedOut()) throw ReadTimeoutError(transport_text::kReadTimedOut);
       if (line.empty()) break;
-      if (maxHeaderLines >= 0 && std::cmp_greater_equal(response.rawHeaders.count(),
-                                                         maxHeaderLines)) {
+      if (maxHeaderLines >= 0 &&
+          std::cmp_greater_equal(response.rawHeaders.count(), maxHeaderLines)) {
         throw ReplyLimitError(kTooManyHeaderLines);
       }
       response.rawHeaders.addLine(std::move(line));
@@ -106,8 +106,7 @@ ResponseAction HttpExchange::processResponse(std::span<const std::int32_t> ignor
     ResponseAction result = ResponseAction::Done;
     if (client_.redirectCount_ < client_.redirectMaximum_) {
       request.url = response.location;
-      if (code == 303 ||
-          (code == 302 && client_.options_.contains(HttpOption::Treat302Like303))) {
+      if (code == 303 || (code == 302 && client_.options_.contains(HttpOption::Treat302Like303))) {
         request.source = nullptr;
         request.method = u"GET";
       }
@@ -167,14 +166,13 @@ ResponseAction HttpExchange::processResponse(std::span<const std::int32_t> ignor
 
 void HttpExchange::handleProtocolError(std::span<const std::int32_t> ignoredCodes) {
   const std::int32_t code = response.responseCode();
-  const bool ignored = std::find(ignoredCodes.begin(), ignoredCodes.end(), code) !=
-                       ignoredCodes.end();
+  const bool ignored =
+      std::find(ignoredCodes.begin(), ignoredCodes.end(), code) != ignoredCodes.end();
   if (!ignored && !client_.options_.contains(HttpOption::NoProtocolErrorException)) {
     raiseProtocolError();
   }
-  readBody(client_.options_.contains(HttpOption::WantProtocolErrorContent)
-               ? response.contentStream
-               : nullptr);
+  readBody(client_.options_.contains(HttpOption::WantProtocolErrorContent) ? response.contentStream
+                                                                           : nullptr);
 }
 
 void HttpExchange::raiseProtocolError() {

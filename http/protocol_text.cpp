@@ -7,7 +7,7 @@ namespace http {
 
 bool containsIgnoreCase(std::u16string_view text, std::u16string_view part) {
   if (part.empty()) return true;
-  const auto it =
+  const auto* const it =
       std::search(text.begin(), text.end(), part.begin(), part.end(),
                   [](char16_t x, char16_t y) { return toLowerAscii(x) == toLowerAscii(y); });
   return it != text.end();

@@ -114,15 +114,16 @@ void HttpExchange::readBody(Stream* target) {
   MemoryStream& into = memory != nullptr ? *memory : collected;
   const std::int64_t start = into.position();
   readFramedBody(&into);
-  const std::string_view body = into.view().substr(static_cast<std::size_t>(start),
-                                                   static_cast<std::size_t>(into.position() - start));
+  const std::string_view body = into.view().substr(
+      static_cast<std::size_t>(start), static_cast<std::size_t>(into.position() - start));
   if (html) {
     applyMetaHttpEquiv(body);
   } else {
     response.charSet = detectXmlCharset(body);
   }
   if (memory == nullptr) {
-    target->write(std::span<const std::uint8_t>(collected.bytes().data(), collected.bytes().size()));
+    target->write(
+        std::span<const std::uint8_t>(collected.bytes().data(), collected.bytes().size()));
   }
 }
 

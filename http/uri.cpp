@@ -187,6 +187,8 @@ std::u16string Uri::resolvePath(std::u16string_view basePath, std::u16string_vie
     }
   }
   if (result.size() > 1 && result.ends_with(u'/') && !keepTrailingSlash) result.pop_back();
+  // ".." above the root stays at the root rather than leaving an empty path.
+  if (result.empty() && work.starts_with(u'/')) result = u"/";
   return result;
 }
 
