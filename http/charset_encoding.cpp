@@ -38,7 +38,7 @@ Converter openConverter(std::u16string_view charset) {
   if (!name) return nullptr;
   UErrorCode status = U_ZERO_ERROR;
   Converter converter(ucnv_open(name->c_str(), &status));
-  if (U_FAILURE(status)) return nullptr;
+  if (U_FAILURE(status) != 0) return nullptr;
   return converter;
 }
 
@@ -74,7 +74,7 @@ std::u16string decodeCharset(std::string_view bytes, std::u16string_view charset
     UChar* target = targetStart;
     UErrorCode status = U_ZERO_ERROR;
     ucnv_toUnicode(converter.get(), &target, reinterpret_cast<UChar*>(text.data()) + text.size(),
-                   &source, sourceEnd, nullptr, true, &status);
+                   &source, sourceEnd, nullptr, static_cast<UBool>(true), &status);
     written += static_cast<std::size_t>(target - targetStart);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
       text.resize(text.size() * 2);
@@ -100,7 +100,7 @@ std::string encodeCharset(std::u16string_view text, std::u16string_view charset)
 
   std::string bytes;
   bytes.resize(text.size() * static_cast<std::size_t>(ucnv_getMaxCharSize(converter.get())) + 16);
-  const UChar* source = reinterpret_cast<const UChar*>(text.data());
+  const auto* source = reinterpret_cast<const UChar*>(text.data());
   const UChar* const sourceEnd = source + text.size();
   std::size_t written = 0;
   for (;;) {
@@ -108,7 +108,7 @@ std::string encodeCharset(std::u16string_view text, std::u16string_view charset)
     char* target = targetStart;
     UErrorCode status = U_ZERO_ERROR;
     ucnv_fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &source, sourceEnd,
-                     nullptr, true, &status);
+                     nullptr, static_cast<UBool>(true), &status);
     written += static_cast<std::size_t>(target - targetStart);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
       bytes.resize(bytes.size() * 2);
