@@ -15,14 +15,20 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-// ICU takes converter names as invariant ASCII and reads an empty name as "the platform
-// default", so anything else is refused here and falls back to 8-bit.
+bool isCharsetNameCharacter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         std::u16string_view(u"-_.:+()").find(c) != std::u16string_view::npos;
+}
+
+// Charset names come from the peer. ICU reads an empty name as "the platform default", options
+// after a comma and file paths, so only the characters of registered charset names pass; any
+// other name falls back to 8-bit.
 std::optional<std::string> converterName(std::u16string_view charset) {
   if (charset.empty() || charset.size() > UCNV_MAX_CONVERTER_NAME_LENGTH) return std::nullopt;
   std::string name;
   name.reserve(charset.size());
   for (const char16_t c : charset) {
-    if (c <= u' ' || c >= 0x7F) return std::nullopt;
+    if (!isCharsetNameCharacter(c)) return std::nullopt;
     name.push_back(static_cast<char>(c));
   }
   // Names that the XML charset detection gives but ICU knows only by other names.
