@@ -85,6 +85,29 @@ TEST(TlsSwitchingTest, PeerDroppingTcpWithoutCloseNotifyIsAGracefulClose) {
   EXPECT_EQ(rest.view(), "partial");
 }
 
+TEST(TlsSwitchingTest, WritingToAPeerThatHasGoneRaisesASocketError) {
+  Peer peer("drop");
+  ASSERT_NE(peer.port, 0);
+  TlsClient tls(peer.port);
+  tls.handler.setPassThrough(false);
+  tls.client.connect();
+  peer.process.waitFor("dropped");
+
+  // The first records may still be taken by the system; a later one meets the reset. The
+  // process must get an error, not SIGPIPE.
+  const std::string line(1000, 'x');
+  int number = 0;
+  for (int attempt = 0; attempt < 100 && number == 0; ++attempt) {
+    try {
+      tls.io().write(std::string_view(line));
+    } catch (const http::SocketError& error) {
+      number = error.lastError();
+    }
+  }
+  EXPECT_TRUE(number == 10053 || number == 10054 || number == 10058) << number;
+  EXPECT_FALSE(tls.handler.hasSocket());
+}
+
 TEST(TlsSwitchingTest, BytesHeldInsideTheLibraryAreReadWithoutASocketWait) {
   Peer peer("bulk");
   ASSERT_NE(peer.port, 0);
