@@ -86,7 +86,7 @@ std::u16string OpenSslIoHandler::serverName() const {
 }
 
 void OpenSslIoHandler::setSocketTimeouts(int ms) {
-  const timeval limit{.tv_sec = ms / 1000, .tv_usec = (ms % 1000) * 1000};
+  const timeval limit{.tv_sec = ms / 1000, .tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000};
   const int socket = binding()->handle();
   for (const int option : {SO_RCVTIMEO, SO_SNDTIMEO}) {
     SocketStack::checkForSocketError(

@@ -60,8 +60,8 @@ std::string fileName(const std::u16string& name) { return toUtf8(name); }
 
 void TlsContext::Free::operator()(SSL_CTX* context) const noexcept { SSL_CTX_free(context); }
 
-TlsContext::TlsContext(const TlsOptions& options, const void* parent)
-    : options_(options), parent_(parent) {
+TlsContext::TlsContext(TlsOptions options, const void* parent)
+    : options_(std::move(options)), parent_(parent) {
   if (!loadTlsLibrary()) throw TlsLibraryLoadError(tls_text::kLibraryLoad);
 }
 

@@ -12,7 +12,7 @@ namespace http {
 class TlsContext {
  public:
   // Raises TlsLibraryLoadError when OpenSSL cannot be initialised.
-  explicit TlsContext(const TlsOptions& options, const void* parent = nullptr);
+  explicit TlsContext(TlsOptions options, const void* parent = nullptr);
   TlsContext(const TlsContext&) = delete;
   TlsContext& operator=(const TlsContext&) = delete;
   ~TlsContext();

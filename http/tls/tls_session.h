@@ -56,7 +56,7 @@ class TlsSession {
   // SSL_get_error() for a result, read the way an OpenSSL 1.0 library over a blocking socket
   // reports it: an end of stream in the middle of a record is a system error with result 0,
   // and a receive or send limit that ran out is the system error ETIMEDOUT.
-  TlsCallOutcome outcomeOf(int result, int systemError) const;
+  [[nodiscard]] TlsCallOutcome outcomeOf(int result, int systemError) const;
   void release() noexcept;
 
   const void* parent_;

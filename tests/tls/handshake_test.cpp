@@ -13,7 +13,6 @@
 
 namespace {
 
-using tls_test::expectError;
 using tls_test::PeerProcess;
 using tls_test::TlsClient;
 

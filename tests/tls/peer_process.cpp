@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <stdexcept>
-
-extern char** environ;
 
 namespace tls_test {
 namespace {
@@ -33,6 +31,7 @@ PeerProcess::PeerProcess(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
   posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   const int failed = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
