@@ -23,7 +23,7 @@ std::u16string firmwareUrl(std::u16string_view address) {
 
 std::u16string decodeSettingsBody(std::string_view bytes) {
   if (http::isValidUtf8(bytes)) return http::fromUtf8(bytes);
-  return http::defaultAnsiEncoding().decode(bytes);
+  return http::defaultAnsiEncoding()->decode(bytes);
 }
 
 DeviceInterface::DeviceInterface() = default;

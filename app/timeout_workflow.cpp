@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/device_interface.h"
+#include "app/errors.h"
 #include "app/text_to_int.h"
 #include "app/workflow_host.h"
 #include "http/http_client.h"
@@ -14,7 +15,7 @@
 namespace app {
 namespace {
 
-HTTP_DECLARE_ERROR(MalformedSettingsError, http::Error);
+HTTP_DECLARE_ERROR(MalformedSettingsError, Error);
 
 constexpr std::int64_t kCurrencyScale = 10000;
 

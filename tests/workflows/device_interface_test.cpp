@@ -1,17 +1,27 @@
 // The state query: what fetchText returns for a body, an error reply and a dead device, and
 // the client it keeps.
-#include <gtest/gtest.h>
-
 #include "app/device_interface.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "device_simulator.h"
 #include "http/http_client.h"
+#include "http/transport/utf.h"
 
 namespace {
 
 using testsupport::DeviceSimulator;
 
 TEST(FetchText, ReturnsTheBodyAsUtf8AndKeepsItsClient) {
-  DeviceSimulator device({"--version", "1.0.ľ"});
+  const std::filesystem::path stateFile =
+      std::filesystem::temp_directory_path() / ("zedez-state-" + std::to_string(::getpid()));
+  std::ofstream(stateFile, std::ios::binary) << R"({"globals":{"ZEDEZVer":"1.0.ľ"}})";
+  DeviceSimulator device({"--state-file", stateFile.string()});
+  std::filesystem::remove(stateFile);
   app::DeviceInterface interface;
   const std::u16string text = interface.fetchText(app::stateUrl(device.address16()));
   EXPECT_NE(text.find(u"\"ZEDEZVer\":\"1.0.ľ\""), std::u16string::npos);

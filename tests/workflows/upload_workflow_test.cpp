@@ -1,12 +1,13 @@
 // The upload handler in process, against the device simulator: the version gate, the status
 // line, the end-of-run requests and what reaches the firmware endpoint.
+#include "app/upload_workflow.h"
+
 #include <gtest/gtest.h>
 
 #include "../app/headless_host.h"
 #include "app/device_interface.h"
 #include "app/errors.h"
 #include "app/firmware_image.h"
-#include "app/upload_workflow.h"
 #include "device_simulator.h"
 
 namespace {
@@ -24,12 +25,12 @@ std::string imageBytes() {
   return std::string(image->view());
 }
 
-struct Run {
+struct UploadRun {
   HeadlessHost host;
   app::DeviceInterface device;
 };
 
-void upload(Run& run, const DeviceSimulator& simulator, bool unattended) {
+void upload(UploadRun& run, const DeviceSimulator& simulator, bool unattended) {
   run.host.address = simulator.address16();
   if (unattended) run.host.unattended = simulator.address16();
   app::runUpload(run.host, run.device);
@@ -51,11 +52,11 @@ TEST(VersionNumber, RemovesLowerCaseVAndDotsOnly) {
 
 TEST(UploadWorkflow, OldVersionUploadsTheImageWithoutAQuestion) {
   DeviceSimulator simulator({"--version", "1.0.9"});
-  Run run;
+  UploadRun run;
   upload(run, simulator, /*unattended=*/true);
   EXPECT_TRUE(run.host.questions.empty());
   EXPECT_EQ(run.host.log, (std::vector<std::u16string>{u"status:Nahrávam ...", u"events",
-                                                        u"status:" + kOk, u"end"}));
+                                                       u"status:" + kOk, u"end"}));
   const auto uploads = simulator.records("firmware");
   ASSERT_EQ(uploads.size(), 1U);
   EXPECT_TRUE(uploads[0].tokenOk);
@@ -64,7 +65,7 @@ TEST(UploadWorkflow, OldVersionUploadsTheImageWithoutAQuestion) {
 
 TEST(UploadWorkflow, CurrentVersionAsksAndCancelStopsSilently) {
   DeviceSimulator simulator({"--version", "1.0.10"});
-  Run run;
+  UploadRun run;
   run.host.answers = {DialogResult::Cancel};
   EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::SilentAbortError);
   EXPECT_EQ(run.host.questions,
@@ -76,7 +77,7 @@ TEST(UploadWorkflow, CurrentVersionAsksAndCancelStopsSilently) {
 
 TEST(UploadWorkflow, CurrentVersionAnsweredOkUploads) {
   DeviceSimulator simulator({"--version", "v1.0.12"});
-  Run run;
+  UploadRun run;
   run.host.answers = {DialogResult::Ok};
   upload(run, simulator, /*unattended=*/false);
   EXPECT_EQ(run.host.questions.size(), 1U);
@@ -87,7 +88,7 @@ TEST(UploadWorkflow, CurrentVersionAnsweredOkUploads) {
 
 TEST(UploadWorkflow, MissingVersionRequestsTheEndEarlyAndStillUploads) {
   DeviceSimulator simulator({"--no-globals"});
-  Run run;
+  UploadRun run;
   upload(run, simulator, /*unattended=*/true);
   EXPECT_TRUE(run.host.questions.empty());
   EXPECT_EQ(run.host.log.front(), u"end");
@@ -97,7 +98,7 @@ TEST(UploadWorkflow, MissingVersionRequestsTheEndEarlyAndStillUploads) {
 
 TEST(UploadWorkflow, AnErrorStatusFromTheFirmwareEndpointIsAFailedUpload) {
   DeviceSimulator simulator({"--status", "firmware=500"});
-  Run run;
+  UploadRun run;
   upload(run, simulator, /*unattended=*/true);
   EXPECT_EQ(run.host.statusTexts.back(), kFailed);
   EXPECT_EQ(run.host.endOfRunRequests, 1);
@@ -105,7 +106,7 @@ TEST(UploadWorkflow, AnErrorStatusFromTheFirmwareEndpointIsAFailedUpload) {
 
 TEST(UploadWorkflow, AVersionThatIsNoNumberLeavesBeforeAnythingIsSent) {
   DeviceSimulator simulator({"--version", "V1.0.12"});
-  Run run;
+  UploadRun run;
   EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::ConversionError);
   EXPECT_TRUE(run.host.statusTexts.empty());
   EXPECT_EQ(run.host.endOfRunRequests, 0);
