@@ -56,8 +56,8 @@ std::u16string runConnectivityTest(const ConnectivityTestTarget& target) {
     try {
       outcome = client.post(target.serviceUrl, body);
     } catch (const http::Error& error) {
-      outcome = http::fromAscii(error.className()) + u" error raised, with message : " +
-                error.message();
+      outcome =
+          http::fromAscii(error.className()) + u" error raised, with message : " + error.message();
     }
     client.setIoHandler(nullptr);
   } catch (...) {  // NOLINT(bugprone-empty-catch): nothing of the test may reach the window

@@ -57,9 +57,10 @@ DeviceSimulator::DeviceSimulator(const std::vector<std::string>& extraArguments)
   directory_ = std::filesystem::temp_directory_path() /
                ("zedez-sim-" + std::to_string(getpid()) + "-" + address_);
   std::filesystem::create_directories(directory_);
-  std::vector<std::string> argv = {"python3", sourceDir() + "/tools/device_simulator.py", address_,
-                                   "--record", (directory_ / "records.jsonl").string(),
-                                   "--max-lifetime", "600"};
+  std::vector<std::string> argv = {
+      "python3",  sourceDir() + "/tools/device_simulator.py", address_,
+      "--record", (directory_ / "records.jsonl").string(),    "--max-lifetime",
+      "600"};
   argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
   process_ = std::make_unique<ChildProcess>(argv);
   const std::string ready = process_->readLine(std::chrono::seconds(20));
