@@ -26,8 +26,9 @@ void OpenSslIoHandler::releaseTls() noexcept {
 }
 
 void OpenSslIoHandler::createContext() {
-  context_ = std::make_unique<TlsContext>(sslOptions_, this);
-  context_->prepare(TlsContextKind::Client);
+  auto context = std::make_unique<TlsContext>(sslOptions_, this);
+  context->prepare(TlsContextKind::Client);
+  context_ = std::move(context);
 }
 
 void OpenSslIoHandler::open() {

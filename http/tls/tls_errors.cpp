@@ -47,10 +47,11 @@ void raiseTlsSessionError(std::u16string_view message, const TlsCallOutcome& out
       raiseSocketError(socketErrorFromErrno(outcome.systemError));
     }
   }
-  raise(prefixed(message, tlsLibraryErrorText(static_cast<unsigned long>(outcome.code))),
-        outcome.code, outcome.result);
-  // The factory always throws; this only satisfies [[noreturn]].
-  throw TlsApiError(prefixed(message, u""), outcome.code, outcome.result);
+  std::u16string text =
+      prefixed(message, tlsLibraryErrorText(static_cast<unsigned long>(outcome.code)));
+  raise(text, outcome.code, outcome.result);
+  // A factory that returned: raise the general session error instead.
+  throw TlsApiError(std::move(text), outcome.code, outcome.result);
 }
 
 }  // namespace http

@@ -139,6 +139,22 @@ TEST(TlsSwitchingTest, SilentPeerStopsTheHandshakeAtTheReadLimit) {
   peer.process.waitFor("closed");
 }
 
+TEST(TlsSwitchingTest, RecordThatStopsHalfwayEndsAtTheReadLimit) {
+  Peer peer("half-record");
+  ASSERT_NE(peer.port, 0);
+  TlsClient tls(peer.port, 500);
+  tls.handler.setPassThrough(false);
+  tls.client.connect();
+  peer.process.waitFor("half sent");
+
+  // The socket shows data, but the library waits inside its receive for the rest of the record.
+  std::vector<std::uint8_t> bytes;
+  expectError<http::ReadTimeoutError>([&] { tls.io().readBytes(bytes, 7); }, "Read timed out.");
+  EXPECT_TRUE(tls.handler.hasSocket());
+  EXPECT_EQ(tls.io().readLine(), u"");
+  EXPECT_TRUE(tls.io().readLineTimedOut());
+}
+
 // Stands for a machine where the TLS library cannot be loaded.
 class NoLibraryHandler : public http::OpenSslIoHandler {
  protected:

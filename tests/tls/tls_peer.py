@@ -10,6 +10,7 @@ Prints "ready PORT" once listening on 127.0.0.1, then one line per event ("sni N
     drop        TLS 1.0, send a line, close the TCP connection without close_notify
     bulk        TLS 1.0, send N bytes in small records as asked, then close_notify
     silent      accept and say nothing (the client's handshake must time out)
+    half-record TLS 1.0, then only the first half of a record
     tls12       TLS 1.2 only
 """
 
@@ -65,6 +66,30 @@ def handshake(context, sock):
     return tls
 
 
+def send_half_record(context, conn):
+    """Handshake through memory buffers, so that the raw bytes of a record can be cut."""
+    incoming, outgoing = ssl.MemoryBIO(), ssl.MemoryBIO()
+    tls = context.wrap_bio(incoming, outgoing, server_side=True)
+    while True:
+        try:
+            tls.do_handshake()
+            break
+        except ssl.SSLWantReadError:
+            conn.sendall(outgoing.read())
+            data = conn.recv(65536)
+            if not data:
+                raise OSError("the client closed during the handshake")
+            incoming.write(data)
+    conn.sendall(outgoing.read())
+    say(f"version {tls.version()}")
+    tls.write(b"hello\r\n")
+    record = outgoing.read()
+    conn.sendall(record[: len(record) // 2])
+    say("half sent")
+    read_line(conn)  # until the client gives up and closes
+    say("closed")
+
+
 def serve(scenario, context, conn):
     if scenario == "silent":
         conn.recv(65536)
@@ -92,6 +117,9 @@ def serve(scenario, context, conn):
             say("plain again")
             say(f"got {read_line(conn)}")
             conn.sendall(b"plain again\r\n")
+        return
+    if scenario == "half-record":
+        send_half_record(context, conn)
         return
     tls = handshake(context, conn)
     if scenario == "drop":
