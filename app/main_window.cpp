@@ -185,7 +185,9 @@ void MainWindow::runGuardedHandler(void (MainWindow::*handler)()) {
 
 void MainWindow::onCreate(const std::vector<std::u16string>& arguments) {
   unattendedAddress_.clear();
-  if (arguments.empty()) return;
+  if (arguments.empty()) {
+    return;
+  }
   unattendedAddress_ = arguments.front();
   addressEdit_->setText(toQString(unattendedAddress_));
   // Clicked from code: the upload runs here, inside creation.
@@ -193,7 +195,9 @@ void MainWindow::onCreate(const std::vector<std::u16string>& arguments) {
 }
 
 void MainWindow::onUploadClicked() {
-  if (uploadAction_) uploadAction_(*this);
+  if (uploadAction_) {
+    uploadAction_(*this);
+  }
 }
 
 void MainWindow::onScanClicked() {
@@ -237,7 +241,9 @@ DialogResult MainWindow::confirm(const std::u16string& message) {
 void MainWindow::processPendingEvents() { QCoreApplication::processEvents(); }
 
 void MainWindow::requestEndOfRun() {
-  if (!endOfRunRequested_) QCoreApplication::instance()->installEventFilter(this);
+  if (!endOfRunRequested_) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
   endOfRunRequested_ = true;
   QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                             Qt::QueuedConnection);
@@ -248,7 +254,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // dropped so that nothing starts after the run was ended. Dialogs keep their input.
   if (endOfRunRequested_ && isOperatorInput(event->type())) {
     const auto* widget = qobject_cast<const QWidget*>(watched);
-    if (widget != nullptr && widget->window() == this) return true;
+    if (widget != nullptr && widget->window() == this) {
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }
