@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -212,7 +213,9 @@ void MainWindow::onScanClicked() {
 
 void MainWindow::onScanListDoubleClicked() {
   scanCount_ = kScanAddressCount;
-  scanProgress_->setValue(kScanAddressCount);
+  // A position past the maximum is clamped to it, as a native progress bar does; Qt would
+  // ignore it instead.
+  scanProgress_->setValue(std::min(kScanAddressCount, scanProgress_->maximum()));
 }
 
 void MainWindow::onChooseFileClicked() {

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Starts the updater's window on a virtual X display and writes a PNG of it.
 # Usage: tools/screenshot.sh [OUTPUT.png] [ADDRESS]
-#   OUTPUT.png  where to write the picture (default: window.png)
+#   OUTPUT.png  where to write the picture (default: build/window.png in the repository)
 #   ADDRESS     started as the device address, as in an unattended run (default: none)
 # The display has no window manager, so the picture shows the client area without a frame.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-output=$(realpath -m "${1:-window.png}")
+repo=$(cd "$(dirname "$0")/.." && pwd)
+output=$(realpath -m "${1:-$repo/build/window.png}")
+cd "$repo"
 address=${2:-}
 
 if [ ! -d build/default ]; then cmake --preset default >/dev/null; fi
