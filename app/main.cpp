@@ -6,7 +6,8 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   app::describeApplication();
-  // The upload workflow is not part of this build yet; the Upload button does nothing.
   app::MainWindow window(app::programArguments(QApplication::arguments()), app::UploadAction{});
-  return app::runMessageLoop(window);
+  const int exitCode = app::runMessageLoop(window);
+  app::reportUnattendedOutcome(window);
+  return exitCode;
 }

@@ -13,11 +13,15 @@
 #include <string_view>
 #include <utility>
 
+#include "app/connectivity_test.h"
 #include "app/dialogs.h"
 #include "app/firmware_image.h"
 #include "app/handler_boundary.h"
 #include "app/product.h"
 #include "app/scan_list_box.h"
+#include "app/timeout_workflow.h"
+#include "app/upload_workflow.h"
+#include "http/http_client.h"
 
 namespace app {
 namespace {
@@ -104,6 +108,7 @@ MainWindow::MainWindow(const std::vector<std::u16string>& arguments, UploadActio
   setAutoFillBackground(true);
 
   createControls();
+  createIdleHttpClient();
   connectHandlers();
   runGuarded(*this, [this, &arguments] { onCreate(arguments); });
   // The window is marked visible: it shows itself once creation has ended.
@@ -169,6 +174,19 @@ void MainWindow::createControls() {
   uploadButton_->setFocus();
 }
 
+void MainWindow::createIdleHttpClient() {
+  idleHttpClient_ = std::make_unique<http::HttpClient>();
+  idleHttpClient_->setAllowCookies(false);
+  idleHttpClient_->proxyParams().setBasicAuthentication(false);
+  idleHttpClient_->proxyParams().setProxyPort(0);
+  http::HttpRequest& request = idleHttpClient_->request();
+  request.contentLength = -1;
+  request.accept = u"text/html, */*";
+  request.basicAuthentication = false;
+  request.userAgent = http::kDefaultUserAgent;
+  idleHttpClient_->setOptions(http::HttpOptions{http::HttpOption::ForceEncodeParams});
+}
+
 void MainWindow::connectHandlers() {
   connect(uploadButton_, &QPushButton::clicked, this,
           [this] { runGuardedHandler(&MainWindow::onUploadClicked); });
@@ -178,6 +196,10 @@ void MainWindow::connectHandlers() {
       [this] { runGuardedHandler(&MainWindow::onScanListDoubleClicked); });
   connect(chooseFileButton_, &QPushButton::clicked, this,
           [this] { runGuardedHandler(&MainWindow::onChooseFileClicked); });
+  connect(setTimeoutButton_, &QPushButton::clicked, this,
+          [this] { runGuardedHandler(&MainWindow::onSetTimeoutClicked); });
+  connect(testIntegrationButton_, &QPushButton::clicked, this,
+          [this] { runGuardedHandler(&MainWindow::onTestIntegrationClicked); });
 }
 
 void MainWindow::runGuardedHandler(void (MainWindow::*handler)()) {
@@ -196,10 +218,26 @@ void MainWindow::onCreate(const std::vector<std::u16string>& arguments) {
 }
 
 void MainWindow::onUploadClicked() {
+  if (uploadRunning_) {
+    return;
+  }
+  uploadRunning_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{uploadRunning_};
   if (uploadAction_) {
     uploadAction_(*this);
+  } else {
+    runUpload(*this, device_);
   }
 }
+
+void MainWindow::onSetTimeoutClicked() { runSetTimeout(*this); }
+
+// The outcome is composed and kept nowhere, as the form was built; the function returns it
+// for callers that want it.
+void MainWindow::onTestIntegrationClicked() { (void)runConnectivityTest(); }
 
 void MainWindow::onScanClicked() {
   scanButton_->setEnabled(false);

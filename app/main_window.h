@@ -3,9 +3,11 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/device_interface.h"
 #include "app/workflow_host.h"
 
 class QFileDialog;
@@ -13,6 +15,10 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+
+namespace http {
+class HttpClient;
+}
 
 namespace app {
 
@@ -39,6 +45,14 @@ class MainWindow final : public QWidget, public WorkflowHost {
   void onChooseFileClicked();
   void onHelpLinkClicked();
   void onSaveImageClicked();
+  void onSetTimeoutClicked();
+  void onTestIntegrationClicked();
+
+  // The state query with the client the window keeps (see DeviceInterface).
+  std::u16string fetchText(std::u16string_view url) { return device_.fetchText(url); }
+  [[nodiscard]] http::HttpClient* stateClient() const { return device_.stateClient(); }
+  // The form's HTTP client, which no handler uses.
+  [[nodiscard]] http::HttpClient* idleHttpClient() const { return idleHttpClient_.get(); }
 
   // WorkflowHost
   void setStatusText(const std::u16string& text) override;
@@ -86,6 +100,7 @@ class MainWindow final : public QWidget, public WorkflowHost {
 
  private:
   void createControls();
+  void createIdleHttpClient();
   void connectHandlers();
   void onCreate(const std::vector<std::u16string>& arguments);
   void runGuardedHandler(void (MainWindow::*handler)());
@@ -118,6 +133,11 @@ class MainWindow final : public QWidget, public WorkflowHost {
   std::int32_t scanDone_ = 0;
   std::u16string scanResult_;
   bool endOfRunRequested_ = false;
+  // A click that arrives while the upload lets pending events through must not start a
+  // second upload inside the first.
+  bool uploadRunning_ = false;
+  DeviceInterface device_;
+  std::unique_ptr<http::HttpClient> idleHttpClient_;
 };
 
 }  // namespace app

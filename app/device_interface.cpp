@@ -1,0 +1,53 @@
+#include "app/device_interface.h"
+
+#include "http/charset_encoding.h"
+#include "http/http_client.h"
+#include "http/http_errors.h"
+#include "http/transport/stream.h"
+#include "http/transport/utf.h"
+
+namespace app {
+
+std::u16string stateUrl(std::u16string_view address) {
+  return u"http://" + std::u16string(address) + u"/api/state";
+}
+
+std::u16string settingsUrl(std::u16string_view address) {
+  return u"http://" + std::u16string(address) + u"/api/settings";
+}
+
+std::u16string firmwareUrl(std::u16string_view address) {
+  return u"http://" + std::u16string(address) + u":8080/firmware?token=" +
+         std::u16string(kUploadToken);
+}
+
+std::u16string decodeSettingsBody(std::string_view bytes) {
+  if (http::isValidUtf8(bytes)) return http::fromUtf8(bytes);
+  return http::defaultAnsiEncoding()->decode(bytes);
+}
+
+DeviceInterface::DeviceInterface() = default;
+DeviceInterface::~DeviceInterface() = default;
+
+std::u16string DeviceInterface::fetchText(std::u16string_view url) {
+  std::u16string result;
+  // The old client goes before the new one is made, so only one is ever held.
+  stateClient_.reset();
+  stateClient_ = std::make_unique<http::HttpClient>();
+  stateClient_->setConnectTimeout(kStateConnectTimeout);
+  stateClient_->setReadTimeout(kStateReadTimeout);
+  stateClient_->request().customHeaders.clear();
+
+  http::MemoryStream body;
+  try {
+    stateClient_->get(url, body);
+    result = http::fromUtf8(body.view());
+  } catch (const http::HttpProtocolError& error) {
+    result = error.errorMessage();
+  } catch (const http::Error&) {
+    result = u"timeout";
+  }
+  return result;
+}
+
+}  // namespace app

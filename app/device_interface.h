@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace http {
+class HttpClient;
+}
+
+namespace app {
+
+// The firmware endpoint's access token.
+inline constexpr std::u16string_view kUploadToken =
+    u"A7C3E91F02B64D58E1F7093BC6A2D4E85F10B39C7E26A4D1830F5CB92E67D4A1";
+
+// Time limits of the device's requests, in milliseconds.
+inline constexpr int kStateConnectTimeout = 3000;
+inline constexpr int kStateReadTimeout = 10000;
+inline constexpr int kUploadConnectTimeout = 60000;
+inline constexpr int kUploadReadTimeout = 300000;
+inline constexpr int kSettingsConnectTimeout = 15000;
+// The settings exchange would otherwise wait for a silent device without end.
+inline constexpr int kSettingsReadTimeout = 60000;
+
+// The device address goes into the URLs exactly as typed.
+std::u16string stateUrl(std::u16string_view address);
+std::u16string settingsUrl(std::u16string_view address);
+std::u16string firmwareUrl(std::u16string_view address);
+
+// The settings document's text: UTF-8 when the bytes are valid UTF-8, the 8-bit code page
+// otherwise (reading UTF-8 as 8-bit and writing it back would corrupt non-ASCII settings).
+std::u16string decodeSettingsBody(std::string_view bytes);
+
+// The state query and the client it keeps.
+class DeviceInterface {
+ public:
+  DeviceInterface();
+  DeviceInterface(const DeviceInterface&) = delete;
+  DeviceInterface& operator=(const DeviceInterface&) = delete;
+  ~DeviceInterface();
+
+  // GETs the URL with a fresh kept client. Result: the body as UTF-8 text, the body of an
+  // error reply, or "timeout" for any other failure of the library's error family.
+  std::u16string fetchText(std::u16string_view url);
+
+  // The client of the last state query, or nullptr before the first.
+  [[nodiscard]] http::HttpClient* stateClient() const { return stateClient_.get(); }
+
+ private:
+  std::unique_ptr<http::HttpClient> stateClient_;
+};
+
+}  // namespace app

@@ -1,0 +1,379 @@
+#include "http/http_client.h"
+
+#include <array>
+
+#include "http/charset_encoding.h"
+#include "http/cookie_jar.h"
+#include "http/http_errors.h"
+#include "http/protocol_text.h"
+#include "http/tls_handler_access.h"
+#include "http/transport/connection_errors.h"
+
+namespace http {
+
+namespace {
+
+constexpr std::array<std::u16string_view, 5> kMethodsNeedingHttp11 = {u"TRACE", u"PUT", u"OPTIONS",
+                                                                      u"DELETE", u"PATCH"};
+
+bool isMethod(const HttpRequest& request, std::u16string_view name) {
+  return request.method == name || request.methodOverride == name;
+}
+
+// Restores the protocol version when a POST ends, however it ends.
+class ProtocolVersionGuard {
+ public:
+  ProtocolVersionGuard(HttpClient& client, HttpVersion temporary)
+      : client_(client), saved_(client.protocolVersion()) {
+    client_.setProtocolVersion(temporary);
+  }
+  ProtocolVersionGuard(const ProtocolVersionGuard&) = delete;
+  ProtocolVersionGuard& operator=(const ProtocolVersionGuard&) = delete;
+  ~ProtocolVersionGuard() { client_.setProtocolVersion(saved_); }
+
+ private:
+  HttpClient& client_;
+  HttpVersion saved_;
+};
+
+}  // namespace
+
+HttpClient::HttpClient() = default;
+
+HttpClient::~HttpClient() {
+  // The TLS handler this client made must leave the connection before it is freed.
+  if (ownedTlsHandler_ && ioHandler() == ownedTlsHandler_.get()) {
+    try {
+      disconnect(false);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): a destructor must not throw
+    }
+    setIoHandler(nullptr);
+  }
+}
+
+void HttpClient::setCookieJar(CookieJar* jar) {
+  if (jar == cookieJar_) return;
+  ownedCookieJar_.reset();
+  cookieJar_ = jar;
+}
+
+void HttpClient::get(std::u16string_view url, Stream& stream) {
+  doRequest(u"GET", url, nullptr, &stream);
+}
+
+void HttpClient::post(std::u16string_view url, Stream& source, Stream& stream) {
+  if (options_.contains(HttpOption::KeepOriginalProtocol)) {
+    doRequest(u"POST", url, &source, &stream);
+    return;
+  }
+  // Every POST goes out as HTTP/1.0 on a fresh connection.
+  disconnect();
+  const ProtocolVersionGuard guard(*this, HttpVersion::v1_0);
+  doRequest(u"POST", url, &source, &stream);
+}
+
+std::u16string HttpClient::post(std::u16string_view url, Stream& source) {
+  MemoryStream body;
+  post(url, source, body);
+  body.setPosition(0);
+  return decodeCharset(body, exchange_.response.charSet);
+}
+
+void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, Stream* source,
+                           Stream* stream, std::span<const std::int32_t> ignoredCodes) {
+  redirectCount_ = 0;
+  authRetries_ = 0;
+  proxyAuthRetries_ = 0;
+  const std::int64_t startPosition = stream ? stream->position() : 0;
+  HttpRequest& request = exchange_.request;
+  request.url = url;
+  request.method = method;
+  request.source = source;
+  exchange_.response.contentStream = stream;
+  try {
+    for (;;) {
+      prepareTarget();
+      if (IoHandler* handler = ioHandler(); tls_access::isTlsHandler(handler)) {
+        tls_access::setUriToCheck(*handler, fullTargetUri());
+      }
+      connectAndSend();
+      exchange_.readReplyHead();
+      const ResponseAction action = exchange_.processResponse(ignoredCodes);
+      if (action == ResponseAction::Done) break;
+      if (action == ResponseAction::FollowRedirect) {
+        if (stream) {
+          stream->setPosition(startPosition);
+          stream->setSize(startPosition);
+        }
+        authRetries_ = 0;
+        proxyAuthRetries_ = 0;
+      } else {
+        request.url = url;
+      }
+    }
+  } catch (const HttpProtocolError&) {
+    // The error body has been read whole, so the connection is in step with the peer.
+    closeUnlessKept();
+    throw;
+  } catch (...) {
+    // Anything else may have left part of a reply unread; the connection cannot carry
+    // another request.
+    disconnect(false);
+    throw;
+  }
+  closeUnlessKept();
+}
+
+void HttpClient::closeUnlessKept() {
+  const HttpResponse& response = exchange_.response;
+  const bool keepForMultipart = options_.contains(HttpOption::NoReadMultipart) &&
+                                mediaTypeOf(response.contentType).starts_with(u"multipart");
+  const bool keepForChunked = options_.contains(HttpOption::NoReadChunked) &&
+                              containsIgnoreCase(response.transferEncoding, u"chunked");
+  if (!keepAlive() && !keepForMultipart && !keepForChunked) disconnect();
+}
+
+std::u16string HttpClient::fullTargetUri() const {
+  if (targetUri_.protocol().empty() || targetUri_.host().empty()) return {};
+  return targetUri_.getFullUri();
+}
+
+void HttpClient::prepareTarget() {
+  HttpRequest& request = exchange_.request;
+  const Uri next(request.url);
+
+  if (!next.username().empty()) {
+    request.username = next.username();
+    request.password = next.password();
+  }
+  targetUri_.setUsername(request.username);
+  targetUri_.setPassword(request.password);
+  targetUri_.setPath(Uri::resolvePath(targetUri_.path(), next.path()));
+  targetUri_.setDocument(next.document());
+  targetUri_.setParams(next.params());
+  if (!next.host().empty()) targetUri_.setHost(next.host());
+  if (!next.protocol().empty()) {
+    targetUri_.setProtocol(next.protocol());
+  } else {
+    targetUri_.setProtocol(equalsIgnoreCase(targetUri_.protocol(), u"https") ? u"https" : u"http");
+  }
+  if (!next.port().empty()) {
+    targetUri_.setPort(next.port());
+  } else if (equalsIgnoreCase(next.protocol(), u"http")) {
+    targetUri_.setPort(u"80");
+  } else if (equalsIgnoreCase(next.protocol(), u"https")) {
+    targetUri_.setPort(u"443");
+  } else if (targetUri_.port().empty()) {
+    throw UnknownProtocolError(u"Unknown Protocol");
+  }
+
+  if (isMethod(request, u"OPTIONS") && next.document() == u"*") {
+    request.url = u"*";
+  } else {
+    request.url = targetUri_.path() + next.document();
+    if (!next.params().empty()) request.url += u"?" + next.params();
+  }
+  request.ipv6 = next.ipVersion() == IpVersion::V6;
+  targetUri_.setIpVersion(next.ipVersion());
+
+  if (protocolVersion_ != HttpVersion::v1_1) {
+    for (const std::u16string_view method : kMethodsNeedingHttp11) {
+      if (isMethod(request, method)) {
+        throw NetError(u"Request method requires HTTP version 1.1");
+      }
+    }
+  }
+
+  if (request.source) {
+    request.contentLength = request.source->size();
+  } else if (request.method == u"POST" || request.method == u"PUT") {
+    request.contentLength = 0;
+  } else {
+    request.contentLength = -1;
+  }
+
+  std::u16string host = request.ipv6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
+  const bool defaultPort =
+      (equalsIgnoreCase(targetUri_.protocol(), u"http") && targetUri_.port() == u"80") ||
+      (equalsIgnoreCase(targetUri_.protocol(), u"https") && targetUri_.port() == u"443");
+  if (!defaultPort) host += u":" + targetUri_.port();
+  request.host = std::move(host);
+}
+
+void HttpClient::chooseEndpoint() {
+  HttpRequest& request = exchange_.request;
+  const bool https = equalsIgnoreCase(targetUri_.protocol(), u"https");
+  std::u16string endpointHost;
+  std::uint16_t endpointPort = 0;
+  if (proxyParams_.proxyServer().empty()) {
+    if (ipVersion() != targetUri_.ipVersion() && connected()) disconnect();
+    endpointHost = targetUri_.host();
+    const auto number = parseInt64(targetUri_.port());
+    endpointPort = number && *number >= 0 && *number <= 65535 ? static_cast<std::uint16_t>(*number)
+                                                              : std::uint16_t{80};
+    request.useProxy = https ? ConnectionType::Tls : ConnectionType::Normal;
+  } else {
+    endpointHost = proxyParams_.proxyServer();
+    const std::int32_t proxyPort = proxyParams_.proxyPort();
+    endpointPort = proxyPort >= 0 && proxyPort <= 65535 ? static_cast<std::uint16_t>(proxyPort)
+                                                        : std::uint16_t{0};
+    request.useProxy = https ? ConnectionType::TlsProxy : ConnectionType::Proxy;
+  }
+  if ((!equalsIgnoreCase(endpointHost, host()) || endpointPort != port()) && connected()) {
+    disconnect();
+  }
+  setHost(std::move(endpointHost));
+  setPort(endpointPort);
+}
+
+void HttpClient::connectAndSend() {
+  HttpRequest& request = exchange_.request;
+  if (IoHandler* handler = ioHandler()) handler->inputBuffer().clear();
+  request.destination = targetUri_.host() + u":" + targetUri_.port();
+  chooseEndpoint();
+
+  if (request.useProxy != lastConnectionType_ ||
+      (request.useProxy == ConnectionType::TlsProxy && request.destination != lastDestination_)) {
+    if (connected()) disconnect();
+  }
+  lastConnectionType_ = request.useProxy;
+  lastDestination_ = request.destination;
+
+  switch (request.useProxy) {
+    case ConnectionType::Normal:
+    case ConnectionType::Tls:
+      if (protocolVersion_ == HttpVersion::v1_0 && request.connection.empty()) {
+        request.connection = u"keep-alive";
+      }
+      break;
+    case ConnectionType::Proxy:
+      // An absolute target, composed without user information and fragment, unless the
+      // request goes through a tunnel.
+      if (!options_.contains(HttpOption::TunnelPlainThroughProxy)) {
+        request.url = targetUri_.getFullUri({});
+      }
+      if (protocolVersion_ == HttpVersion::v1_0 && request.connection.empty()) {
+        request.proxyConnection = u"keep-alive";
+      }
+      break;
+    case ConnectionType::TlsProxy:
+      break;
+  }
+
+  if (!request.acceptEncoding.empty() && !containsIgnoreCase(request.acceptEncoding, u"identity")) {
+    request.acceptEncoding += u", identity";
+  }
+
+  if (request.useProxy == ConnectionType::TlsProxy ||
+      (request.useProxy == ConnectionType::Proxy &&
+       options_.contains(HttpOption::TunnelPlainThroughProxy) && !connected())) {
+    openTunnel();
+  } else {
+    connectIfNeeded(exchange_);
+  }
+
+  exchange_.buildAndSendRequest(&targetUri_);
+  if (request.source) ioHandler()->write(*request.source, 0);
+}
+
+void HttpClient::connectIfNeeded(HttpExchange& exchange) {
+  if (!keepAlive()) disconnect();
+  if (IoHandler* handler = ioHandler()) {
+    handler->inputBuffer().clear();
+    checkForGracefulDisconnect(false);
+  }
+  if (connected()) return;
+
+  setIPVersion(targetUri_.ipVersion());
+  const ConnectionType type = exchange.request.useProxy;
+  IoHandler* handler = ioHandler();
+  if (type == ConnectionType::Tls || type == ConnectionType::TlsProxy) {
+    if (handler == nullptr) {
+      ownedTlsHandler_ = tls_access::createDefaultTlsHandler();
+      if (ownedTlsHandler_) {
+        ownedTlsHandler_->setOnStatus(onStatus);
+        setIoHandler(ownedTlsHandler_.get());
+      }
+      handler = ownedTlsHandler_.get();
+    }
+    if (handler == nullptr || !tls_access::isTlsHandler(handler)) {
+      throw InvalidIoHandlerError(u"IOHandler value is not valid");
+    }
+    tls_access::setUriToCheck(*handler, fullTargetUri());
+    tls_access::setPassThrough(*handler, type == ConnectionType::TlsProxy);
+  } else if (tls_access::isTlsHandler(handler)) {
+    tls_access::setPassThrough(*handler, true);
+    tls_access::setUriToCheck(*handler, fullTargetUri());
+  }
+  connect();
+}
+
+void HttpClient::openTunnel() {
+  if (connected()) return;  // the open connection carries its tunnel already
+  const HttpRequest& main = exchange_.request;
+  HttpExchange tunnel(*this);
+  tunnel.request.userAgent = main.userAgent;
+  tunnel.request.host = main.host;
+  tunnel.request.pragma = u"no-cache";
+  tunnel.request.url = main.destination;
+  tunnel.request.destination = main.destination;
+  tunnel.request.method = u"CONNECT";
+  tunnel.request.proxyConnection = u"keep-alive";
+  tunnel.request.useProxy = main.useProxy;
+  for (;;) {
+    connectIfNeeded(tunnel);
+    tunnel.buildAndSendRequest(nullptr);
+    tunnel.readStatusLine();
+    if (tunnel.response.responseText().empty()) {
+      tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
+      tunnel.response.clearHeaders();
+      tunnel.response.connection = u"close";
+    } else {
+      tunnel.retrieveHeaders(maxHeaderLines_);
+      storeCookies(tunnel.response.rawHeaders);
+    }
+    if (tunnel.response.responseCode() / 100 == 2) {
+      if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
+        tls_access::setPassThrough(*ioHandler(), false);
+      }
+      return;
+    }
+    const ResponseAction action = tunnel.processResponse({});
+    if (action == ResponseAction::Done) return;
+    if (action == ResponseAction::FollowRedirect) {
+      authRetries_ = 0;
+      proxyAuthRetries_ = 0;
+    }
+    tunnel.request.url = main.destination;
+  }
+}
+
+void HttpClient::storeCookies(HeaderList& headers) {
+  if (!allowCookies_) return;
+  if (cookieJar_ == nullptr) {
+    ownedCookieJar_ = std::make_unique<CookieJar>();
+    cookieJar_ = ownedCookieJar_.get();
+  }
+  const std::vector<std::u16string> lines = headers.extract(u"Set-Cookie");
+  if (!lines.empty()) cookieJar_->addServerCookies(lines, targetUri_);
+}
+
+bool HttpClient::keepAlive() {
+  if (!connected()) return false;
+  const HttpRequest& request = exchange_.request;
+  const HttpResponse& response = exchange_.response;
+  const bool throughProxy = isProxyConnection(request.useProxy);
+  const auto is = [](std::u16string_view value, std::u16string_view word) {
+    return equalsIgnoreCase(trimView(value), word);
+  };
+  if (is(request.connection, u"close")) return false;
+  if (throughProxy && is(request.proxyConnection, u"close")) return false;
+  if (protocolVersion_ == HttpVersion::v1_1) {
+    return !is(response.connection, u"close") &&
+           !(throughProxy && is(response.proxyConnection, u"close"));
+  }
+  return is(response.connection, u"keep-alive") &&
+         (!throughProxy || is(response.proxyConnection, u"keep-alive"));
+}
+
+}  // namespace http

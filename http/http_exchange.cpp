@@ -1,0 +1,197 @@
+#include "http/http_exchange.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "http/charset_encoding.h"
+#include "http/cookie_jar.h"
+#include "http/http_client.h"
+#include "http/http_errors.h"
+#include "http/protocol_text.h"
+#include "http/transport/connection_errors.h"
+
+namespace http {
+
+namespace {
+
+bool isRedirectCode(std::int32_t code) { return code >= 300 && code < 400 && code != 304; }
+
+}  // namespace
+
+void HttpExchange::buildAndSendRequest(const Uri* target) {
+  if (request.authentication) request.authentication->setRequest(request.method, request.url);
+  request.composeRawHeaders();
+  const std::u16string proxyAuthorization = client_.proxyParams_.authorization();
+  if (!proxyAuthorization.empty()) {
+    request.rawHeaders.setValue(u"Proxy-Authorization", proxyAuthorization);
+  }
+  if (target != nullptr && client_.allowCookies_ && client_.cookieJar_ != nullptr) {
+    const std::u16string cookies = client_.cookieJar_->generateClientCookies(
+        *target, equalsIgnoreCase(target->protocol(), u"HTTPS"));
+    if (!cookies.empty()) request.rawHeaders.add(u"Cookie", cookies);
+  }
+
+  IoHandler& io = *client_.ioHandler();
+  const bool opened = !io.writeBufferingActive();
+  if (opened) io.writeBufferOpen();
+  try {
+    const char16_t* version = client_.protocolVersion_ == HttpVersion::v1_0 ? u"1.0" : u"1.1";
+    io.writeLine(request.method + u" " + request.url + u" HTTP/" + version);
+    for (const std::u16string& line : request.rawHeaders.lines()) {
+      if (!line.empty()) io.writeLine(line);
+    }
+    io.writeLine(u"");
+    if (opened) io.writeBufferClose();
+  } catch (...) {
+    if (opened) io.writeBufferCancel();
+    throw;
+  }
+}
+
+void HttpExchange::readStatusLine() {
+  IoHandler& io = *client_.ioHandler();
+  std::u16string line = io.readLine();
+  if (io.readLineTimedOut()) throw ReadTimeoutError(transport_text::kReadTimedOut);
+  response.setResponseText(std::move(line));
+}
+
+void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
+  response.clearHeaders();
+  response.metaHttpEquiv = EntityHeaders();
+  IoHandler& io = *client_.ioHandler();
+  try {
+    for (;;) {
+      std::u16string line = io.readLine();
+      if (io.readLineTimedOut()) throw ReadTimeoutError(transport_text::kReadTimedOut);
+      if (line.empty()) break;
+      if (maxHeaderLines >= 0 &&
+          std::cmp_greater_equal(response.rawHeaders.count(), maxHeaderLines)) {
+        throw ReplyLimitError(kTooManyHeaderLines);
+      }
+      response.rawHeaders.addLine(std::move(line));
+    }
+  } catch (const ConnectionClosedError&) {
+    // The peer closed: the block ends with what arrived.
+    client_.disconnect(false);
+  } catch (...) {
+    client_.disconnect(false);
+    throw;
+  }
+  response.deriveFields();
+}
+
+void HttpExchange::readReplyHead() {
+  for (;;) {
+    readStatusLine();
+    retrieveHeaders(client_.maxHeaderLines_);
+    client_.storeCookies(response.rawHeaders);
+    const std::int32_t code = response.responseCode();
+    if (code < 100 || code >= 200 || code == 101) return;
+  }
+}
+
+ResponseAction HttpExchange::processResponse(std::span<const std::int32_t> ignoredCodes) {
+  const std::int32_t code = response.responseCode();
+
+  if (isRedirectCode(code)) {
+    if (response.location.empty()) {
+      handleProtocolError(ignoredCodes);
+      return ResponseAction::Done;
+    }
+    ++client_.redirectCount_;
+    if (!client_.handleRedirects_) {
+      handleProtocolError(ignoredCodes);
+      return ResponseAction::Done;
+    }
+    ResponseAction result = ResponseAction::Done;
+    if (client_.redirectCount_ < client_.redirectMaximum_) {
+      request.url = response.location;
+      if (code == 303 || (code == 302 && client_.options_.contains(HttpOption::Treat302Like303))) {
+        request.source = nullptr;
+        request.method = u"GET";
+      }
+      request.methodOverride.clear();
+      result = ResponseAction::FollowRedirect;
+    }
+    if (client_.connected()) readBody(nullptr);
+    return result;
+  }
+
+  if (code / 100 != 2 || code < 0) {
+    if (code == 101) return ResponseAction::Done;
+    if (code == 401 || code == 407) {
+      const bool proxy = code == 407;
+      std::int32_t& retries = proxy ? client_.proxyAuthRetries_ : client_.authRetries_;
+      const HeaderList& challenges = proxy ? response.proxyAuthenticate : response.wwwAuthenticate;
+      const std::u16string& username =
+          proxy ? client_.proxyParams_.proxyUsername() : request.username;
+      const std::u16string& password =
+          proxy ? client_.proxyParams_.proxyPassword() : request.password;
+      std::unique_ptr<Authentication> answer;
+      if (retries < client_.maxAuthRetries_) {
+        for (const std::u16string& challenge : challenges.lines()) {
+          answer = authenticationForChallenge(challenge, username, password);
+          if (answer) break;
+        }
+      }
+      if (!answer) {
+        if (proxy) {
+          client_.proxyParams_.setAuthentication(nullptr);
+        } else {
+          request.authentication.reset();
+        }
+        handleProtocolError(ignoredCodes);
+        return ResponseAction::Done;
+      }
+      ++retries;
+      if (client_.options_.contains(HttpOption::InProcessAuth)) {
+        if (proxy) {
+          client_.proxyParams_.setAuthentication(std::move(answer));
+        } else {
+          request.authentication = std::move(answer);
+        }
+        readBody(nullptr);
+        return ResponseAction::AnswerChallenge;
+      }
+    } else {
+      handleProtocolError(ignoredCodes);
+      return ResponseAction::Done;
+    }
+  }
+
+  const bool noBody = request.method == u"HEAD" || request.methodOverride == u"HEAD" || code == 204;
+  readBody(noBody ? nullptr : response.contentStream);
+  return ResponseAction::Done;
+}
+
+void HttpExchange::handleProtocolError(std::span<const std::int32_t> ignoredCodes) {
+  const std::int32_t code = response.responseCode();
+  const bool ignored =
+      std::find(ignoredCodes.begin(), ignoredCodes.end(), code) != ignoredCodes.end();
+  if (!ignored && !client_.options_.contains(HttpOption::NoProtocolErrorException)) {
+    raiseProtocolError();
+  }
+  readBody(client_.options_.contains(HttpOption::WantProtocolErrorContent) ? response.contentStream
+                                                                           : nullptr);
+}
+
+void HttpExchange::raiseProtocolError() {
+  MemoryStream body;
+  Stream* const callerStream = response.contentStream;
+  response.contentStream = &body;
+  try {
+    readBody(&body);
+  } catch (const ConnectionClosedError&) {
+    client_.disconnect(false);
+  } catch (...) {
+    response.contentStream = callerStream;
+    client_.disconnect(false);
+    throw;
+  }
+  response.contentStream = callerStream;
+  body.setPosition(0);
+  throw HttpProtocolError(response.responseText(), response.responseCode(),
+                          decodeCharset(body, response.charSet));
+}
+
+}  // namespace http

@@ -1,0 +1,66 @@
+#include "http/transport/socket_io_handler.h"
+
+#include <sys/socket.h>
+
+namespace http {
+
+SocketIoHandler::~SocketIoHandler() = default;
+
+void SocketIoHandler::open() {
+  IoHandler::open();
+  if (binding_) {
+    binding_->closeSocket();
+    binding_->reset();
+  } else {
+    binding_ = std::make_unique<SocketHandle>();
+  }
+  if (!host().empty() && port() > 0) openClientSocket();
+}
+
+void SocketIoHandler::close() {
+  if (binding_) binding_->closeSocket();
+  IoHandler::close();
+}
+
+bool SocketIoHandler::hasSocket() const { return binding_ && binding_->handleAllocated(); }
+
+void SocketIoHandler::openClientSocket() {
+  if (onBeforeBind) onBeforeBind();
+  binding_->setIPVersion(ipVersion_);
+  binding_->allocateSocket(SOCK_STREAM, 0);
+  if (onSocketAllocated) onSocketAllocated();
+  binding_->setIP(boundIP_);
+  binding_->setPort(boundPort_);
+  binding_->setClientPortMin(boundPortMin_);
+  binding_->setClientPortMax(boundPortMax_);
+  binding_->setReuseSocket(reuseSocket_);
+  binding_->bind();
+  binding_->setUseNagle(useNagle_);
+  if (onAfterBind) onAfterBind();
+
+  std::u16string address;
+  if (ipVersion_ == IpVersion::V4 && SocketStack::isIP(host())) {
+    address = host();
+  } else {
+    reportStatus(ConnectionStatus::Resolving, u"Resolving hostname " + host() + u".");
+    address = SocketStack::instance().resolveHost(host(), ipVersion_);
+  }
+  binding_->setPeer(address, port(), ipVersion_);
+  reportStatus(ConnectionStatus::Connecting, u"Connecting to " + address + u".");
+
+  // The limit covers the connect alone, not the lookup before it.
+  const int limit = connectTimeout();
+  if (limit > 0) {
+    connectWithTimeout(limit);
+  } else {
+    binding_->connect();
+  }
+}
+
+void SocketIoHandler::connectWithTimeout(int timeoutMs) {
+  if (binding_->connectWithin(timeoutMs)) return;
+  close();
+  throw ConnectTimeoutError(transport_text::kConnectTimedOut);
+}
+
+}  // namespace http

@@ -1,0 +1,368 @@
+#include "http/transport/socket_stack.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "http/transport/socket_error.h"
+#include "http/transport/utf.h"
+
+namespace http {
+namespace {
+
+std::mutex& stackLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+SocketStack* stackInstance = nullptr;
+int stackUsers = 0;
+
+// The last error number of this thread, set by every failing call of the stack.
+thread_local int lastErrorNumber = 0;
+
+int recordErrno() {
+  lastErrorNumber = socketErrorFromErrno(errno);
+  return lastErrorNumber;
+}
+
+[[noreturn]] void raiseErrno() { raiseSocketError(recordErrno()); }
+
+void checkIpVersion(IpVersion ipVersion) {
+  if (ipVersion != IpVersion::V4 && ipVersion != IpVersion::V6) {
+    throw IpVersionUnsupportedError(u"The requested IPVersion / Address family is not supported.");
+  }
+}
+
+int familyOf(IpVersion ipVersion) {
+  checkIpVersion(ipVersion);
+  return ipVersion == IpVersion::V4 ? AF_INET : AF_INET6;
+}
+
+// Builds the address for ip text (empty: any) and port; raises 10022 for text that is not an
+// address of the family.
+socklen_t makeAddress(sockaddr_storage& storage, std::u16string_view ip, std::uint16_t port,
+                      IpVersion ipVersion) {
+  std::memset(&storage, 0, sizeof storage);
+  const std::string text = toUtf8(ip);
+  if (familyOf(ipVersion) == AF_INET) {
+    auto& address = reinterpret_cast<sockaddr_in&>(storage);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (text.empty()) {
+      address.sin_addr.s_addr = htonl(INADDR_ANY);
+    } else if (inet_pton(AF_INET, text.c_str(), &address.sin_addr) != 1) {
+      raiseSocketError(10022);
+    }
+    return sizeof(sockaddr_in);
+  }
+  auto& address = reinterpret_cast<sockaddr_in6&>(storage);
+  address.sin6_family = AF_INET6;
+  address.sin6_port = htons(port);
+  if (text.empty()) {
+    address.sin6_addr = in6addr_any;
+  } else if (inet_pton(AF_INET6, text.c_str(), &address.sin6_addr) != 1) {
+    raiseSocketError(10022);
+  }
+  return sizeof(sockaddr_in6);
+}
+
+SocketAddress readAddress(const sockaddr_storage& storage) {
+  SocketAddress result;
+  char text[INET6_ADDRSTRLEN] = {};
+  if (storage.ss_family == AF_INET) {
+    const auto& address = reinterpret_cast<const sockaddr_in&>(storage);
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    result.port = ntohs(address.sin_port);
+    result.ipVersion = IpVersion::V4;
+  } else if (storage.ss_family == AF_INET6) {
+    const auto& address = reinterpret_cast<const sockaddr_in6&>(storage);
+    inet_ntop(AF_INET6, &address.sin6_addr, text, sizeof text);
+    result.port = ntohs(address.sin6_port);
+    result.ipVersion = IpVersion::V6;
+  } else {
+    raiseSocketError(10047);
+  }
+  result.ip = fromAscii(text);
+  return result;
+}
+
+// Waits for the events on one socket; timeoutMs < 0 waits forever. Restarts after a signal
+// with the time that is left. Returns the reported events, 0 when the time ran out.
+short pollOne(int socket, short events, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+  pollfd entry{socket, events, 0};
+  int wait = timeoutMs;
+  for (;;) {
+    const int result = ::poll(&entry, 1, wait);
+    if (result > 0) return entry.revents;
+    if (result == 0) return 0;
+    if (errno != EINTR) raiseErrno();
+    if (timeoutMs >= 0) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      wait = static_cast<int>(std::max<long long>(left, 0));
+    }
+  }
+}
+
+int pendingSocketError(int socket) {
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) raiseErrno();
+  return error;
+}
+
+bool equalsIgnoringAsciiCase(std::u16string_view text, std::u16string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
+
+// A decimal piece of an address: trimmed, digits only, else -1.
+long pieceValue(std::u16string_view piece) {
+  while (!piece.empty() && piece.front() <= u' ') piece.remove_prefix(1);
+  while (!piece.empty() && piece.back() <= u' ') piece.remove_suffix(1);
+  if (piece.empty() || piece.size() > 9) return -1;
+  long value = 0;
+  for (const char16_t c : piece) {
+    if (c < u'0' || c > u'9') return -1;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+}  // namespace
+
+void SocketStack::addUser() {
+  const std::lock_guard guard(stackLock());
+  if (stackUsers++ == 0) stackInstance = new SocketStack();
+}
+
+void SocketStack::removeUser() {
+  const std::lock_guard guard(stackLock());
+  if (stackUsers > 0 && --stackUsers == 0) {
+    delete stackInstance;
+    stackInstance = nullptr;
+  }
+}
+
+int SocketStack::usageCount() {
+  const std::lock_guard guard(stackLock());
+  return stackUsers;
+}
+
+SocketStack& SocketStack::instance() {
+  const std::lock_guard guard(stackLock());
+  if (stackInstance == nullptr) throw SocketStackError(u"Stack Class is undefined.");
+  return *stackInstance;
+}
+
+int SocketStack::newSocketHandle(int socketType, int protocol, IpVersion ipVersion) {
+  const int handle = ::socket(familyOf(ipVersion), socketType | SOCK_CLOEXEC, protocol);
+  if (handle < 0) raiseErrno();
+  return handle;
+}
+
+void SocketStack::bind(int socket, std::u16string_view ip, std::uint16_t port,
+                       IpVersion ipVersion) {
+  sockaddr_storage address{};
+  const socklen_t length = makeAddress(address, ip, port, ipVersion);
+  if (::bind(socket, reinterpret_cast<sockaddr*>(&address), length) != 0) raiseErrno();
+}
+
+void SocketStack::connect(int socket, std::u16string_view ip, std::uint16_t port,
+                          IpVersion ipVersion) {
+  sockaddr_storage address{};
+  const socklen_t length = makeAddress(address, ip, port, ipVersion);
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&address), length) == 0) return;
+  if (errno != EINTR) raiseErrno();
+  // Interrupted: the connect goes on in the background; wait for its outcome.
+  pollOne(socket, POLLOUT, -1);
+  if (const int error = pendingSocketError(socket); error != 0) {
+    lastErrorNumber = socketErrorFromErrno(error);
+    raiseSocketError(lastErrorNumber);
+  }
+}
+
+bool SocketStack::connectWithin(int socket, std::u16string_view ip, std::uint16_t port,
+                                IpVersion ipVersion, int timeoutMs) {
+  sockaddr_storage address{};
+  const socklen_t length = makeAddress(address, ip, port, ipVersion);
+  const int flags = ::fcntl(socket, F_GETFL);
+  if (flags < 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) != 0) raiseErrno();
+  const auto restoreBlocking = [&] { ::fcntl(socket, F_SETFL, flags); };
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&address), length) == 0) {
+    restoreBlocking();
+    return true;
+  }
+  if (errno != EINPROGRESS && errno != EINTR) {
+    const int number = recordErrno();
+    restoreBlocking();
+    raiseSocketError(number);
+  }
+  short events = 0;
+  try {
+    events = pollOne(socket, POLLOUT, timeoutMs);
+  } catch (...) {
+    restoreBlocking();
+    throw;
+  }
+  if (events == 0) return false;
+  const int error = pendingSocketError(socket);
+  restoreBlocking();
+  if (error != 0) {
+    lastErrorNumber = socketErrorFromErrno(error);
+    raiseSocketError(lastErrorNumber);
+  }
+  return true;
+}
+
+int SocketStack::receive(int socket, std::span<std::uint8_t> buffer) {
+  for (;;) {
+    const ssize_t count = ::recv(socket, buffer.data(), buffer.size(), 0);
+    if (count >= 0) return static_cast<int>(count);
+    if (errno != EINTR) raiseErrno();
+  }
+}
+
+int SocketStack::receiveNow(int socket, std::span<std::uint8_t> buffer) {
+  for (;;) {
+    const ssize_t count = ::recv(socket, buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (count >= 0) return static_cast<int>(count);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+    if (errno != EINTR) raiseErrno();
+  }
+}
+
+int SocketStack::send(int socket, std::span<const std::uint8_t> bytes) {
+  for (;;) {
+    const ssize_t count = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (count >= 0) return static_cast<int>(count);
+    if (errno != EINTR) raiseErrno();
+  }
+}
+
+void SocketStack::disconnect(int socket) noexcept {
+  ::shutdown(socket, SHUT_WR);
+  ::close(socket);
+}
+
+bool SocketStack::readable(int socket, int timeoutMs) {
+  return (pollOne(socket, POLLIN, timeoutMs) & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+SocketAddress SocketStack::getSocketName(int socket) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) raiseErrno();
+  return readAddress(address);
+}
+
+SocketAddress SocketStack::getPeerName(int socket) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) raiseErrno();
+  return readAddress(address);
+}
+
+void SocketStack::setSocketOption(int socket, int level, int name, std::int32_t value) {
+  if (::setsockopt(socket, level, name, &value, sizeof value) != 0) raiseErrno();
+}
+
+std::int32_t SocketStack::getSocketOption(int socket, int level, int name) {
+  std::int32_t value = 0;
+  socklen_t length = sizeof value;
+  if (::getsockopt(socket, level, name, &value, &length) != 0) raiseErrno();
+  return value;
+}
+
+std::u16string SocketStack::resolveHost(std::u16string_view host, IpVersion ipVersion) {
+  checkIpVersion(ipVersion);
+  if (ipVersion == IpVersion::V4) {
+    if (equalsIgnoringAsciiCase(host, u"LOCALHOST")) return u"127.0.0.1";
+    if (isIP(host)) return std::u16string(host);
+    return hostByName(host, ipVersion);
+  }
+  if (equalsIgnoringAsciiCase(host, u"LOCALHOST")) return u"::1";
+  in6_addr address{};
+  if (inet_pton(AF_INET6, toUtf8(host).c_str(), &address) == 1) {
+    char text[INET6_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET6, &address, text, sizeof text);
+    return fromAscii(text);
+  }
+  return hostByName(host, ipVersion);
+}
+
+std::u16string SocketStack::hostByName(std::u16string_view host, IpVersion ipVersion) {
+  addrinfo hints{};
+  hints.ai_family = familyOf(ipVersion);
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* list = nullptr;
+  const int result = ::getaddrinfo(toUtf8(host).c_str(), nullptr, &hints, &list);
+  if (result != 0) {
+    lastErrorNumber = socketErrorFromResolver(result, errno);
+    raiseSocketError(lastErrorNumber);
+  }
+  std::u16string text;
+  try {
+    if (list == nullptr || list->ai_addr == nullptr) raiseSocketError(11001);
+    sockaddr_storage address{};
+    std::memcpy(&address, list->ai_addr, std::min<std::size_t>(list->ai_addrlen, sizeof address));
+    text = readAddress(address).ip;
+  } catch (...) {
+    ::freeaddrinfo(list);
+    throw;
+  }
+  ::freeaddrinfo(list);
+  return text;
+}
+
+bool SocketStack::isIP(std::u16string_view text) {
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t dot = text.find(u'.');
+    const bool last = part == 3;
+    if (!last && dot == std::u16string_view::npos) return false;
+    const std::u16string_view piece = last ? text : text.substr(0, dot);
+    const long value = pieceValue(piece);
+    if (value < 0 || value > 255) return false;
+    if (!last) text.remove_prefix(dot + 1);
+  }
+  return true;
+}
+
+int SocketStack::lastError() { return lastErrorNumber; }
+
+void SocketStack::raiseLastSocketError() { raiseSocketError(lastErrorNumber); }
+
+int SocketStack::checkForSocketError(int result) {
+  if (result == -1) raiseLastSocketError();
+  return result;
+}
+
+int SocketStack::checkForSocketError(int result, std::initializer_list<int> ignored) {
+  if (result != -1) return result;
+  if (std::find(ignored.begin(), ignored.end(), lastErrorNumber) != ignored.end()) {
+    return lastErrorNumber;
+  }
+  raiseLastSocketError();
+}
+
+}  // namespace http

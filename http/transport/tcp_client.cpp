@@ -1,0 +1,113 @@
+#include "http/transport/tcp_client.h"
+
+#include "http/transport/socket_io_handler.h"
+#include "http/transport/tcp_io_handler.h"
+
+namespace http {
+
+void TcpClient::connect(std::u16string host, std::uint16_t port) {
+  setHost(std::move(host));
+  setPort(port);
+  connect();
+}
+
+void TcpClient::connect() {
+  if (connected()) throw AlreadyConnectedError(transport_text::kAlreadyConnected);
+  if (host_.empty()) throw HostRequiredError(transport_text::kHostRequired);
+  if (port_ == 0) throw PortRequiredError(transport_text::kPortRequired);
+  if (ioHandler() == nullptr) setManagedIoHandler(std::make_unique<TcpIoHandler>());
+  try {
+    copySettingsToHandler();
+    ioHandler()->open();
+    reportStatus(ConnectionStatus::Connected, u"Connected.");
+    if (onConnected) onConnected();
+  } catch (...) {
+    try {
+      ioHandler()->close();
+    } catch (...) {  // the original failure is the one to report
+    }
+    releaseManagedIoHandler();
+    throw;
+  }
+}
+
+void TcpClient::ioHandlerAttached() { copySettingsToHandler(); }
+
+void TcpClient::copySettingsToHandler() {
+  IoHandler* handler = ioHandler();
+  if (handler == nullptr) return;
+  handler->setPort(port_);
+  handler->setHost(host_);
+  handler->setConnectTimeout(connectTimeout_);
+  handler->setReadTimeout(readTimeout_);
+  if (SocketIoHandler* socketHandler = socket()) {
+    socketHandler->setBoundIP(boundIP_);
+    socketHandler->setBoundPort(boundPort_);
+    socketHandler->setBoundPortMin(boundPortMin_);
+    socketHandler->setBoundPortMax(boundPortMax_);
+    socketHandler->setIPVersion(ipVersion_);
+    socketHandler->setReuseSocket(reuseSocket_);
+    socketHandler->setUseNagle(useNagle_);
+  }
+}
+
+void TcpClient::setHost(std::u16string host) {
+  host_ = std::move(host);
+  if (ioHandler() != nullptr) ioHandler()->setHost(host_);
+}
+
+void TcpClient::setPort(std::uint16_t port) {
+  port_ = port;
+  if (ioHandler() != nullptr) ioHandler()->setPort(port);
+}
+
+void TcpClient::setConnectTimeout(int ms) {
+  connectTimeout_ = ms;
+  if (ioHandler() != nullptr) ioHandler()->setConnectTimeout(ms);
+}
+
+int TcpClient::readTimeout() const noexcept {
+  return ioHandler() != nullptr ? ioHandler()->readTimeout() : readTimeout_;
+}
+
+void TcpClient::setReadTimeout(int ms) {
+  readTimeout_ = ms;
+  if (ioHandler() != nullptr) ioHandler()->setReadTimeout(ms);
+}
+
+void TcpClient::setIPVersion(IpVersion ipVersion) {
+  ipVersion_ = ipVersion;
+  if (socket() != nullptr) socket()->setIPVersion(ipVersion);
+}
+
+void TcpClient::setUseNagle(bool useNagle) {
+  useNagle_ = useNagle;
+  if (socket() != nullptr) socket()->setUseNagle(useNagle);
+}
+
+void TcpClient::setReuseSocket(ReuseSocket reuse) {
+  reuseSocket_ = reuse;
+  if (socket() != nullptr) socket()->setReuseSocket(reuse);
+}
+
+void TcpClient::setBoundIP(std::u16string ip) {
+  boundIP_ = std::move(ip);
+  if (socket() != nullptr) socket()->setBoundIP(boundIP_);
+}
+
+void TcpClient::setBoundPort(std::uint16_t port) {
+  boundPort_ = port;
+  if (socket() != nullptr) socket()->setBoundPort(port);
+}
+
+void TcpClient::setBoundPortMin(std::uint16_t port) {
+  boundPortMin_ = port;
+  if (socket() != nullptr) socket()->setBoundPortMin(port);
+}
+
+void TcpClient::setBoundPortMax(std::uint16_t port) {
+  boundPortMax_ = port;
+  if (socket() != nullptr) socket()->setBoundPortMax(port);
+}
+
+}  // namespace http

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "json/json_ref.h"
+
+namespace json {
+
+// The element list of an array value. Slots that were skipped by a store read as no value.
+class JsonArray {
+ public:
+  static constexpr std::size_t kInitialCapacity = 32;
+  // A store may leave at most this many empty slots before it; a store further out is
+  // refused, so that a path index cannot make the list allocate gigabytes.
+  static constexpr std::int64_t kMaxGap = std::int64_t{1} << 20;
+
+  JsonArray();
+
+  [[nodiscard]] JsonRef at(std::int64_t index) const;
+  // False (and nothing changes) for a negative index or one past the gap limit.
+  bool store(std::int64_t index, JsonRef value);
+  void add(JsonRef value);
+  // Removes the element and closes the gap; gives no value when the index is out of range.
+  JsonRef remove(std::int64_t index);
+
+  [[nodiscard]] std::size_t length() const { return length_; }
+  [[nodiscard]] std::size_t capacity() const { return capacity_; }
+
+ private:
+  void ensureCapacity(std::size_t index);
+
+  std::unique_ptr<JsonRef[]> slots_;
+  std::size_t length_ = 0;
+  std::size_t capacity_ = kInitialCapacity;
+};
+
+}  // namespace json

@@ -1,0 +1,717 @@
+#include "json/parser.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "json/json_array.h"
+#include "json/json_value.h"
+#include "json/member_table.h"
+#include "json/number_parse.h"
+#include "json/tokenizer.h"
+
+namespace json {
+
+namespace {
+
+bool isWhitespace(char16_t v) {
+  return v == 8 || v == u'\t' || v == u'\n' || v == 12 || v == u'\r' || v == u' ';
+}
+
+bool isReserved(char16_t v) {
+  switch (v) {
+    case 0:
+    case 8:
+    case u'\t':
+    case u'\n':
+    case 12:
+    case u'\r':
+    case u' ':
+    case u'"':
+    case u'(':
+    case u')':
+    case u',':
+    case u'.':
+    case u':':
+    case u'[':
+    case u']':
+    case u'{':
+    case u'}':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool continuesLiteral(char16_t v) {
+  return v == u'.' || v == u'_' || (v >= u'A' && v <= u'Z') || (v >= u'a' && v <= u'z') || v >= 256;
+}
+
+int hexDigit(char16_t v) {
+  if (v >= u'0' && v <= u'9') return v - u'0';
+  if ((v >= u'A' && v <= u'F') || (v >= u'a' && v <= u'f')) return (v & 7) + 9;
+  return -1;
+}
+
+enum class Step { Consume, Redispatch, Stop };
+
+// The state machine: handles one code unit per call of step().
+class Machine {
+ public:
+  Machine(Tokenizer& tokenizer, const ParseArguments& arguments)
+      : t_(tokenizer), args_(arguments) {}
+
+  Step step(char16_t v);
+
+ private:
+  ParseLevel& level() { return t_.levels[static_cast<std::size_t>(t_.depth)]; }
+  bool has(FindOption option) const { return args_.options.contains(option); }
+  bool mayModify() const { return indexCounter_ == 0; }
+
+  Step fail(ParseError error) {
+    t_.error = error;
+    return Step::Stop;
+  }
+  void complete(JsonRef value) {
+    ParseLevel& l = level();
+    l.current = std::move(value);
+    l.savedState = ParseState::Finish;
+    l.state = ParseState::EatWs;
+  }
+  Step descend(ParseState returnState) {
+    level().state = returnState;
+    ++t_.depth;
+    level().reset();
+    return Step::Redispatch;
+  }
+
+  Step start(char16_t v);
+  Step literal(char16_t v);
+  Step number(char16_t v);
+  Step escape(char16_t v);
+  Step escapeDigit(char16_t v, int digits);
+  Step unquotedText(char16_t v);
+  Step pathSegmentEnd(char16_t v);
+  Step objectSegment(char16_t v);
+  Step arraySegment(char16_t v);
+  Step indexedSegment(char16_t v);
+  Step evalContainer(JsonType type);
+
+  Tokenizer& t_;
+  const ParseArguments& args_;
+  JsonRef finished_;      // the value the level above takes when a level finishes
+  int indexCounter_ = 0;  // bracketed index expressions being parsed
+};
+
+Step Machine::step(char16_t v) {
+  ParseLevel& l = level();
+  switch (l.state) {
+    case ParseState::EatWs:
+      if (isWhitespace(v)) return Step::Consume;
+      if (v == u'/') {
+        t_.token.reset();
+        t_.token.append(v);
+        l.state = ParseState::CommentStart;
+        return Step::Consume;
+      }
+      l.state = l.savedState;
+      return Step::Redispatch;
+
+    case ParseState::CommentStart:
+      if (v == u'*') {
+        l.state = ParseState::Comment;
+      } else if (v == u'/') {
+        l.state = ParseState::CommentEol;
+      } else {
+        return fail(ParseError::ParseComment);
+      }
+      t_.token.append(v);
+      return Step::Consume;
+
+    case ParseState::Comment:
+      if (v == u'*') l.state = ParseState::CommentEnd;
+      t_.token.append(v);
+      return Step::Consume;
+
+    case ParseState::CommentEnd:
+      t_.token.append(v);
+      if (v == u'/') {
+        l.state = ParseState::EatWs;
+      } else if (v != u'*') {
+        l.state = ParseState::Comment;
+      }
+      return Step::Consume;
+
+    case ParseState::CommentEol:
+      if (v == u'\n') {
+        l.state = ParseState::EatWs;
+      } else {
+        t_.token.append(v);
+      }
+      return Step::Consume;
+
+    case ParseState::Start:
+      return start(v);
+
+    case ParseState::Finish:
+      if (t_.depth == 0) return Step::Stop;
+      finished_ = std::move(l.current);
+      l.reset();
+      --t_.depth;
+      return Step::Redispatch;
+
+    case ParseState::String:
+      if (v == t_.quote) {
+        complete(JsonValue::create(std::u16string(t_.token.text())));
+        return Step::Consume;
+      }
+      if (v == u'\\') {
+        l.savedState = ParseState::String;
+        l.state = ParseState::StringEscape;
+        return Step::Consume;
+      }
+      t_.token.append(v);
+      return Step::Consume;
+
+    case ParseState::StringEscape:
+      return escape(v);
+    case ParseState::EscapeUnicode:
+      return escapeDigit(v, 4);
+    case ParseState::EscapeHexadecimal:
+      return escapeDigit(v, 2);
+
+    case ParseState::Null:
+    case ParseState::Boolean:
+      return literal(v);
+
+    case ParseState::Number:
+      return number(v);
+
+    case ParseState::Identifier:
+      return args_.self ? pathSegmentEnd(v) : unquotedText(v);
+
+    case ParseState::Array:
+      if (v == u']') {
+        l.savedState = ParseState::Finish;
+        l.state = ParseState::EatWs;
+        return Step::Consume;
+      }
+      if (t_.depth >= kMaxDepth - 1) return fail(ParseError::Depth);
+      return descend(ParseState::ArrayAdd);
+
+    case ParseState::ArrayAdd:
+      if (JsonArray* elements = l.current ? l.current->elements() : nullptr) {
+        elements->add(std::move(finished_));
+      }
+      finished_.reset();
+      l.savedState = ParseState::ArraySep;
+      l.state = ParseState::EatWs;
+      return Step::Redispatch;
+
+    case ParseState::ArraySep:
+      if (v == u']') {
+        l.savedState = ParseState::Finish;
+      } else if (v == u',') {
+        l.savedState = ParseState::Array;
+      } else {
+        return fail(ParseError::ParseArray);
+      }
+      l.state = ParseState::EatWs;
+      return Step::Consume;
+
+    case ParseState::ObjectFieldStart:
+      if (v == u'}') {
+        l.savedState = ParseState::Finish;
+        l.state = ParseState::EatWs;
+        return Step::Consume;
+      }
+      if (v == u'"' || v == u'\'') {
+        t_.quote = v;
+        t_.token.reset();
+        l.state = ParseState::ObjectField;
+        return Step::Consume;
+      }
+      if (v < 256 && (args_.strict || isReserved(v))) return fail(ParseError::ParseObjectKeyName);
+      t_.token.reset();
+      l.state = ParseState::ObjectUnquotedField;
+      return Step::Redispatch;
+
+    case ParseState::ObjectField:
+      if (v == t_.quote) {
+        l.fieldName = t_.token.textToNul();
+        l.savedState = ParseState::ObjectFieldEnd;
+        l.state = ParseState::EatWs;
+        return Step::Consume;
+      }
+      if (v == u'\\') {
+        l.savedState = ParseState::ObjectField;
+        l.state = ParseState::StringEscape;
+        return Step::Consume;
+      }
+      t_.token.append(v);
+      return Step::Consume;
+
+    case ParseState::ObjectUnquotedField:
+      if (v == u':' || v == 0) {
+        l.fieldName = t_.token.textToNul();
+        l.savedState = ParseState::ObjectFieldEnd;
+        l.state = ParseState::EatWs;
+        return Step::Redispatch;
+      }
+      if (v == u'\\') {
+        l.savedState = ParseState::ObjectUnquotedField;
+        l.state = ParseState::StringEscape;
+        return Step::Consume;
+      }
+      t_.token.append(v);
+      return Step::Consume;
+
+    case ParseState::ObjectFieldEnd:
+      if (v != u':') return fail(ParseError::ParseObjectKeySep);
+      l.savedState = ParseState::ObjectValue;
+      l.state = ParseState::EatWs;
+      return Step::Consume;
+
+    case ParseState::ObjectValue:
+      if (t_.depth >= kMaxDepth - 1) return fail(ParseError::Depth);
+      return descend(ParseState::ObjectValueAdd);
+
+    case ParseState::ObjectValueAdd:
+      if (MemberTable* members = l.current ? l.current->members() : nullptr) {
+        members->store(std::move(l.fieldName), std::move(finished_));
+      }
+      finished_.reset();
+      l.fieldName.clear();
+      l.savedState = ParseState::ObjectSep;
+      l.state = ParseState::EatWs;
+      return Step::Redispatch;
+
+    case ParseState::ObjectSep:
+      if (v == u'}') {
+        l.savedState = ParseState::Finish;
+      } else if (v == u',') {
+        l.savedState = ParseState::ObjectFieldStart;
+      } else {
+        return fail(ParseError::ParseObjectValueSep);
+      }
+      l.state = ParseState::EatWs;
+      return Step::Consume;
+
+    case ParseState::EvalProperty:
+      return evalContainer(JsonType::Object);
+    case ParseState::EvalArray:
+      return evalContainer(JsonType::Array);
+
+    case ParseState::ParamValue:
+      if (v == u']') {
+        l.state = ParseState::Identifier;
+        return Step::Consume;
+      }
+      if (t_.depth >= kMaxDepth - 1) return fail(ParseError::Depth);
+      ++indexCounter_;
+      return descend(ParseState::ParamPut);
+
+    case ParseState::ParamPut:
+      --indexCounter_;
+      l.pending = std::move(finished_);
+      t_.token.reset();
+      l.savedState = ParseState::Identifier;
+      l.state = ParseState::EatWs;
+      if (v != u']') return fail(ParseError::EvalArray);
+      return Step::Consume;
+
+    // Method calls in paths are not supported: no value of this program is callable.
+    case ParseState::EvalMethod:
+    case ParseState::MethodValue:
+    case ParseState::MethodPut:
+      return fail(ParseError::EvalMethod);
+  }
+  return fail(ParseError::ParseUnexpected);
+}
+
+Step Machine::start(char16_t v) {
+  ParseLevel& l = level();
+  const bool objectContext = t_.depth == 0 && args_.self.isType(JsonType::Object);
+  switch (v) {
+    case u'"':
+    case u'\'':
+      l.state = ParseState::String;
+      t_.token.reset();
+      t_.quote = v;
+      return Step::Consume;
+    case u'0':
+    case u'1':
+    case u'2':
+    case u'3':
+    case u'4':
+    case u'5':
+    case u'6':
+    case u'7':
+    case u'8':
+    case u'9':
+      if (objectContext) break;
+      [[fallthrough]];
+    case u'-':
+      l.state = ParseState::Number;
+      t_.token.reset();
+      t_.isDouble = 0;
+      t_.fractionDigits = -1;
+      return Step::Redispatch;
+    case u'N':
+    case u'n':
+      l.state = ParseState::Null;
+      t_.token.reset();
+      t_.literalPos = 0;
+      return Step::Redispatch;
+    case u'T':
+    case u't':
+    case u'F':
+    case u'f':
+      l.state = ParseState::Boolean;
+      t_.token.reset();
+      t_.literalPos = 0;
+      return Step::Redispatch;
+    case u'[':
+      l.current = JsonValue::create(JsonType::Array);
+      l.savedState = ParseState::Array;
+      l.state = ParseState::EatWs;
+      return Step::Consume;
+    case u'{':
+      l.current = JsonValue::create(JsonType::Object);
+      l.savedState = ParseState::ObjectFieldStart;
+      l.state = ParseState::EatWs;
+      return Step::Consume;
+    case u'(':
+      if (t_.depth == 0 && args_.self.isType(JsonType::Method)) {
+        return fail(ParseError::EvalMethod);
+      }
+      return Step::Consume;
+    default:
+      break;
+  }
+  l.state = ParseState::Identifier;
+  t_.token.reset();
+  return Step::Redispatch;
+}
+
+Step Machine::literal(char16_t v) {
+  ParseLevel& l = level();
+  t_.token.append(v);
+  const std::u16string_view token = t_.token.text();
+  const auto matches = [&](std::u16string_view word) {
+    const std::size_t count = std::min(static_cast<std::size_t>(t_.literalPos) + 1, word.size());
+    return token.substr(0, count) == word.substr(0, count);
+  };
+  const bool isNull = l.state == ParseState::Null;
+  std::u16string_view word;
+  if (isNull) {
+    if (matches(u"null")) word = u"null";
+  } else if (matches(u"true")) {
+    word = u"true";
+  } else if (matches(u"false")) {
+    word = u"false";
+  }
+  if (word.empty()) {
+    t_.token.removeLast();
+    l.state = ParseState::Identifier;
+    return Step::Redispatch;
+  }
+  if (static_cast<std::size_t>(t_.literalPos) < word.size()) {
+    ++t_.literalPos;
+    return Step::Consume;
+  }
+  if (continuesLiteral(v)) {
+    l.state = ParseState::Identifier;
+    ++t_.literalPos;
+    return Step::Consume;
+  }
+  complete(isNull ? JsonValue::create(JsonType::Null) : JsonValue::create(word == u"true"));
+  return Step::Redispatch;
+}
+
+Step Machine::number(char16_t v) {
+  const bool digit = v >= u'0' && v <= u'9';
+  if (digit || v == u'+' || v == u'-' || v == u'.' || v == u'E' || v == u'e') {
+    t_.token.append(v);
+    if (v == u'.') {
+      t_.isDouble = 1;
+      t_.fractionDigits = 0;
+    } else if (v == u'E' || v == u'e') {
+      t_.isDouble = 1;
+      t_.fractionDigits = -1;
+    } else if (digit && t_.isDouble == 1 && t_.fractionDigits >= 0) {
+      if (++t_.fractionDigits > 4) t_.fractionDigits = -1;
+    }
+    return Step::Consume;
+  }
+  JsonRef value = numberFromText(t_.token.text(), t_.isDouble == 1, t_.fractionDigits);
+  // At the top of a path over an array, an integer addresses an element.
+  if (t_.depth == 0 && value->type() == JsonType::Int && args_.self.isType(JsonType::Array)) {
+    const std::int64_t index = value->integer();
+    if (index < 0) return fail(ParseError::EvalInt);
+    JsonArray& elements = *args_.self->elements();
+    if (has(FindOption::PutValue)) {
+      value = elements.store(index, args_.put) ? args_.put : JsonRef();
+    } else if (has(FindOption::Delete)) {
+      value = elements.remove(index);
+    } else {
+      value = elements.at(index);
+    }
+  }
+  complete(std::move(value));
+  return Step::Redispatch;
+}
+
+Step Machine::escape(char16_t v) {
+  ParseLevel& l = level();
+  switch (v) {
+    case u'b':
+      t_.token.append(char16_t{8});
+      break;
+    case u'f':
+      t_.token.append(char16_t{12});
+      break;
+    case u'n':
+      t_.token.append(u'\n');
+      break;
+    case u'r':
+      t_.token.append(u'\r');
+      break;
+    case u't':
+      t_.token.append(u'\t');
+      break;
+    case u'u':
+    case u'x':
+      t_.escapeUnit = 0;
+      t_.literalPos = 0;
+      l.state = v == u'u' ? ParseState::EscapeUnicode : ParseState::EscapeHexadecimal;
+      return Step::Consume;
+    default:
+      t_.token.append(v);
+      break;
+  }
+  l.state = l.savedState;
+  return Step::Consume;
+}
+
+Step Machine::escapeDigit(char16_t v, int digits) {
+  const int digit = hexDigit(v);
+  if (digit < 0) return fail(ParseError::ParseString);
+  t_.escapeUnit =
+      static_cast<char16_t>(t_.escapeUnit + (digit << ((digits - 1 - t_.literalPos) * 4)));
+  if (++t_.literalPos == digits) {
+    t_.token.append(t_.escapeUnit);
+    level().state = level().savedState;
+  }
+  return Step::Consume;
+}
+
+Step Machine::unquotedText(char16_t v) {
+  ParseLevel& l = level();
+  if (v >= 256) {
+    t_.token.append(v);
+    return Step::Consume;
+  }
+  bool ends = v == 0;
+  if (!ends && t_.depth > 0) {
+    const ParseState above = t_.levels[static_cast<std::size_t>(t_.depth - 1)].state;
+    ends = (above == ParseState::ArrayAdd && (v == u',' || v == u']')) ||
+           (above == ParseState::ObjectValueAdd && (v == u',' || v == u'}'));
+  }
+  if (!ends) {
+    if (v == u'\\') {
+      l.savedState = ParseState::Identifier;
+      l.state = ParseState::StringEscape;
+    } else {
+      t_.token.append(v);
+    }
+    return Step::Consume;
+  }
+  if (args_.strict) return fail(ParseError::ParseString);
+  t_.token.trimRight();
+  complete(JsonValue::create(std::u16string(t_.token.textToNul())));
+  return Step::Redispatch;
+}
+
+// A path segment ends at a reserved code unit; what follows depends on the container in
+// which the segment is looked up.
+Step Machine::pathSegmentEnd(char16_t v) {
+  if (v >= 256 || !isReserved(v)) {
+    t_.token.append(v);
+    return Step::Consume;
+  }
+  ParseLevel& l = level();
+  l.grandParent = l.parent;
+  l.parent = l.current ? l.current : args_.self;
+  if (l.pending) return indexedSegment(v);
+  switch (l.parent->type()) {
+    case JsonType::Object:
+      return objectSegment(v);
+    case JsonType::Array:
+      return arraySegment(v);
+    case JsonType::Method:
+      return fail(ParseError::EvalMethod);
+    default:
+      return Step::Consume;  // a scalar has no members: the unit is dropped
+  }
+}
+
+Step Machine::objectSegment(char16_t v) {
+  ParseLevel& l = level();
+  MemberTable& members = *l.parent->members();
+  const std::u16string segment(t_.token.text());
+  if (!segment.empty()) l.current = members.find(segment);
+  if (v == u'.' || v == u'[' || v == u'(') {
+    l.state = v == u'.'   ? ParseState::EvalProperty
+              : v == u'[' ? ParseState::EvalArray
+                          : ParseState::EvalMethod;
+    return Step::Consume;
+  }
+  if (mayModify() && has(FindOption::PutValue)) {
+    members.store(segment, args_.put);
+  } else if (mayModify() && has(FindOption::Delete)) {
+    l.current = members.remove(segment);
+  } else if (!l.current && has(FindOption::CreatePath)) {
+    members.store(segment, JsonValue::create(args_.dt));
+  }
+  if (!has(FindOption::Delete)) l.current = members.find(segment);
+  l.state = ParseState::Finish;
+  return Step::Redispatch;
+}
+
+// Over an array without an index, a segment addresses the last element and a put appends.
+Step Machine::arraySegment(char16_t v) {
+  ParseLevel& l = level();
+  JsonArray& elements = *l.parent->elements();
+  const auto last = [&elements] {
+    return elements.at(static_cast<std::int64_t>(elements.length()) - 1);
+  };
+  if (v == u'.' || v == u'[') {
+    if (has(FindOption::PutValue)) {
+      l.current = JsonValue::create(v == u'.' ? JsonType::Object : JsonType::Array);
+      elements.add(l.current);
+    } else {
+      l.current = last();
+    }
+    if (v == u'[') l.state = ParseState::EvalArray;
+    return Step::Consume;
+  }
+  if (v == u'(') return fail(ParseError::EvalMethod);
+  if (mayModify() && has(FindOption::PutValue)) {
+    elements.add(args_.put);
+    l.current = args_.put;
+  } else if (t_.token.used() == 0) {
+    l.current = last();
+  }
+  l.state = ParseState::Finish;
+  return Step::Redispatch;
+}
+
+// The segment after "[index]": the element at the pending index.
+Step Machine::indexedSegment(char16_t v) {
+  ParseLevel& l = level();
+  const JsonRef index = std::move(l.pending);
+  l.pending.reset();
+  JsonArray* elements = l.parent->elements();
+  if (elements == nullptr) return fail(ParseError::EvalArray);
+  if (!index.isType(JsonType::Int) || index->integer() < 0) return fail(ParseError::EvalInt);
+  const std::int64_t position = index->integer();
+  l.current = elements->at(position);
+  if (v == u'.') {
+    if (!l.current) {
+      if (!has(FindOption::CreatePath)) return fail(ParseError::EvalObject);
+      l.current = JsonValue::create(JsonType::Object);
+      if (!elements->store(position, l.current)) return fail(ParseError::EvalObject);
+    }
+    return Step::Consume;
+  }
+  if (v == u'[') {
+    if (!l.current) {
+      if (!has(FindOption::CreatePath)) return fail(ParseError::EvalArray);
+      l.current = JsonValue::create(JsonType::Array);
+      elements->add(l.current);
+    }
+    l.state = ParseState::EvalArray;
+    return Step::Consume;
+  }
+  if (v == u'(') return fail(ParseError::EvalMethod);
+  if (mayModify() && has(FindOption::PutValue)) {
+    l.current = elements->store(position, args_.put) ? args_.put : JsonRef();
+  } else if (mayModify() && has(FindOption::Delete)) {
+    l.current = elements->remove(position);
+  }
+  l.state = ParseState::Finish;
+  return Step::Redispatch;
+}
+
+// After '.' (an object must follow) or '[' (an array must follow).
+Step Machine::evalContainer(JsonType type) {
+  ParseLevel& l = level();
+  if (!l.current && has(FindOption::CreatePath) && l.parent) {
+    l.current = JsonValue::create(type);
+    if (MemberTable* members = l.parent->members()) {
+      members->store(std::u16string(t_.token.text()), l.current);
+    } else if (JsonArray* elements = l.parent->elements()) {
+      elements->add(l.current);
+    }
+  } else if (!l.current.isType(type)) {
+    return fail(type == JsonType::Object ? ParseError::EvalObject : ParseError::EvalArray);
+  }
+  t_.token.reset();
+  l.state = type == JsonType::Object ? ParseState::Identifier : ParseState::ParamValue;
+  return Step::Redispatch;
+}
+
+}  // namespace
+
+JsonRef runParser(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
+                  const ParseArguments& arguments) {
+  Machine machine(t, arguments);
+  t.offset = 0;
+  t.error = ParseError::Success;
+  for (;;) {
+    if (length >= 0 && t.offset >= static_cast<std::size_t>(length)) {
+      const ParseLevel& top = t.levels[0];
+      const bool complete =
+          t.depth == 0 && top.state == ParseState::EatWs && top.savedState == ParseState::Finish;
+      t.error = complete ? ParseError::Success : ParseError::Continue;
+      break;
+    }
+    const char16_t v = t.offset < text.size() ? text[t.offset] : char16_t{0};
+    if (v == u'\t') {
+      t.col += 4;
+    } else if (v == u'\n') {
+      ++t.line;
+      t.col = 0;
+    } else {
+      ++t.col;
+    }
+    Step step = Step::Redispatch;
+    while (step == Step::Redispatch) step = machine.step(v);
+    if (step == Step::Stop) break;
+    ++t.offset;
+    if (v == 0) {
+      // Text that ends inside a container is incomplete even where the inner level is.
+      const ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
+      if (t.depth > 0 || (l.state != ParseState::Finish && l.savedState != ParseState::Finish)) {
+        t.error = ParseError::ParseEof;
+      }
+      break;
+    }
+  }
+  if (t.error != ParseError::Success) return {};
+  return t.levels[static_cast<std::size_t>(t.depth)].current;
+}
+
+JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial,
+                             const JsonRef& self, FindOptions options, const JsonRef& put,
+                             JsonType dt) {
+  auto tokenizer = std::make_unique<Tokenizer>();
+  ParseArguments arguments{strict, self, options, put, dt};
+  JsonRef result = runParser(*tokenizer, text, -1, arguments);
+  if (!partial && tokenizer->offset < text.size() && text[tokenizer->offset] != 0) return {};
+  return result;
+}
+
+JsonRef parseDocument(std::u16string_view text) { return JsonValue::parseText(text, false, true); }
+
+}  // namespace json

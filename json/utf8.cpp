@@ -1,0 +1,96 @@
+#include "json/utf8.h"
+
+#include <cstdint>
+
+namespace json {
+
+namespace {
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      text.push_back(lead);
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    std::uint32_t code = 0;
+    std::uint32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1FU;
+      minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0FU;
+      minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07U;
+      minimum = 0x10000;
+    }
+    std::size_t taken = 1;
+    while (length != 0 && taken < length && i + taken < bytes.size() &&
+           isContinuation(static_cast<unsigned char>(bytes[i + taken]))) {
+      code = (code << 6) | (static_cast<unsigned char>(bytes[i + taken]) & 0x3FU);
+      ++taken;
+    }
+    const bool valid = length != 0 && taken == length && code >= minimum && code <= 0x10FFFF &&
+                       (code < 0xD800 || code > 0xDFFF);
+    if (!valid) {
+      text.push_back(kReplacement);
+      i += taken;
+      continue;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      text.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+      text.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      text.push_back(static_cast<char16_t>(code));
+    }
+    i += length;
+  }
+  return text;
+}
+
+std::string utf16ToUtf8(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t code = text[i];
+    if (code < 0x80) {
+      bytes.push_back(static_cast<char>(code));
+      continue;
+    }
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00U);
+      ++i;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = kReplacement;
+    }
+    if (code < 0x800) {
+      bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    } else if (code < 0x10000) {
+      bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    } else {
+      bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
+      bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    }
+    bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+  return bytes;
+}
+
+}  // namespace json

@@ -1,0 +1,283 @@
+// The client against real servers started here: Python's http.server and nginx. Every body
+// is compared with what curl receives from the same server.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "http/http_client.h"
+#include "http/http_errors.h"
+#include "http/protocol_text.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kStartLimit = std::chrono::seconds(15);
+
+std::u16string widen(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string randomBytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::mt19937 random(seed);
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+// A child process with its standard input and output on pipes; stopped on destruction.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& argv) {
+    int in[2];
+    int out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
+      throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    const int rc = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    stdin_ = in[1];
+    stdout_ = out[0];
+    if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child() {
+    ::close(stdin_);
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    ::close(stdout_);
+  }
+
+  // One line of the child's output, waiting at most until the deadline.
+  std::string readLine(Clock::time_point deadline) {
+    std::string line;
+    char c = 0;
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      pollfd wait{stdout_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0) {
+        throw std::runtime_error("child printed no line in time");
+      }
+      if (::read(stdout_, &c, 1) != 1) throw std::runtime_error("child ended");
+      if (c == '\n') return line;
+      line += c;
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int stdin_ = -1;
+  int stdout_ = -1;
+};
+
+int runAndWait(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return -1;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What curl receives for the URL.
+std::string curlBody(const std::string& url, const fs::path& scratch) {
+  const fs::path out = scratch / "curl.out";
+  fs::remove(out);
+  const int rc = runAndWait({"curl", "--silent", "--show-error", "--http1.1", "--max-time", "30",
+                             "--output", out.string(), url});
+  if (rc != 0) throw std::runtime_error("curl failed for " + url);
+  return readFile(out);
+}
+
+std::uint16_t freeLoopbackPort() {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(socket, reinterpret_cast<sockaddr*>(&local), sizeof local);
+  socklen_t length = sizeof local;
+  ::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length);
+  ::close(socket);
+  return ntohs(local.sin_port);
+}
+
+// Waits for a file to appear in its folder, at most until the deadline.
+bool waitForFile(const fs::path& file, Clock::time_point deadline) {
+  const int watch = ::inotify_init1(IN_CLOEXEC);
+  ::inotify_add_watch(watch, file.parent_path().c_str(), IN_CREATE | IN_MOVED_TO);
+  bool found = fs::exists(file);
+  std::array<char, 4096> events{};
+  while (!found) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd wait{watch, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0) break;
+    (void)!::read(watch, events.data(), events.size());
+    found = fs::exists(file);
+  }
+  ::close(watch);
+  return found;
+}
+
+class Interop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scratch_ = fs::temp_directory_path() /
+               ("httpc-interop-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(scratch_);
+    fs::create_directories(scratch_ / "www");
+    large_ = randomBytes(3 * 1024 * 1024 + 17, 7);
+    writeFile(scratch_ / "www" / "large.bin", large_);
+    writeFile(scratch_ / "www" / "small.txt", "small body\n");
+  }
+  void TearDown() override { fs::remove_all(scratch_); }
+
+  fs::path scratch_;
+  std::string large_;
+};
+
+TEST_F(Interop, PythonHttpServer) {
+  const fs::path script = fs::path(HTTP_TEST_SOURCE_DIR) / "interop_server.py";
+  Child server({"python3", script.string(), (scratch_ / "www").string()});
+  const std::string base = "http://127.0.0.1:" + server.readLine(Clock::now() + kStartLimit);
+
+  http::HttpClient client;
+  client.setConnectTimeout(5000);
+  client.setReadTimeout(30000);
+  http::MemoryStream small;
+  client.get(widen(base + "/small.txt"), small);
+  const std::u16string firstPort = client.response().rawHeaders.value(u"X-Client-Port");
+  http::MemoryStream large;
+  client.get(widen(base + "/large.bin"), large);
+  // Keep-alive: both replies came on one connection.
+  EXPECT_EQ(client.response().rawHeaders.value(u"X-Client-Port"), firstPort);
+  EXPECT_EQ(small.view(), curlBody(base + "/small.txt", scratch_));
+  EXPECT_EQ(large.view(), curlBody(base + "/large.bin", scratch_));
+  EXPECT_EQ(large.view(), large_);
+
+  http::MemoryStream chunked;
+  client.get(widen(base + "/chunked/large.bin"), chunked);
+  EXPECT_EQ(client.response().rawHeaders.value(u"X-Served"), u"chunked");
+  EXPECT_EQ(chunked.view(), curlBody(base + "/chunked/large.bin", scratch_));
+  EXPECT_EQ(chunked.view(), large_);
+}
+
+TEST_F(Interop, Nginx) {
+  const fs::path prefix = scratch_;
+  fs::create_directories(prefix / "temp");
+  fs::create_directories(prefix / "www" / "ssi");
+  writeFile(prefix / "www" / "ssi" / "page.html",
+            "<html><body>\n<!--# include file=\"/large.bin\" -->\n</body></html>\n");
+  const std::uint16_t port = freeLoopbackPort();
+  const std::string temp = (prefix / "temp").string();
+  const fs::path conf = prefix / "nginx.conf";
+  writeFile(conf,
+            "daemon off;\nmaster_process off;\nworker_processes 1;\n"
+            "pid " +
+                (prefix / "nginx.pid").string() + ";\n" + "error_log " +
+                (prefix / "error.log").string() + ";\n" +
+                "events { worker_connections 64; }\n"
+                "http {\n"
+                "  access_log off;\n"
+                "  default_type application/octet-stream;\n"
+                "  types { text/html html; text/plain txt; }\n"
+                "  client_body_temp_path " +
+                temp +
+                "/body;\n"
+                "  proxy_temp_path " +
+                temp +
+                "/proxy;\n"
+                "  fastcgi_temp_path " +
+                temp +
+                "/fastcgi;\n"
+                "  uwsgi_temp_path " +
+                temp +
+                "/uwsgi;\n"
+                "  scgi_temp_path " +
+                temp +
+                "/scgi;\n"
+                "  keepalive_timeout 30s;\n"
+                "  server {\n"
+                "    listen 127.0.0.1:" +
+                std::to_string(port) + ";\n" + "    root " + (prefix / "www").string() + ";\n" +
+                "    add_header X-Connection $connection always;\n"
+                "    location /ssi/ { ssi on; }\n"
+                "  }\n"
+                "}\n");
+  Child server(
+      {"nginx", "-e", (prefix / "error.log").string(), "-c", conf.string(), "-p", prefix.string()});
+  ASSERT_TRUE(waitForFile(prefix / "nginx.pid", Clock::now() + kStartLimit))
+      << readFile(prefix / "error.log");
+  const std::string base = "http://127.0.0.1:" + std::to_string(port);
+
+  http::HttpClient client;
+  client.setConnectTimeout(5000);
+  client.setReadTimeout(30000);
+  http::MemoryStream small;
+  client.get(widen(base + "/small.txt"), small);
+  const std::u16string firstConnection = client.response().rawHeaders.value(u"X-Connection");
+  http::MemoryStream large;
+  client.get(widen(base + "/large.bin"), large);
+  EXPECT_EQ(client.response().rawHeaders.value(u"X-Connection"), firstConnection);
+  EXPECT_EQ(small.view(), curlBody(base + "/small.txt", scratch_));
+  EXPECT_EQ(large.view(), curlBody(base + "/large.bin", scratch_));
+  EXPECT_EQ(large.view(), large_);
+
+  // SSI output has no length known in advance: nginx sends it chunked.
+  http::MemoryStream page;
+  client.get(widen(base + "/ssi/page.html"), page);
+  EXPECT_TRUE(http::containsIgnoreCase(client.response().transferEncoding, u"chunked"));
+  EXPECT_EQ(client.response().rawHeaders.value(u"X-Connection"), firstConnection);
+  EXPECT_EQ(page.view(), curlBody(base + "/ssi/page.html", scratch_));
+  EXPECT_EQ(page.size(), static_cast<std::int64_t>(large_.size() + 29));
+
+  // An error page of nginx comes back as the protocol error with the page text.
+  http::MemoryStream missing;
+  try {
+    client.get(widen(base + "/absent"), missing);
+    FAIL() << "no error";
+  } catch (const http::HttpProtocolError& error) {
+    EXPECT_EQ(error.errorCode(), 404);
+    EXPECT_NE(error.errorMessage().find(u"404 Not Found"), std::u16string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// Reply bodies by their framing, and the limits on what a peer may announce.
+#include <gtest/gtest.h>
+
+#include "http/http_client.h"
+#include "http/http_errors.h"
+#include "http/transport/connection_errors.h"
+#include "scripted_server.h"
+
+namespace {
+
+using http_test::ScriptedServer;
+
+std::string fetch(ScriptedServer& server, http::HttpClient& client, const std::string& path = "/") {
+  http::MemoryStream body;
+  client.get(server.url(path), body);
+  return std::string(body.view());
+}
+
+TEST(ReplyFraming, ContentLengthReadsExactlyAndKeepsTheConnection) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", /*close=*/false);
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nbye");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), "hello");
+  EXPECT_TRUE(client.connected());
+  EXPECT_EQ(fetch(server, client), "bye");
+  EXPECT_EQ(server.connections(), 1);
+}
+
+TEST(ReplyFraming, ContentLengthWithEarlyCloseEndsShortWithoutError) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabcd");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), "abcd");
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(ReplyFraming, HugeAnnouncedLengthOnlyTakesWhatArrives) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775807\r\n\r\nabc");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), "abc");
+}
+
+TEST(ReplyFraming, ChunkedWithExtensionsAndTrailers) {
+  ScriptedServer server;
+  server.addReply(
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+      "1a;ext=1\r\nabcdefghijklmnopqrstuvwxyz\r\n"
+      "3 \r\n123\r\n"
+      "0\r\nX-Checksum: 99\r\nX-More: yes\r\n\r\n",
+      /*close=*/false);
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), "abcdefghijklmnopqrstuvwxyz123");
+  EXPECT_EQ(client.response().rawHeaders.value(u"X-Checksum"), u"99");
+  EXPECT_EQ(client.response().rawHeaders.value(u"x-more"), u"yes");
+  // The trailer's end leaves the connection in step for the next reply.
+  EXPECT_EQ(fetch(server, client), "ok");
+  EXPECT_EQ(server.connections(), 1);
+}
+
+TEST(ReplyFraming, ChunkSizesOutsideSixtyFourBitsAreRefused) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1FFFFFFFFFFFFFFFF\r\nxy");
+  http::HttpClient client;
+  EXPECT_THROW(fetch(server, client), http::ReplyLimitError);
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(ReplyFraming, LargestChunkSizeDoesNotAllocateAheadOfTheData) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7FFFFFFFFFFFFFFF\r\nxy");
+  http::HttpClient client;
+  EXPECT_THROW(fetch(server, client), http::ConnectionClosedError);
+}
+
+TEST(ReplyFraming, UntilCloseWithoutLengthOrChunking) {
+  ScriptedServer server;
+  std::string body(100000, 'x');
+  body += "end";
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n" + body);
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), body);
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(ReplyFraming, MultipartEndsAtTheClosingBoundary) {
+  ScriptedServer server;
+  const std::string parts =
+      "--xyz\r\nContent-Type: text/plain\r\n\r\none\r\n--xyz\r\n\r\ntwo\r\n--xyz--";
+  server.addReply(
+      "HTTP/1.1 200 OK\r\nContent-Type: multipart/mixed; boundary=\"xyz\"\r\n\r\n" + parts + "\r\n",
+      /*close=*/false);
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nnext");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), parts);
+  EXPECT_EQ(fetch(server, client), "next");
+}
+
+TEST(ReplyFraming, NoContentAndHeadReadNoBody) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n\r\n", /*close=*/false);
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", /*close=*/false);
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nlast");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), "");
+  http::MemoryStream body;
+  client.doRequest(u"HEAD", server.url("/"), nullptr, &body);
+  EXPECT_EQ(body.size(), 0);
+  EXPECT_EQ(client.response().contentLength, 100);
+  EXPECT_EQ(fetch(server, client), "last");
+  EXPECT_EQ(server.connections(), 1);
+}
+
+TEST(ReplyFraming, HeaderBlockIsLimitedToMaxHeaderLines) {
+  std::string head = "HTTP/1.1 200 OK\r\n";
+  for (int i = 0; i < 255; ++i) head += "X-Line-" + std::to_string(i) + ": v\r\n";
+  ScriptedServer server;
+  server.addReply(head + "Content-Length: 2\r\n\r\nok");
+  server.addReply(head + "\r\nok");
+  http::HttpClient client;
+  try {
+    fetch(server, client);
+    FAIL() << "no error";
+  } catch (const http::ReplyLimitError& error) {
+    EXPECT_EQ(error.message(), u"Too many header lines.");
+  }
+  EXPECT_FALSE(client.connected());
+  EXPECT_EQ(fetch(server, client), "ok");
+  EXPECT_EQ(client.response().rawHeaders.count(), 255U);
+}
+
+TEST(ReplyFraming, OverlongStatusOrHeaderLinesAreRefused) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 " + std::string(20000, 'x') + "\r\n\r\n");
+  server.addReply("HTTP/1.1 200 OK\r\nX-Big: " + std::string(20000, 'y') + "\r\n\r\n");
+  http::HttpClient client;
+  EXPECT_THROW(fetch(server, client), http::MaxLineLengthExceededError);
+  EXPECT_FALSE(client.connected());
+  EXPECT_THROW(fetch(server, client), http::MaxLineLengthExceededError);
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(ReplyFraming, PeerClosingInTheHeaderBlockEndsIt) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nX-Partial: 1\r\n");
+  http::HttpClient client;
+  EXPECT_EQ(fetch(server, client), "");
+  EXPECT_EQ(client.response().rawHeaders.value(u"X-Partial"), u"1");
+}
+
+TEST(ReplyFraming, SilentPeerRaisesReadTimeoutAndDropsTheConnection) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", /*close=*/false);
+  http::HttpClient client;
+  client.setReadTimeout(300);
+  EXPECT_THROW(fetch(server, client), http::ReadTimeoutError);
+  // Part of the body is still owed: the connection cannot carry the next request.
+  EXPECT_FALSE(client.connected());
+}
+
+}  // namespace

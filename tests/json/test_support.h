@@ -1,0 +1,36 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "json/json.h"
+#include "json/tokenizer.h"
+
+namespace json {
+
+// Readable failure messages for UTF-16 text in assertions.
+inline void PrintTo(const std::u16string& text, std::ostream* out) {
+  *out << '"' << utf16ToUtf8(text) << '"';
+}
+
+struct ParseOutcome {
+  JsonRef value;
+  ParseError error;
+  std::size_t offset;
+};
+
+inline ParseOutcome parseWithError(std::u16string_view text, bool strict = false) {
+  Tokenizer tokenizer;
+  ParseArguments arguments;
+  arguments.strict = strict;
+  JsonRef value = runParser(tokenizer, text, -1, arguments);
+  return {value, tokenizer.error, tokenizer.offset};
+}
+
+// Parse and write again with escaping, as the program writes documents back.
+inline std::u16string rewrite(std::u16string_view text) {
+  return parseDocument(text).asJson(false, true);
+}
+
+}  // namespace json

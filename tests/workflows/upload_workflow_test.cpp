@@ -1,0 +1,116 @@
+// The upload handler in process, against the device simulator: the version gate, the status
+// line, the end-of-run requests and what reaches the firmware endpoint.
+#include "app/upload_workflow.h"
+
+#include <gtest/gtest.h>
+
+#include "../app/headless_host.h"
+#include "app/device_interface.h"
+#include "app/errors.h"
+#include "app/firmware_image.h"
+#include "device_simulator.h"
+
+namespace {
+
+using app::DialogResult;
+using app::testing::HeadlessHost;
+using testsupport::DeviceSimulator;
+
+const std::u16string kOk = u"OK. ORP sa reštartuje, a o chvíľu bude pripravená.";
+const std::u16string kFailed = u"Chyba č.:2 Nepodarilo sa nahrať ZEDEZ !";
+const std::u16string kCurrent = u"ZEDEZ v ORP je už aktuálne.";
+
+std::string imageBytes() {
+  const auto image = app::buildFirmwareImage();
+  return std::string(image->view());
+}
+
+struct UploadRun {
+  HeadlessHost host;
+  app::DeviceInterface device;
+};
+
+void upload(UploadRun& run, const DeviceSimulator& simulator, bool unattended) {
+  run.host.address = simulator.address16();
+  if (unattended) run.host.unattended = simulator.address16();
+  app::runUpload(run.host, run.device);
+}
+
+TEST(VersionNumber, RemovesLowerCaseVAndDotsOnly) {
+  EXPECT_EQ(app::versionNumberOf(u"v1.0.12"), 1012);
+  EXPECT_EQ(app::versionNumberOf(u"1.0.9"), 109);
+  EXPECT_EQ(app::versionNumberOf(u"1.0.09"), 1009);
+  EXPECT_EQ(app::versionNumberOf(u""), 0);
+  EXPECT_EQ(app::versionNumberOf(u"v."), 0);
+  try {
+    (void)app::versionNumberOf(u"V1.0.12");
+    FAIL() << "a capital V is not removed";
+  } catch (const app::ConversionError& error) {
+    EXPECT_EQ(error.message(), u"''V1012'' is not a valid integer value");
+  }
+}
+
+TEST(UploadWorkflow, OldVersionUploadsTheImageWithoutAQuestion) {
+  DeviceSimulator simulator({"--version", "1.0.9"});
+  UploadRun run;
+  upload(run, simulator, /*unattended=*/true);
+  EXPECT_TRUE(run.host.questions.empty());
+  EXPECT_EQ(run.host.log, (std::vector<std::u16string>{u"status:Nahrávam ...", u"events",
+                                                       u"status:" + kOk, u"end"}));
+  const auto uploads = simulator.records("firmware");
+  ASSERT_EQ(uploads.size(), 1U);
+  EXPECT_TRUE(uploads[0].tokenOk);
+  EXPECT_EQ(uploads[0].body, imageBytes());
+}
+
+TEST(UploadWorkflow, CurrentVersionAsksAndCancelStopsSilently) {
+  DeviceSimulator simulator({"--version", "1.0.10"});
+  UploadRun run;
+  run.host.answers = {DialogResult::Cancel};
+  EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::SilentAbortError);
+  EXPECT_EQ(run.host.questions,
+            std::vector<std::u16string>{u"ZEDEZ v ORP je už aktuálne! Napriek tomu prehrať ?"});
+  EXPECT_EQ(run.host.statusTexts, std::vector<std::u16string>{kCurrent});
+  EXPECT_EQ(run.host.endOfRunRequests, 1);
+  EXPECT_TRUE(simulator.records("firmware").empty());
+}
+
+TEST(UploadWorkflow, CurrentVersionAnsweredOkUploads) {
+  DeviceSimulator simulator({"--version", "v1.0.12"});
+  UploadRun run;
+  run.host.answers = {DialogResult::Ok};
+  upload(run, simulator, /*unattended=*/false);
+  EXPECT_EQ(run.host.questions.size(), 1U);
+  EXPECT_EQ(run.host.statusTexts.back(), kOk);
+  EXPECT_EQ(run.host.endOfRunRequests, 0) << "interactive runs never end by themselves";
+  EXPECT_EQ(simulator.records("firmware").size(), 1U);
+}
+
+TEST(UploadWorkflow, MissingVersionRequestsTheEndEarlyAndStillUploads) {
+  DeviceSimulator simulator({"--no-globals"});
+  UploadRun run;
+  upload(run, simulator, /*unattended=*/true);
+  EXPECT_TRUE(run.host.questions.empty());
+  EXPECT_EQ(run.host.log.front(), u"end");
+  EXPECT_EQ(run.host.endOfRunRequests, 2);
+  EXPECT_EQ(simulator.records("firmware").size(), 1U);
+}
+
+TEST(UploadWorkflow, AnErrorStatusFromTheFirmwareEndpointIsAFailedUpload) {
+  DeviceSimulator simulator({"--status", "firmware=500"});
+  UploadRun run;
+  upload(run, simulator, /*unattended=*/true);
+  EXPECT_EQ(run.host.statusTexts.back(), kFailed);
+  EXPECT_EQ(run.host.endOfRunRequests, 1);
+}
+
+TEST(UploadWorkflow, AVersionThatIsNoNumberLeavesBeforeAnythingIsSent) {
+  DeviceSimulator simulator({"--version", "V1.0.12"});
+  UploadRun run;
+  EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::ConversionError);
+  EXPECT_TRUE(run.host.statusTexts.empty());
+  EXPECT_EQ(run.host.endOfRunRequests, 0);
+  EXPECT_TRUE(simulator.records("firmware").empty());
+}
+
+}  // namespace
