@@ -19,7 +19,9 @@ std::span<const std::uint8_t> findEmbeddedPart(std::u16string_view name) {
   const QString wanted = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
   const QDir folder(QString::fromUtf16(kPartsFolder));
   for (const QString& entry : folder.entryList(QDir::Files)) {
-    if (entry.compare(wanted, Qt::CaseInsensitive) != 0) continue;
+    if (entry.compare(wanted, Qt::CaseInsensitive) != 0) {
+      continue;
+    }
     const QResource resource(folder.filePath(entry));
     // The parts are stored uncompressed, so the data can be read in place.
     if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression) {

@@ -1,9 +1,9 @@
 #include "app/firmware_image.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "app/embedded_parts.h"
 #include "app/errors.h"
@@ -44,7 +44,7 @@ void writeImageFile(const http::MemoryStream& image, std::string_view path) {
   if (!file) {
     const int cause = errno;
     throw FileError(u"Cannot create file \"" + http::fromUtf8(fileName) + u"\". " +
-                    http::fromUtf8(std::strerror(cause)));
+                    http::fromUtf8(std::generic_category().message(cause)));
   }
   const std::string_view bytes = image.view();
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

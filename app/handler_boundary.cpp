@@ -19,13 +19,17 @@ void runGuarded(WorkflowHost& host, const std::function<void()>& handler) {
 }
 
 std::u16string errorMessageOf(const std::exception& error) {
-  if (const auto* own = dynamic_cast<const http::Error*>(&error)) return own->message();
+  if (const auto* own = dynamic_cast<const http::Error*>(&error)) {
+    return own->message();
+  }
   return http::fromUtf8(error.what());
 }
 
 std::u16string errorBoxText(std::u16string_view message) {
   std::u16string text(message);
-  if (!text.empty() && text.back() > u'.') text += u'.';
+  if (!text.empty() && text.back() > u'.') {
+    text += u'.';
+  }
   return text;
 }
 

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -207,7 +208,9 @@ void MainWindow::runGuardedHandler(void (MainWindow::*handler)()) {
 
 void MainWindow::onCreate(const std::vector<std::u16string>& arguments) {
   unattendedAddress_.clear();
-  if (arguments.empty()) return;
+  if (arguments.empty()) {
+    return;
+  }
   unattendedAddress_ = arguments.front();
   addressEdit_->setText(toQString(unattendedAddress_));
   // Clicked from code: the upload runs here, inside creation.
@@ -215,7 +218,9 @@ void MainWindow::onCreate(const std::vector<std::u16string>& arguments) {
 }
 
 void MainWindow::onUploadClicked() {
-  if (uploadRunning_) return;
+  if (uploadRunning_) {
+    return;
+  }
   uploadRunning_ = true;
   struct Reset {
     bool& flag;
@@ -246,7 +251,9 @@ void MainWindow::onScanClicked() {
 
 void MainWindow::onScanListDoubleClicked() {
   scanCount_ = kScanAddressCount;
-  scanProgress_->setValue(kScanAddressCount);
+  // A position past the maximum is clamped to it, as a native progress bar does; Qt would
+  // ignore it instead.
+  scanProgress_->setValue(std::min(kScanAddressCount, scanProgress_->maximum()));
 }
 
 void MainWindow::onChooseFileClicked() {
@@ -275,7 +282,9 @@ DialogResult MainWindow::confirm(const std::u16string& message) {
 void MainWindow::processPendingEvents() { QCoreApplication::processEvents(); }
 
 void MainWindow::requestEndOfRun() {
-  if (!endOfRunRequested_) QCoreApplication::instance()->installEventFilter(this);
+  if (!endOfRunRequested_) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
   endOfRunRequested_ = true;
   QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                             Qt::QueuedConnection);
@@ -286,7 +295,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // dropped so that nothing starts after the run was ended. Dialogs keep their input.
   if (endOfRunRequested_ && isOperatorInput(event->type())) {
     const auto* widget = qobject_cast<const QWidget*>(watched);
-    if (widget != nullptr && widget->window() == this) return true;
+    if (widget != nullptr && widget->window() == this) {
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

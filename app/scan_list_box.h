@@ -17,7 +17,9 @@ class ScanListBox final : public QListWidget {
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     QListWidget::mouseDoubleClickEvent(event);
-    if (handler_) handler_();
+    if (handler_) {
+      handler_();
+    }
   }
 
  private:

@@ -314,6 +314,9 @@ TEST(MainWindowHandlers, ScanResetIsTheSameWhenRunTwice) {
 
 TEST(MainWindowHandlers, DoubleClickOnTheScanListEndsTheScan) {
   auto window = interactiveWindow();
+  // Before any scan the bar still has its initial range; the position stops at its end.
+  window->onScanListDoubleClicked();
+  EXPECT_EQ(window->scanProgress()->value(), window->scanProgress()->maximum());
   window->onScanClicked();
   // Anywhere on the list, not only on an item: the list is empty.
   QTest::mouseDClick(window->scanList()->viewport(), Qt::LeftButton);
