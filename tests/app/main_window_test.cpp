@@ -61,7 +61,7 @@ LoopRun runLoopBounded(const MainWindow& window) {
 
 // ---------------------------------------------------------------- layout
 
-struct ControlSpec {
+struct ControlLayout {
   const char* name;
   QWidget* (*get)(const MainWindow&);
   QRect geometry;
@@ -90,7 +90,7 @@ TEST(MainWindowLayout, WindowFrameCaptionAndFont) {
 
 TEST(MainWindowLayout, ControlsInTabOrderWithPlaceTextAndState) {
   auto window = interactiveWindow();
-  const ControlSpec controls[] = {
+  const ControlLayout controls[] = {
       {"uploadButton",
        [](const MainWindow& w) -> QWidget* { return w.uploadButton(); },
        {155, 32, 75, 25},
@@ -178,18 +178,18 @@ TEST(MainWindowLayout, ControlsInTabOrderWithPlaceTextAndState) {
   };
   const QRect clientArea(0, 0, 340, 106);
   std::vector<QWidget*> tabOrder;
-  for (const ControlSpec& spec : controls) {
-    SCOPED_TRACE(spec.name);
-    QWidget* control = spec.get(*window);
+  for (const ControlLayout& layout : controls) {
+    SCOPED_TRACE(layout.name);
+    QWidget* control = layout.get(*window);
     tabOrder.push_back(control);
-    EXPECT_EQ(control->geometry(), spec.geometry);
-    EXPECT_EQ(control->isHidden(), spec.hidden);
-    EXPECT_EQ(control->isEnabled(), spec.enabled);
-    if (spec.text != nullptr) {
+    EXPECT_EQ(control->geometry(), layout.geometry);
+    EXPECT_EQ(control->isHidden(), layout.hidden);
+    EXPECT_EQ(control->isEnabled(), layout.enabled);
+    if (layout.text != nullptr) {
       if (auto* button = qobject_cast<QPushButton*>(control)) {
-        EXPECT_EQ(button->text(), QString::fromUtf8(spec.text));
+        EXPECT_EQ(button->text(), QString::fromUtf8(layout.text));
       } else {
-        EXPECT_EQ(qobject_cast<QLineEdit*>(control)->text(), QString::fromUtf8(spec.text));
+        EXPECT_EQ(qobject_cast<QLineEdit*>(control)->text(), QString::fromUtf8(layout.text));
       }
     }
   }
@@ -246,14 +246,14 @@ TEST(MainWindowLayout, LabelsSizeThemselvesAtThirteenPixels) {
       {window->runLabel(), {361, 188}, QStringLiteral("runh"), true},
       {window->fileLabel(), {11, 91}, QString(), false},
   };
-  for (const LabelSpec& spec : labels) {
-    SCOPED_TRACE(spec.caption.toStdString());
-    EXPECT_EQ(spec.label->pos(), spec.position);
-    EXPECT_EQ(spec.label->text(), spec.caption);
-    EXPECT_EQ(spec.label->height(), 13);
-    EXPECT_EQ(spec.label->width(), spec.label->sizeHint().width());
-    EXPECT_EQ(spec.label->isHidden(), spec.hidden);
-    EXPECT_EQ(spec.label->focusPolicy(), Qt::NoFocus);
+  for (const LabelSpec& layout : labels) {
+    SCOPED_TRACE(layout.caption.toStdString());
+    EXPECT_EQ(layout.label->pos(), layout.position);
+    EXPECT_EQ(layout.label->text(), layout.caption);
+    EXPECT_EQ(layout.label->height(), 13);
+    EXPECT_EQ(layout.label->width(), layout.label->sizeHint().width());
+    EXPECT_EQ(layout.label->isHidden(), layout.hidden);
+    EXPECT_EQ(layout.label->focusPolicy(), Qt::NoFocus);
   }
   window->setStatusText(u"OK. ORP sa reštartuje, a o chvíľu bude pripravená.");
   EXPECT_EQ(window->statusLabel()->text(),
