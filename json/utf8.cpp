@@ -11,13 +11,14 @@ bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+  // Never more code units than bytes: write in place, then cut to the length used.
+  std::u16string text(bytes.size(), u'\0');
+  char16_t* out = text.data();
   std::size_t i = 0;
   while (i < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     if (lead < 0x80) {
-      text.push_back(lead);
+      *out++ = lead;
       ++i;
       continue;
     }
@@ -46,19 +47,20 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
     const bool valid = length != 0 && taken == length && code >= minimum && code <= 0x10FFFF &&
                        (code < 0xD800 || code > 0xDFFF);
     if (!valid) {
-      text.push_back(kReplacement);
+      *out++ = kReplacement;
       i += taken;
       continue;
     }
     if (code >= 0x10000) {
       code -= 0x10000;
-      text.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      text.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+      *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else {
-      text.push_back(static_cast<char16_t>(code));
+      *out++ = static_cast<char16_t>(code);
     }
     i += length;
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 
