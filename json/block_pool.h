@@ -52,7 +52,7 @@ class BlockPool {
   };
   static constexpr std::size_t kAlignment = alignof(std::max_align_t);
   static constexpr std::size_t kStride = (BlockSize + kAlignment - 1) / kAlignment * kAlignment;
-  static constexpr std::size_t kChunkBytes = 64 * 1024;
+  static constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
   static constexpr std::size_t kHeader = (sizeof(Chunk) + kAlignment - 1) / kAlignment * kAlignment;
   static_assert(BlockSize >= sizeof(FreeBlock));
 

@@ -65,12 +65,14 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
 }
 
 std::string utf16ToUtf8(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
+  // At most three bytes per code unit: write in place, then cut to the length used.
+  std::string bytes(text.size() * 3, '\0');
+  char* out = bytes.data();
+  const auto put = [&out](std::uint32_t byte) { *out++ = static_cast<char>(byte); };
   for (std::size_t i = 0; i < text.size(); ++i) {
     std::uint32_t code = text[i];
     if (code < 0x80) {
-      bytes.push_back(static_cast<char>(code));
+      put(code);
       continue;
     }
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -81,17 +83,18 @@ std::string utf16ToUtf8(std::u16string_view text) {
       code = kReplacement;
     }
     if (code < 0x800) {
-      bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      put(0xC0 | (code >> 6));
     } else if (code < 0x10000) {
-      bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      put(0xE0 | (code >> 12));
+      put(0x80 | ((code >> 6) & 0x3F));
     } else {
-      bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      put(0xF0 | (code >> 18));
+      put(0x80 | ((code >> 12) & 0x3F));
+      put(0x80 | ((code >> 6) & 0x3F));
     }
-    bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    put(0x80 | (code & 0x3F));
   }
+  bytes.resize(static_cast<std::size_t>(out - bytes.data()));
   return bytes;
 }
 

@@ -6,12 +6,16 @@
 #include <string>
 
 #include "json/json.h"
+#include "json/tokenizer.h"
 
 namespace {
 
-void requireStableRewrite(const json::JsonRef& document, bool escape) {
+// Puts can nest a tree deeper than the parser reads back; only that may stop the re-read.
+void requireStableRewrite(const json::JsonRef& document, bool escape, bool afterPuts = false) {
   const std::u16string written = document.asJson(false, escape);
-  const json::JsonRef again = json::parseDocument(written);
+  json::Tokenizer tokenizer;
+  const json::JsonRef again = json::runParser(tokenizer, written, -1, {});
+  if (!again && afterPuts && tokenizer.error == json::ParseError::Depth) return;
   if (!again || again.asJson(false, escape) != written) __builtin_trap();
 }
 
@@ -34,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       // Puts change the tree: once per input, on its lenient-and-complete parse.
       document.putPathCurrency(text, 60000000);
       document.putPathCurrency(u"timeout", -1);
-      requireStableRewrite(document, true);
+      requireStableRewrite(document, true, true);
     }
   }
   return 0;
