@@ -28,12 +28,6 @@ JsonRef& JsonRef::operator=(const JsonRef& other) noexcept {
   return *this;
 }
 
-JsonRef& JsonRef::operator=(JsonRef&& other) noexcept {
-  JsonValue* old = std::exchange(value_, std::exchange(other.value_, nullptr));
-  if (old != nullptr) release(old);
-  return *this;
-}
-
 void JsonRef::release(JsonValue* value) noexcept {
   if (value->dropRef()) JsonValue::destroy(value);
 }

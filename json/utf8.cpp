@@ -65,8 +65,23 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
 }
 
 std::string utf16ToUtf8(std::u16string_view text) {
-  // At most three bytes per code unit: write in place, then cut to the length used.
-  std::string bytes(text.size() * 3, '\0');
+  // Sized exactly first, so that a large text is not over-allocated threefold.
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      length += 1;
+    } else if (unit < 0x800) {
+      length += 2;
+    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      length += 4;
+      ++i;
+    } else {
+      length += 3;
+    }
+  }
+  std::string bytes(length, '\0');
   char* out = bytes.data();
   const auto put = [&out](std::uint32_t byte) { *out++ = static_cast<char>(byte); };
   for (std::size_t i = 0; i < text.size(); ++i) {
