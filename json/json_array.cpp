@@ -5,14 +5,16 @@
 
 namespace json {
 
-JsonArray::JsonArray() : slots_(std::make_unique<JsonRef[]>(kInitialCapacity)) {}
+JsonArray::JsonArray() = default;
 
 JsonRef JsonArray::at(std::int64_t index) const {
   if (index < 0 || static_cast<std::size_t>(index) >= length_) return {};
   return slots_[static_cast<std::size_t>(index)];
 }
 
+// The first slots are allocated only when the first element arrives: empty arrays are common.
 void JsonArray::ensureCapacity(std::size_t index) {
+  if (!slots_) slots_ = std::make_unique<JsonRef[]>(capacity_);
   if (index < capacity_) return;
   const std::size_t newCapacity = std::max(2 * capacity_, index + 1);
   auto slots = std::make_unique<JsonRef[]>(newCapacity);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "json/block_pool.h"
 #include "json/json_ref.h"
 
 namespace json {
@@ -14,7 +15,14 @@ class JsonArray {
   static constexpr std::size_t kInitialCapacity = 32;
   // A store may leave at most this many empty slots before it; a store further out is
   // refused, so that a path index cannot make the list allocate gigabytes.
-  static constexpr std::int64_t kMaxGap = std::int64_t{1} << 20;
+  static constexpr std::int64_t kMaxGap = std::int64_t{1} << 16;
+
+  static void* operator new(std::size_t /*size*/) {
+    return BlockPool<sizeof(JsonArray)>::allocate();
+  }
+  static void operator delete(void* block) noexcept {
+    BlockPool<sizeof(JsonArray)>::release(block);
+  }
 
   JsonArray();
 

@@ -21,7 +21,11 @@ class JsonRef {
   JsonRef(const JsonRef& other) noexcept;
   JsonRef(JsonRef&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
   JsonRef& operator=(const JsonRef& other) noexcept;
-  JsonRef& operator=(JsonRef&& other) noexcept;
+  JsonRef& operator=(JsonRef&& other) noexcept {
+    JsonValue* old = std::exchange(value_, std::exchange(other.value_, nullptr));
+    if (old != nullptr) release(old);
+    return *this;
+  }
   ~JsonRef() {
     if (value_ != nullptr) release(value_);
   }

@@ -1,7 +1,5 @@
 #include "json/json_value.h"
 
-#include <vector>
-
 #include "json/json_array.h"
 #include "json/member_table.h"
 
@@ -9,8 +7,10 @@ namespace json {
 
 namespace {
 // Containers are freed through a worklist, so that releasing a deeply nested tree (paths can
-// build one of any depth) does not recurse once per level.
-thread_local std::vector<JsonValue*>* pendingContainers = nullptr;
+// build one of any depth) does not recurse once per level. The list is linked through the
+// dying values themselves, so freeing never allocates.
+thread_local JsonValue* pendingContainers = nullptr;
+thread_local bool draining = false;
 }  // namespace
 
 JsonRef::JsonRef(JsonValue* value) noexcept : value_(value) {
@@ -28,12 +28,6 @@ JsonRef& JsonRef::operator=(const JsonRef& other) noexcept {
   return *this;
 }
 
-JsonRef& JsonRef::operator=(JsonRef&& other) noexcept {
-  JsonValue* old = std::exchange(value_, std::exchange(other.value_, nullptr));
-  if (old != nullptr) release(old);
-  return *this;
-}
-
 void JsonRef::release(JsonValue* value) noexcept {
   if (value->dropRef()) JsonValue::destroy(value);
 }
@@ -47,18 +41,24 @@ void JsonValue::destroy(JsonValue* value) noexcept {
     delete value;
     return;
   }
-  if (pendingContainers != nullptr) {
-    pendingContainers->push_back(value);
-    return;
-  }
-  std::vector<JsonValue*> pending{value};
-  pendingContainers = &pending;
-  while (!pending.empty()) {
-    JsonValue* next = pending.back();
-    pending.pop_back();
+  value->userData_ = pendingContainers;
+  pendingContainers = value;
+  if (draining) return;
+  draining = true;
+  while (pendingContainers != nullptr) {
+    JsonValue* next = pendingContainers;
+    pendingContainers = static_cast<JsonValue*>(next->userData_);
     delete next;
   }
-  pendingContainers = nullptr;
+  draining = false;
+}
+
+void* JsonValue::operator new(std::size_t /*size*/) {
+  return BlockPool<sizeof(JsonValue)>::allocate();
+}
+
+void JsonValue::operator delete(void* block) noexcept {
+  BlockPool<sizeof(JsonValue)>::release(block);
 }
 
 JsonValue::JsonValue(JsonType type) : type_(type) {

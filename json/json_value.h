@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "json/block_pool.h"
 #include "json/json_ref.h"
 #include "json/types.h"
 
@@ -79,6 +80,8 @@ class JsonValue {
 
   explicit JsonValue(JsonType type);
   ~JsonValue();
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block) noexcept;
 
   void addRef() { refCount_.fetch_add(1, std::memory_order_relaxed); }
   bool dropRef() { return refCount_.fetch_sub(1, std::memory_order_acq_rel) == 1; }

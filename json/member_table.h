@@ -5,11 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "json/block_pool.h"
 #include "json/json_ref.h"
 
 namespace json {
 
 struct AvlNode {
+  static void* operator new(std::size_t /*size*/) { return BlockPool<sizeof(AvlNode)>::allocate(); }
+  static void operator delete(void* block) noexcept { BlockPool<sizeof(AvlNode)>::release(block); }
+
   AvlNode* greater = nullptr;
   AvlNode* lesser = nullptr;
   int balance = 0;  // height of the greater side minus height of the lesser side
@@ -22,6 +26,13 @@ struct AvlNode {
 // ascending name. Its walk order is the order in which members are written.
 class MemberTable {
  public:
+  static void* operator new(std::size_t /*size*/) {
+    return BlockPool<sizeof(MemberTable)>::allocate();
+  }
+  static void operator delete(void* block) noexcept {
+    BlockPool<sizeof(MemberTable)>::release(block);
+  }
+
   MemberTable() = default;
   MemberTable(const MemberTable&) = delete;
   MemberTable& operator=(const MemberTable&) = delete;

@@ -29,7 +29,7 @@ std::size_t formatFloat(double value, char* out) {
   const char* cursor = scientific;
   const bool negative = *cursor == '-';
   if (negative) ++cursor;
-  char digits[16];
+  char digits[16]{};
   std::size_t count = 0;
   for (; *cursor != 'e'; ++cursor) {
     if (*cursor != '.') digits[count++] = *cursor;

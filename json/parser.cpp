@@ -661,6 +661,31 @@ Step Machine::evalContainer(JsonType type) {
   return Step::Redispatch;
 }
 
+// Inside a string, a run of plain code units is taken in one append; the state machine
+// would append them one by one with the same result.
+bool copyStringRun(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length) {
+  std::size_t limit = text.size();
+  if (length >= 0) limit = std::min(limit, static_cast<std::size_t>(length));
+  std::size_t end = t.offset;
+  while (end < limit) {
+    const char16_t v = text[end];
+    if (v == t.quote || v == u'\\' || v == 0) break;
+    if (v == u'\t') {
+      t.col += 4;
+    } else if (v == u'\n') {
+      ++t.line;
+      t.col = 0;
+    } else {
+      ++t.col;
+    }
+    ++end;
+  }
+  if (end == t.offset) return false;
+  t.token.append(text.data() + t.offset, end - t.offset);
+  t.offset = end;
+  return true;
+}
+
 }  // namespace
 
 JsonRef runParser(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
@@ -675,6 +700,10 @@ JsonRef runParser(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
           t.depth == 0 && top.state == ParseState::EatWs && top.savedState == ParseState::Finish;
       t.error = complete ? ParseError::Success : ParseError::Continue;
       break;
+    }
+    if (t.levels[static_cast<std::size_t>(t.depth)].state == ParseState::String &&
+        copyStringRun(t, text, length)) {
+      continue;
     }
     const char16_t v = t.offset < text.size() ? text[t.offset] : char16_t{0};
     if (v == u'\t') {

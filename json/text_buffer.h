@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,12 +11,12 @@ class TextBuffer {
  public:
   static constexpr std::size_t kInitialCapacity = 32;
 
-  TextBuffer();
+  TextBuffer() : units_(kInitialCapacity, u'\0') {}
 
   void append(const char16_t* units, std::size_t count);
   void append(std::u16string_view text) { append(text.data(), text.size()); }
   void append(char16_t unit) {
-    if (capacity_ - used_ <= 1) grow(1);
+    if (units_.size() - used_ <= 1) grow(1);
     units_[used_++] = unit;
     units_[used_] = 0;
   }
@@ -30,17 +29,18 @@ class TextBuffer {
     if (used_ > 0) units_[--used_] = 0;
   }
 
-  [[nodiscard]] std::u16string_view text() const { return {units_.get(), used_}; }
+  [[nodiscard]] std::u16string_view text() const { return {units_.data(), used_}; }
   [[nodiscard]] std::u16string_view textToNul() const;
   [[nodiscard]] std::size_t used() const { return used_; }
-  [[nodiscard]] std::size_t capacity() const { return capacity_; }
+  [[nodiscard]] std::size_t capacity() const { return units_.size(); }
+  // Hands the content over without copying it and leaves the buffer as new.
+  std::u16string take();
 
  private:
   void grow(std::size_t count);
 
-  std::unique_ptr<char16_t[]> units_;
+  std::u16string units_;  // its size is the capacity
   std::size_t used_ = 0;
-  std::size_t capacity_ = kInitialCapacity;
 };
 
 }  // namespace json

@@ -11,13 +11,14 @@ bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+  // Never more code units than bytes: write in place, then cut to the length used.
+  std::u16string text(bytes.size(), u'\0');
+  char16_t* out = text.data();
   std::size_t i = 0;
   while (i < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     if (lead < 0x80) {
-      text.push_back(lead);
+      *out++ = lead;
       ++i;
       continue;
     }
@@ -46,29 +47,47 @@ std::u16string utf8ToUtf16(std::string_view bytes) {
     const bool valid = length != 0 && taken == length && code >= minimum && code <= 0x10FFFF &&
                        (code < 0xD800 || code > 0xDFFF);
     if (!valid) {
-      text.push_back(kReplacement);
+      *out++ = kReplacement;
       i += taken;
       continue;
     }
     if (code >= 0x10000) {
       code -= 0x10000;
-      text.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      text.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+      *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else {
-      text.push_back(static_cast<char16_t>(code));
+      *out++ = static_cast<char16_t>(code);
     }
     i += length;
   }
+  text.resize(static_cast<std::size_t>(out - text.data()));
   return text;
 }
 
 std::string utf16ToUtf8(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
+  // Sized exactly first, so that a large text is not over-allocated threefold.
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) {
+      length += 1;
+    } else if (unit < 0x800) {
+      length += 2;
+    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      length += 4;
+      ++i;
+    } else {
+      length += 3;
+    }
+  }
+  std::string bytes(length, '\0');
+  char* out = bytes.data();
+  const auto put = [&out](std::uint32_t byte) { *out++ = static_cast<char>(byte); };
   for (std::size_t i = 0; i < text.size(); ++i) {
     std::uint32_t code = text[i];
     if (code < 0x80) {
-      bytes.push_back(static_cast<char>(code));
+      put(code);
       continue;
     }
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -79,17 +98,18 @@ std::string utf16ToUtf8(std::u16string_view text) {
       code = kReplacement;
     }
     if (code < 0x800) {
-      bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      put(0xC0 | (code >> 6));
     } else if (code < 0x10000) {
-      bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      put(0xE0 | (code >> 12));
+      put(0x80 | ((code >> 6) & 0x3F));
     } else {
-      bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      put(0xF0 | (code >> 18));
+      put(0x80 | ((code >> 12) & 0x3F));
+      put(0x80 | ((code >> 6) & 0x3F));
     }
-    bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    put(0x80 | (code & 0x3F));
   }
+  bytes.resize(static_cast<std::size_t>(out - bytes.data()));
   return bytes;
 }
 

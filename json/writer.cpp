@@ -209,7 +209,7 @@ void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int leve
 std::u16string JsonValue::asJson(bool indent, bool escape) {
   TextBuffer writer;
   writeJson(writer, indent, escape, 0);
-  return std::u16string(writer.text());
+  return writer.take();
 }
 
 std::u16string JsonRef::asJson(bool indent, bool escape) const {

@@ -93,6 +93,18 @@ TEST(MemberTable, StoringAnExistingNameReplacesAndReleasesTheOldValue) {
   EXPECT_EQ(table.find(u"timeout")->integer(), 2);
 }
 
+// Names are compared whole, so names that differ only after a NUL stay two members.
+TEST(MemberTable, NamesThatDifferAfterANulAreDistinct) {
+  MemberTable table;
+  const std::u16string first(u"a\0b", 3);
+  const std::u16string second(u"a\0c", 3);
+  table.store(first, JsonValue::create(1));
+  table.store(second, JsonValue::create(2));
+  EXPECT_EQ(table.memberCount(), 2U);
+  EXPECT_EQ(table.find(first)->integer(), 1);
+  EXPECT_EQ(table.find(second)->integer(), 2);
+}
+
 TEST(JsonArray, GrowsByTheCapacityRuleAndLeavesSkippedSlotsEmpty) {
   JsonArray array;
   EXPECT_EQ(array.capacity(), 32U);

@@ -1,0 +1,126 @@
+// Parse and write throughput of the json library against RapidJSON and nlohmann::json, all
+// from the same UTF-8 bytes. Our parse includes the UTF-8 to UTF-16 step, our write the way back.
+// Each parse benchmark parses once untimed first, so that every library runs on memory its
+// allocator already holds rather than paying the first page faults inside the timing.
+#include <benchmark/benchmark.h>
+#include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "json/json.h"
+#include "sample_documents.h"
+
+namespace {
+
+constexpr std::size_t kLargeBytes = 10 * 1024 * 1024;
+
+const std::string& largeDocument() {
+  static const std::string document = bench::mixedDocument(kLargeBytes);
+  return document;
+}
+
+const std::string& documentFor(const benchmark::State& state) {
+  return state.range(0) == 0 ? bench::deviceStateDocument() : largeDocument();
+}
+
+void setLabel(benchmark::State& state, std::size_t bytes) {
+  state.SetLabel(state.range(0) == 0 ? "device state" : "10 MB mixed");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+void ourParse(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  json::parseDocument(json::utf8ToUtf16(bytes));
+  for (auto _ : state) {
+    json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+    if (!document) state.SkipWithError("parse failed");
+    benchmark::DoNotOptimize(document.get());
+  }
+  setLabel(state, bytes.size());
+}
+
+void ourWrite(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  const json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+  for (auto _ : state) {
+    std::string written = json::utf16ToUtf8(document.asJson(false, true));
+    benchmark::DoNotOptimize(written.data());
+  }
+  setLabel(state, bytes.size());
+}
+
+void rapidjsonParse(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  rapidjson::Document().Parse(bytes.data(), bytes.size());
+  for (auto _ : state) {
+    rapidjson::Document document;
+    document.Parse(bytes.data(), bytes.size());
+    if (document.HasParseError()) state.SkipWithError("parse failed");
+    benchmark::DoNotOptimize(&document);
+  }
+  setLabel(state, bytes.size());
+}
+
+void rapidjsonWrite(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  rapidjson::Document document;
+  document.Parse(bytes.data(), bytes.size());
+  for (auto _ : state) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    document.Accept(writer);
+    benchmark::DoNotOptimize(buffer.GetString());
+  }
+  setLabel(state, bytes.size());
+}
+
+void nlohmannParse(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  benchmark::DoNotOptimize(nlohmann::json::parse(bytes).size());
+  for (auto _ : state) {
+    nlohmann::json document = nlohmann::json::parse(bytes);
+    benchmark::DoNotOptimize(&document);
+  }
+  setLabel(state, bytes.size());
+}
+
+void nlohmannWrite(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  const nlohmann::json document = nlohmann::json::parse(bytes);
+  for (auto _ : state) {
+    std::string written = document.dump();
+    benchmark::DoNotOptimize(written.data());
+  }
+  setLabel(state, bytes.size());
+}
+
+// Growth check: time per byte must stay flat from 1 MB to 16 MB.
+void ourParseBySize(benchmark::State& state) {
+  const std::string bytes = bench::mixedDocument(static_cast<std::size_t>(state.range(0)));
+  json::parseDocument(json::utf8ToUtf16(bytes));
+  for (auto _ : state) {
+    json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+    benchmark::DoNotOptimize(document.get());
+  }
+  state.SetComplexityN(static_cast<std::int64_t>(bytes.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
+}  // namespace
+
+BENCHMARK(ourParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(rapidjsonParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(nlohmannParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ourWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(rapidjsonWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(nlohmannWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ourParseBySize)
+    ->RangeMultiplier(2)
+    ->Range(1 << 20, 16 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK_MAIN();
