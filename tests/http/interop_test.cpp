@@ -116,12 +116,19 @@ int runAndWait(const std::vector<std::string>& argv) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// What curl receives for the URL.
-std::string curlBody(const std::string& url, const fs::path& scratch) {
+// What curl receives for the URL, through the proxy when one is named.
+std::string curlBody(const std::string& url, const fs::path& scratch,
+                     const std::string& proxy = {}) {
   const fs::path out = scratch / "curl.out";
   fs::remove(out);
-  const int rc = runAndWait({"curl", "--silent", "--show-error", "--http1.1", "--max-time", "30",
-                             "--output", out.string(), url});
+  std::vector<std::string> argv = {"curl",       "--silent", "--show-error", "--http1.1",
+                                   "--max-time", "30",       "--output",     out.string()};
+  if (!proxy.empty()) {
+    argv.emplace_back("--proxy");
+    argv.push_back(proxy);
+  }
+  argv.push_back(url);
+  const int rc = runAndWait(argv);
   if (rc != 0) throw std::runtime_error("curl failed for " + url);
   return readFile(out);
 }
@@ -278,6 +285,52 @@ TEST_F(Interop, Nginx) {
     EXPECT_EQ(error.errorCode(), 404);
     EXPECT_NE(error.errorMessage().find(u"404 Not Found"), std::u16string::npos);
   }
+}
+
+TEST_F(Interop, TinyproxyForwardsAndTunnels) {
+  const fs::path script = fs::path(HTTP_TEST_SOURCE_DIR) / "interop_server.py";
+  Child origin({"python3", script.string(), (scratch_ / "www").string()});
+  const std::string originPort = origin.readLine(Clock::now() + kStartLimit);
+  const std::string base = "http://127.0.0.1:" + originPort;
+
+  const std::uint16_t proxyPort = freeLoopbackPort();
+  const fs::path conf = scratch_ / "tinyproxy.conf";
+  writeFile(conf, "Port " + std::to_string(proxyPort) + "\nListen 127.0.0.1\nTimeout 30\n" +
+                      "MaxClients 10\nPidFile \"" + (scratch_ / "tinyproxy.pid").string() +
+                      "\"\nLogFile \"" + (scratch_ / "tinyproxy.log").string() +
+                      "\"\nLogLevel Info\nAllow 127.0.0.1\nConnectPort " + originPort +
+                      "\nDisableViaHeader Yes\n");
+  Child proxy({"tinyproxy", "-d", "-c", conf.string()});
+  ASSERT_TRUE(waitForFile(scratch_ / "tinyproxy.pid", Clock::now() + kStartLimit));
+  const std::string proxyAddress = "127.0.0.1:" + std::to_string(proxyPort);
+
+  http::HttpClient client;
+  client.setConnectTimeout(5000);
+  client.setReadTimeout(30000);
+  client.proxyParams().setProxyServer(u"127.0.0.1");
+  client.proxyParams().setProxyPort(proxyPort);
+  http::MemoryStream large;
+  client.get(widen(base + "/large.bin"), large);
+  EXPECT_EQ(large.view(), curlBody(base + "/large.bin", scratch_, proxyAddress));
+  EXPECT_EQ(large.view(), large_);
+  http::MemoryStream chunked;
+  client.get(widen(base + "/chunked/large.bin"), chunked);
+  EXPECT_EQ(chunked.view(), curlBody(base + "/chunked/large.bin", scratch_, proxyAddress));
+
+  // Through a CONNECT tunnel: the origin sees one connection for both requests.
+  http::HttpClient tunneled;
+  tunneled.setReadTimeout(30000);
+  tunneled.proxyParams().setProxyServer(u"127.0.0.1");
+  tunneled.proxyParams().setProxyPort(proxyPort);
+  tunneled.setOptions({http::HttpOption::TunnelPlainThroughProxy});
+  http::MemoryStream first;
+  tunneled.get(widen(base + "/small.txt"), first);
+  const std::u16string originSide = tunneled.response().rawHeaders.value(u"X-Client-Port");
+  http::MemoryStream second;
+  tunneled.get(widen(base + "/large.bin"), second);
+  EXPECT_EQ(tunneled.response().rawHeaders.value(u"X-Client-Port"), originSide);
+  EXPECT_EQ(first.view(), "small body\n");
+  EXPECT_EQ(second.view(), large_);
 }
 
 }  // namespace
