@@ -70,7 +70,7 @@ int IoHandler::fillInputBuffer(bool raiseIfDisconnected, int timeout, bool raise
     return 0;
   }
   for (;;) {
-    if (!readable(wait)) {
+    if (!waitForData(wait)) {
       if (raiseOnTimeout) throw ReadTimeoutError(transport_text::kReadTimedOut);
       return -1;
     }

@@ -155,6 +155,9 @@ class IoHandler {
   [[nodiscard]] bool writeBufferingActive() const noexcept { return writeBuffer_ != nullptr; }
 
  protected:
+  // The wait before each receive of fillInputBuffer(); readable(ms) unless a handler folds the
+  // wait into its receive (which then reports an expired wait as 10060).
+  virtual bool waitForData(int ms) { return readable(ms); }
   // One receive into buffer: count, 0 when the peer closed, negative on an error that
   // filterSocketError() judges.
   virtual int receiveRaw(std::span<std::uint8_t> buffer) = 0;

@@ -109,6 +109,10 @@ int SocketHandle::receive(std::span<std::uint8_t> buffer) {
   return SocketStack::instance().receive(handle_, buffer);
 }
 
+int SocketHandle::receiveNow(std::span<std::uint8_t> buffer) {
+  return SocketStack::instance().receiveNow(handle_, buffer);
+}
+
 int SocketHandle::send(std::span<const std::uint8_t> bytes) {
   return SocketStack::instance().send(handle_, bytes);
 }

@@ -63,6 +63,8 @@ class SocketHandle {
   bool readable(int timeoutMs);
   bool select(int timeoutMs) { return readable(timeoutMs); }
   int receive(std::span<std::uint8_t> buffer);
+  // Without waiting: -1 when nothing can be received right now.
+  int receiveNow(std::span<std::uint8_t> buffer);
   int send(std::span<const std::uint8_t> bytes);
 
   // Shuts down the sending side and closes; does nothing without a socket. Thread-safe.

@@ -243,6 +243,15 @@ int SocketStack::receive(int socket, std::span<std::uint8_t> buffer) {
   }
 }
 
+int SocketStack::receiveNow(int socket, std::span<std::uint8_t> buffer) {
+  for (;;) {
+    const ssize_t count = ::recv(socket, buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (count >= 0) return static_cast<int>(count);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+    if (errno != EINTR) raiseErrno();
+  }
+}
+
 int SocketStack::send(int socket, std::span<const std::uint8_t> bytes) {
   for (;;) {
     const ssize_t count = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);

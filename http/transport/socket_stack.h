@@ -48,6 +48,8 @@ class SocketStack {
                      int timeoutMs);
   // One receive of up to buffer.size() bytes; 0 = the peer closed. Failures raise.
   int receive(int socket, std::span<std::uint8_t> buffer);
+  // As receive(), without waiting: -1 when nothing can be received right now.
+  int receiveNow(int socket, std::span<std::uint8_t> buffer);
   // One send; returns the count the system took. Never raises SIGPIPE. Failures raise.
   int send(int socket, std::span<const std::uint8_t> bytes);
   // Shuts the sending side down, then closes; never raises.

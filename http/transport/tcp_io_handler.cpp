@@ -1,6 +1,8 @@
 #include "http/transport/tcp_io_handler.h"
 
 #include <cerrno>
+#include <typeinfo>
+#include <utility>
 
 #include "http/transport/socket_error.h"
 
@@ -30,6 +32,16 @@ bool TcpIoHandler::readable(int ms) {
   return binding()->readable(ms);
 }
 
+bool TcpIoHandler::waitForData(int ms) {
+  waitInReceiveMs_ = -1;
+  // Handlers derived from this one replace the receive, so they keep the separate wait.
+  if (typeid(*this) != typeid(TcpIoHandler)) return readable(ms);
+  if (!hasSocket()) throw ConnectionClosedError(transport_text::kConnectionClosed);
+  // Without a limit the blocking receive waits just as a poll would.
+  if (ms >= 0) waitInReceiveMs_ = ms;
+  return true;
+}
+
 void TcpIoHandler::checkForDisconnect(bool raise, bool ignoreBuffer) {
   if (closedGracefully() && hasSocket()) {
     close();
@@ -41,12 +53,24 @@ void TcpIoHandler::checkForDisconnect(bool raise, bool ignoreBuffer) {
   }
 }
 
-int TcpIoHandler::receiveRaw(std::span<std::uint8_t> buffer) { return binding()->receive(buffer); }
+int TcpIoHandler::receiveRaw(std::span<std::uint8_t> buffer) {
+  const int wait = std::exchange(waitInReceiveMs_, -1);
+  if (wait >= 0) {
+    const int count = binding()->receiveNow(buffer);
+    if (count >= 0) return count;
+    if (wait == 0 || !binding()->readable(wait)) {
+      receiveTimedOut_ = true;  // reported as 10060 by filterSocketError()
+      return -1;
+    }
+  }
+  return binding()->receive(buffer);
+}
 
 int TcpIoHandler::sendRaw(std::span<const std::uint8_t> bytes) { return binding()->send(bytes); }
 
 int TcpIoHandler::filterSocketError(int result) {
   if (result >= 0) return 0;
+  if (std::exchange(receiveTimedOut_, false)) return socket_errors::kTimedOut;
   // The failing call was made just before; its errno is still current.
   const int number = socketErrorFromErrno(errno);
   switch (number) {

@@ -9,6 +9,7 @@
 #include "http/transport/connection_errors.h"
 #include "http/transport/stream.h"
 #include "http/transport/tcp_client.h"
+#include "http/transport/tcp_io_handler.h"
 #include "test_helpers.h"
 
 using namespace http;
@@ -313,4 +314,30 @@ TEST_F(CountedReadTest, ResetByPeerMakesConnectedFalse) {
   bool connected = true;
   for (int i = 0; i < 3 && connected; ++i) connected = client.connected();
   EXPECT_FALSE(connected);
+}
+
+namespace {
+
+// A handler of its own class, as a TLS handler is: it keeps the wait before each receive.
+class DerivedHandler final : public TcpIoHandler {};
+
+}  // namespace
+
+TEST_F(ReadTimeoutTest, DerivedHandlerKeepsTheSameLimits) {
+  DerivedHandler handler;
+  client.setIoHandler(&handler);
+  connect(300);
+  const Stopwatch watch;
+  EXPECT_EQ(io().readLine(), u"");
+  EXPECT_TRUE(io().readLineTimedOut());
+  EXPECT_GE(watch.elapsedMs(), 290);
+  std::vector<std::uint8_t> bytes;
+  expectError<ReadTimeoutError>([&] { io().readBytes(bytes, 1); }, u"Read timed out.");
+  peer->send("done\r\nrest");
+  peer->close();
+  EXPECT_EQ(io().readLine(), u"done");
+  MemoryStream stream;
+  io().readStream(stream, -1, true);
+  EXPECT_EQ(stream.view(), "rest");
+  EXPECT_FALSE(client.connected());
 }

@@ -1,0 +1,314 @@
+#!/usr/bin/env python3
+"""Stand-in for the Tesmora cash register's HTTP interface, for tests.
+
+Serves GET /api/state, GET and POST /api/settings on the HTTP port and
+POST /firmware?token=... on the firmware port of one loopback address, answers as told
+by its options and control file, and records every request byte for byte.
+
+    device_simulator.py 127.0.0.80 [--http-port 80] [--firmware-port 8080]
+        [--version TEXT | --version-number NUMBER | --no-globals | --no-version]
+        [--state-file FILE] [--settings-file FILE] [--token TOKEN]
+        [--status ENDPOINT=CODE] [--body ENDPOINT=TEXT] [--delay ENDPOINT=SECONDS]
+        [--action ENDPOINT=stall|close|reset] [--on-accept PORT=stall|close|reset]
+        [--record FILE] [--config FILE] [--announce-records] [--max-lifetime SECONDS]
+
+ENDPOINT is one of state, settings_get, settings_post, firmware, other; PORT is http or
+firmware. Prints "ready ADDRESS HTTP_PORT FIRMWARE_PORT" once both ports listen.
+"""
+
+import argparse
+import base64
+import hmac
+import json
+import sys
+import threading
+import urllib.parse
+
+import serverlib
+
+UPLOAD_TOKEN = "A7C3E91F02B64D58E1F7093BC6A2D4E85F10B39C7E26A4D1830F5CB92E67D4A1"
+DEFAULT_VERSION = "1.0.9"
+DEFAULT_SETTINGS = b'{"timeout":1000,"x":1}'
+ENDPOINTS = ("state", "settings_get", "settings_post", "firmware", "other")
+JSON_TYPE = ("Content-Type", "application/json")
+TEXT_TYPE = ("Content-Type", "text/plain")
+
+
+def state_document(config):
+    """The state document's bytes: a raw override, or built from the version settings."""
+    if "state_b64" in config:
+        return base64.b64decode(config["state_b64"])
+    if "state" in config:
+        return config["state"].encode("utf-8")
+    omit = config.get("omit")
+    globals_text = '"serialNumber":"88812345678900001","model":"Tesmora"'
+    if omit != "ZEDEZVer":
+        if "version_json" in config:
+            version = config["version_json"]
+        else:
+            version = json.dumps(config.get("version", DEFAULT_VERSION))
+        globals_text = f'"ZEDEZVer":{version},' + globals_text
+    if omit == "globals":
+        return b'{"status":"ready","uptime":3600}'
+    return f'{{"globals":{{{globals_text}}},"status":"ready","uptime":3600}}'.encode("utf-8")
+
+
+def endpoint_of(request, port_label):
+    path = request.path
+    if port_label == "http":
+        if path == "/api/state" and request.method == "GET":
+            return "state"
+        if path == "/api/settings" and request.method == "GET":
+            return "settings_get"
+        if path == "/api/settings" and request.method == "POST":
+            return "settings_post"
+    elif path == "/firmware" and request.method == "POST":
+        return "firmware"
+    return "other"
+
+
+def token_of(request):
+    values = urllib.parse.parse_qs(request.query, keep_blank_values=True).get("token")
+    return values[0] if values else None
+
+
+class Device:
+    def __init__(self, config, recorder, server):
+        self.config = config
+        self.recorder = recorder
+        self.server = server
+        self.settings_lock = threading.Lock()
+        self.posted_settings = None
+
+    def settings_document(self, config):
+        with self.settings_lock:
+            if self.posted_settings is not None and config.get("store_posted_settings", True):
+                return self.posted_settings
+        if "settings_b64" in config:
+            return base64.b64decode(config["settings_b64"])
+        if "settings" in config:
+            return config["settings"].encode("utf-8")
+        return DEFAULT_SETTINGS
+
+    def default_answer(self, endpoint, request, config, port_label):
+        """Status, body and headers the device gives when not told otherwise."""
+        if endpoint == "state":
+            return 200, state_document(config), [JSON_TYPE]
+        if endpoint == "settings_get":
+            return 200, self.settings_document(config), [JSON_TYPE]
+        if endpoint == "settings_post":
+            if request.complete:
+                with self.settings_lock:
+                    self.posted_settings = bytes(request.body)
+            return 200, b'{"result":"OK"}', [JSON_TYPE]
+        if endpoint == "firmware":
+            if not request.complete:
+                return 400, b"incomplete upload", [TEXT_TYPE]
+            if self.token_ok(request, config):
+                return 200, b"OK", [TEXT_TYPE]
+            return 403, b"invalid token", [TEXT_TYPE]
+        own_paths = ("/api/state", "/api/settings") if port_label == "http" else ("/firmware",)
+        if request.path in own_paths:
+            return 405, b"method not allowed", [TEXT_TYPE]
+        return 404, b"not found", [TEXT_TYPE]
+
+    @staticmethod
+    def token_ok(request, config):
+        token = token_of(request)
+        expected = config.get("token", UPLOAD_TOKEN)
+        return token is not None and hmac.compare_digest(token.encode(), expected.encode())
+
+    def handle(self, sock, peer, port_label, connection_id):
+        config = self.config.get()
+        accept_action = serverlib.accept_action_of(config.get("on_accept", {}).get(port_label))
+        if accept_action:
+            self.recorder.write({"kind": "accept", "port_label": port_label,
+                                 "connection": connection_id, "action": accept_action,
+                                 "peer": f"{peer[0]}:{peer[1]}"})
+            serverlib.on_accept(sock, accept_action, self.server.stop_event)
+            return
+        local = sock.getsockname()
+        reader = serverlib.Reader(sock)
+        number = 0
+        while not self.server.stop_event.is_set():
+            request = serverlib.Request()
+            spec = {}
+
+            def before_body(req):
+                nonlocal config, spec
+                config = self.config.get()
+                endpoint = endpoint_of(req, port_label)
+                answers = config.get("responses", {}).get(endpoint, {})
+                spec = serverlib.pick(answers, self.config.next_index(endpoint))
+                if spec.get("action") == "close_before_body":
+                    return int(spec.get("after_body_bytes", 0))
+                return None
+
+            try:
+                if not reader.read_request(request, before_body):
+                    return
+            except (serverlib.PeerClosed, OSError, ValueError) as e:
+                if request.head or reader.buffer:
+                    self.recorder.write({"kind": "incomplete", "port_label": port_label,
+                                         "connection": connection_id,
+                                         "head_b64": serverlib.b64(reader.buffer),
+                                         "error": str(e) or type(e).__name__})
+                return
+            number += 1
+            endpoint = endpoint_of(request, port_label) if request.method else "other"
+            record = {
+                "kind": endpoint,
+                "port_label": port_label,
+                "local": f"{local[0]}:{local[1]}",
+                "peer": f"{peer[0]}:{peer[1]}",
+                "connection": connection_id,
+                "request_on_connection": number,
+                **request.record(),
+            }
+            if endpoint == "firmware":
+                record["token"] = token_of(request)
+                record["token_ok"] = self.token_ok(request, config)
+            if request.error and not spec:
+                status = 411 if "Transfer-Encoding" in request.error else 400
+                spec = {"status": status, "body": request.error, "connection": "close"}
+            action = spec.get("action", "answer")
+            record["action"] = action
+            if action == "close_before_body":
+                record["response_status"] = None
+                self.recorder.write(record)
+                serverlib.abort(sock, "close")
+                return
+            if action != "answer":
+                record["response_status"] = None
+                self.recorder.write(record)
+                serverlib.apply_action(sock, spec, self.server.stop_event)
+                return
+            status, body, headers = self.default_answer(endpoint, request, config, port_label)
+            data, keep = serverlib.build_response(spec, request, status, body, headers)
+            record["response_status"] = int(spec.get("status", status)) \
+                if "raw" not in spec and "raw_b64" not in spec else None
+            self.recorder.write(record)
+            if not serverlib.send_answer(sock, data, spec, self.server.stop_event):
+                return
+            if not keep or request.error:
+                serverlib.abort(sock, "close")
+                return
+
+
+def endpoint_option(text):
+    name, sep, value = text.partition("=")
+    if not sep or name not in ENDPOINTS:
+        raise argparse.ArgumentTypeError(
+            f"expected ENDPOINT=VALUE with ENDPOINT one of {', '.join(ENDPOINTS)}")
+    return name, value
+
+
+def port_option(text):
+    name, sep, value = text.partition("=")
+    if not sep or name not in ("http", "firmware"):
+        raise argparse.ArgumentTypeError("expected http=ACTION or firmware=ACTION")
+    return name, value
+
+
+def read_file(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError as e:
+        serverlib.fail(f"cannot read {path}: {e.strerror}", serverlib.EXIT_USAGE)
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(
+        description="Tesmora cash register stand-in for tests (loopback only).")
+    parser.add_argument("address", type=serverlib.loopback_address,
+                        help="loopback address to serve, such as 127.0.0.80")
+    parser.add_argument("--http-port", type=serverlib.port_number, default=80,
+                        help="port of the state and settings documents (default 80; 0 picks "
+                             "a free one)")
+    parser.add_argument("--firmware-port", type=serverlib.port_number, default=8080,
+                        help="port of the firmware endpoint (default 8080; 0 picks a free one)")
+    version = parser.add_mutually_exclusive_group()
+    version.add_argument("--version", dest="version_text", metavar="TEXT",
+                         help=f"ZEDEZVer as a JSON string (default {DEFAULT_VERSION})")
+    version.add_argument("--version-number", metavar="NUMBER",
+                         help="ZEDEZVer as a JSON number, written exactly as given")
+    version.add_argument("--no-globals", action="store_true",
+                         help="state document without the member globals")
+    version.add_argument("--no-version", action="store_true",
+                         help="globals without the member ZEDEZVer")
+    parser.add_argument("--state-file", metavar="FILE",
+                        help="serve these raw bytes as the state document")
+    parser.add_argument("--settings-file", metavar="FILE",
+                        help="serve these raw bytes as the settings document")
+    parser.add_argument("--token", help="access token the firmware endpoint accepts")
+    parser.add_argument("--status", type=endpoint_option, action="append", default=[],
+                        metavar="ENDPOINT=CODE", help="answer the endpoint with this status")
+    parser.add_argument("--body", type=endpoint_option, action="append", default=[],
+                        metavar="ENDPOINT=TEXT", help="answer the endpoint with this body")
+    parser.add_argument("--delay", type=endpoint_option, action="append", default=[],
+                        metavar="ENDPOINT=SECONDS", help="wait this long before answering")
+    parser.add_argument("--action", type=endpoint_option, action="append", default=[],
+                        metavar="ENDPOINT=ACTION",
+                        help="stall, close, reset or close_before_body instead of answering")
+    parser.add_argument("--on-accept", type=port_option, action="append", default=[],
+                        metavar="PORT=ACTION",
+                        help="stall (never read), close or reset right after accepting")
+    serverlib.add_common_options(parser)
+    args = parser.parse_args(argv)
+
+    config = {}
+    if args.version_text is not None:
+        config["version"] = args.version_text
+    if args.version_number is not None:
+        try:
+            json.loads(args.version_number)
+            float(args.version_number)
+        except ValueError:
+            parser.error(f"--version-number {args.version_number!r} is not a JSON number")
+        config["version_json"] = args.version_number
+    if args.no_globals:
+        config["omit"] = "globals"
+    if args.no_version:
+        config["omit"] = "ZEDEZVer"
+    if args.state_file:
+        config["state_b64"] = serverlib.b64(read_file(args.state_file))
+    if args.settings_file:
+        config["settings_b64"] = serverlib.b64(read_file(args.settings_file))
+    if args.token is not None:
+        config["token"] = args.token
+    responses = {}
+    for (endpoint, value), key in ([(o, "status") for o in args.status]
+                                   + [(o, "body") for o in args.body]
+                                   + [(o, "delay") for o in args.delay]
+                                   + [(o, "action") for o in args.action]):
+        if key == "status":
+            value = int(value)
+        elif key == "delay":
+            value = float(value)
+        responses.setdefault(endpoint, {})[key] = value
+    if responses:
+        config["responses"] = responses
+    if args.on_accept:
+        config["on_accept"] = dict(args.on_accept)
+    return args, config
+
+
+def main(argv):
+    args, base = parse_arguments(argv)
+    if args.http_port and args.http_port == args.firmware_port:
+        serverlib.fail("the HTTP and firmware ports must differ", serverlib.EXIT_USAGE)
+    http_listener = serverlib.listen(args.address, args.http_port)
+    firmware_listener = serverlib.listen(args.address, args.firmware_port)
+    recorder = serverlib.Recorder(args.record, args.announce_records)
+    server = serverlib.Server(recorder, args.max_lifetime)
+    device = Device(serverlib.Config(base, args.config), recorder, server)
+    server.add(http_listener, device.handle, "http")
+    server.add(firmware_listener, device.handle, "firmware")
+    http_port = http_listener.getsockname()[1]
+    firmware_port = firmware_listener.getsockname()[1]
+    server.run(f"ready {args.address} {http_port} {firmware_port}")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
