@@ -15,14 +15,20 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-// ICU takes converter names as invariant ASCII and reads an empty name as "the platform
-// default", so anything else is refused here and falls back to 8-bit.
+bool isCharsetNameCharacter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         std::u16string_view(u"-_.:+()").find(c) != std::u16string_view::npos;
+}
+
+// Charset names come from the peer. ICU reads an empty name as "the platform default", options
+// after a comma and file paths, so only the characters of registered charset names pass; any
+// other name falls back to 8-bit.
 std::optional<std::string> converterName(std::u16string_view charset) {
   if (charset.empty() || charset.size() > UCNV_MAX_CONVERTER_NAME_LENGTH) return std::nullopt;
   std::string name;
   name.reserve(charset.size());
   for (const char16_t c : charset) {
-    if (c <= u' ' || c >= 0x7F) return std::nullopt;
+    if (!isCharsetNameCharacter(c)) return std::nullopt;
     name.push_back(static_cast<char>(c));
   }
   // Names that the XML charset detection gives but ICU knows only by other names.
@@ -38,7 +44,7 @@ Converter openConverter(std::u16string_view charset) {
   if (!name) return nullptr;
   UErrorCode status = U_ZERO_ERROR;
   Converter converter(ucnv_open(name->c_str(), &status));
-  if (U_FAILURE(status)) return nullptr;
+  if (U_FAILURE(status) != 0) return nullptr;
   return converter;
 }
 
@@ -74,7 +80,7 @@ std::u16string decodeCharset(std::string_view bytes, std::u16string_view charset
     UChar* target = targetStart;
     UErrorCode status = U_ZERO_ERROR;
     ucnv_toUnicode(converter.get(), &target, reinterpret_cast<UChar*>(text.data()) + text.size(),
-                   &source, sourceEnd, nullptr, true, &status);
+                   &source, sourceEnd, nullptr, static_cast<UBool>(true), &status);
     written += static_cast<std::size_t>(target - targetStart);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
       text.resize(text.size() * 2);
@@ -100,7 +106,7 @@ std::string encodeCharset(std::u16string_view text, std::u16string_view charset)
 
   std::string bytes;
   bytes.resize(text.size() * static_cast<std::size_t>(ucnv_getMaxCharSize(converter.get())) + 16);
-  const UChar* source = reinterpret_cast<const UChar*>(text.data());
+  const auto* source = reinterpret_cast<const UChar*>(text.data());
   const UChar* const sourceEnd = source + text.size();
   std::size_t written = 0;
   for (;;) {
@@ -108,7 +114,7 @@ std::string encodeCharset(std::u16string_view text, std::u16string_view charset)
     char* target = targetStart;
     UErrorCode status = U_ZERO_ERROR;
     ucnv_fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &source, sourceEnd,
-                     nullptr, true, &status);
+                     nullptr, static_cast<UBool>(true), &status);
     written += static_cast<std::size_t>(target - targetStart);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
       bytes.resize(bytes.size() * 2);

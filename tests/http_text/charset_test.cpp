@@ -16,6 +16,8 @@ TEST(CharsetDecoding, EmptyOrUnknownNameDecodesByteForByte) {
   // Names ICU would read specially (empty after a NUL, default converter) stay 8-bit too.
   EXPECT_EQ(decodeCharset("\xC3\xA1", std::u16string_view(u"\0utf-8", 6)), u"\u00C3\u00A1");
   EXPECT_EQ(decodeCharset("\xC3\xA1", u"utf-8 "), u"\u00C3\u00A1");
+  EXPECT_EQ(decodeCharset("\xC3\xA1", u"utf-8,swaplfnl"), u"\u00C3\u00A1");
+  EXPECT_EQ(decodeCharset("\xC3\xA1", u"/usr/share/x/utf-8"), u"\u00C3\u00A1");
   EXPECT_FALSE(isKnownCharset(u""));
   EXPECT_FALSE(isKnownCharset(u"x-unknown"));
 }
