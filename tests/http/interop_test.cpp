@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "http/http_client.h"
 #include "http/http_errors.h"
@@ -161,6 +162,55 @@ bool waitForFile(const fs::path& file, Clock::time_point deadline) {
   }
   ::close(watch);
   return found;
+}
+
+std::string base64Decode(std::string_view text) {
+  static constexpr std::string_view kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  unsigned bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    const std::size_t value = kAlphabet.find(c);
+    if (value == std::string_view::npos) continue;
+    bits = (bits << 6U) | static_cast<unsigned>(value);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out += static_cast<char>((bits >> static_cast<unsigned>(count)) & 0xFFU);
+    }
+  }
+  return out;
+}
+
+// The exact request heads of the records of one kind in a counterpart's record file.
+std::vector<std::string> recordedHeads(const fs::path& records, const std::string& kind) {
+  std::vector<std::string> heads;
+  std::istringstream lines(readFile(records));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.find("\"kind\": \"" + kind + "\"") == std::string::npos) continue;
+    const std::string key = "\"head_b64\": \"";
+    const std::size_t start = line.find(key);
+    if (start == std::string::npos) continue;
+    const std::size_t end = line.find('"', start + key.size());
+    heads.push_back(
+        base64Decode(std::string_view(line).substr(start + key.size(), end - start - key.size())));
+  }
+  return heads;
+}
+
+// Starts one of the project's test counterparts on a free port and returns its port.
+std::string startTool(std::unique_ptr<Child>& child, const std::string& tool,
+                      std::vector<std::string> arguments) {
+  std::vector<std::string> argv = {"python3",   (fs::path(HTTP_TEST_TOOLS_DIR) / tool).string(),
+                                   "127.0.0.1", "--port",
+                                   "0",         "--max-lifetime",
+                                   "120"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  child = std::make_unique<Child>(argv);
+  const std::string ready = child->readLine(Clock::now() + kStartLimit);
+  return ready.substr(ready.rfind(' ') + 1);
 }
 
 class Interop : public ::testing::Test {
@@ -331,6 +381,63 @@ TEST_F(Interop, TinyproxyForwardsAndTunnels) {
   EXPECT_EQ(tunneled.response().rawHeaders.value(u"X-Client-Port"), originSide);
   EXPECT_EQ(first.view(), "small body\n");
   EXPECT_EQ(second.view(), large_);
+}
+
+constexpr char kAcceptLine[] =
+    "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n";
+constexpr char kUserAgentLine[] = "User-Agent: Mozilla/3.0 (compatible; ZEDEZ Updater)\r\n";
+constexpr char kServiceAnswer[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><response>OK</response>";
+
+TEST_F(Interop, HttpsWithTheClientsOwnTlsHandler) {
+  std::unique_ptr<Child> service;
+  const fs::path records = scratch_ / "tls.jsonl";
+  const std::string port =
+      startTool(service, "tls_service.py", {"--mode", "tls1", "--record", records.string()});
+  http::HttpClient client;
+  client.setConnectTimeout(5000);
+  client.setReadTimeout(30000);
+  http::MemoryStream body;
+  client.get(widen("https://127.0.0.1:" + port + "/state"), body);
+  EXPECT_EQ(body.view(), kServiceAnswer);
+  const auto heads = recordedHeads(records, "request");
+  ASSERT_EQ(heads.size(), 1U);
+  EXPECT_EQ(heads[0], "GET /state HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\n" + kAcceptLine +
+                          kUserAgentLine + "\r\n");
+}
+
+TEST_F(Interop, HttpsPostThroughTheRecordingProxysTunnel) {
+  std::unique_ptr<Child> service;
+  std::unique_ptr<Child> proxy;
+  const fs::path serviceRecords = scratch_ / "tls.jsonl";
+  const fs::path proxyRecords = scratch_ / "proxy.jsonl";
+  const std::string servicePort =
+      startTool(service, "tls_service.py", {"--mode", "tls1", "--record", serviceRecords.string()});
+  const std::string proxyPort =
+      startTool(proxy, "recording_proxy.py", {"--record", proxyRecords.string()});
+
+  http::HttpClient client;
+  client.setConnectTimeout(10000);
+  client.proxyParams().setProxyServer(u"127.0.0.1");
+  client.proxyParams().setProxyPort(std::stoi(proxyPort));
+  const std::string soap = "<?xml version=\"1.0\"?><soap:Envelope/>";
+  http::MemoryStream source(std::vector<std::uint8_t>(soap.begin(), soap.end()));
+  const std::u16string answer =
+      client.post(widen("https://127.0.0.1:" + servicePort + "/mdu/soap/services/v2"), source);
+
+  EXPECT_EQ(answer, widen(kServiceAnswer));
+  EXPECT_EQ(client.protocolVersion(), http::HttpVersion::v1_1);
+  const auto connects = recordedHeads(proxyRecords, "connect");
+  ASSERT_EQ(connects.size(), 1U);
+  EXPECT_EQ(connects[0], "CONNECT 127.0.0.1:" + servicePort + " HTTP/1.0\r\n" +
+                             "Pragma: no-cache\r\nProxy-Connection: keep-alive\r\n" +
+                             "Host: 127.0.0.1:" + servicePort + "\r\n" + kAcceptLine +
+                             kUserAgentLine + "\r\n");
+  const auto requests = recordedHeads(serviceRecords, "request");
+  ASSERT_EQ(requests.size(), 1U);
+  EXPECT_EQ(requests[0], "POST /mdu/soap/services/v2 HTTP/1.0\r\nContent-Length: " +
+                             std::to_string(soap.size()) + "\r\nHost: 127.0.0.1:" + servicePort +
+                             "\r\n" + kAcceptLine + kUserAgentLine + "\r\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/tcp_io_handler.h"
 #include "scripted_server.h"
 
 namespace {
@@ -110,10 +111,12 @@ TEST(Proxy, ProxyWithoutPortIsTheTransportsMissingPort) {
   EXPECT_THROW(client.get(u"http://127.77.82.80/a", body), http::PortRequiredError);
 }
 
-TEST(Proxy, HttpsThroughTheProxyNeedsATlsHandler) {
+TEST(Proxy, HttpsThroughTheProxyRefusesAPlainHandler) {
   ScriptedServer proxy;
   http::HttpClient client;
   useProxy(client, proxy);
+  http::TcpIoHandler plain;
+  client.setIoHandler(&plain);
   http::MemoryStream source;
   EXPECT_THROW(client.post(u"https://127.77.82.80/mdu/soap/services/v2", source),
                http::InvalidIoHandlerError);
