@@ -288,6 +288,11 @@ void HttpClient::connectIfNeeded(HttpExchange& exchange) {
   const ConnectionType type = exchange.request.useProxy;
   IoHandler* handler = ioHandler();
   if (type == ConnectionType::Tls || type == ConnectionType::TlsProxy) {
+    if (handler != nullptr && managedIoHandler() && !tls_access::isTlsHandler(handler)) {
+      // The plain handler this client made for an earlier http target gives way.
+      setIoHandler(nullptr);
+      handler = nullptr;
+    }
     if (handler == nullptr) {
       ownedTlsHandler_ = tls_access::createDefaultTlsHandler();
       if (ownedTlsHandler_) {

@@ -22,6 +22,7 @@
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/protocol_text.h"
+#include "scripted_server.h"
 
 extern char** environ;
 
@@ -394,12 +395,16 @@ TEST_F(Interop, HttpsWithTheClientsOwnTlsHandler) {
   const fs::path records = scratch_ / "tls.jsonl";
   const std::string port =
       startTool(service, "tls_service.py", {"--mode", "tls1", "--record", records.string()});
+  http_test::ScriptedServer plain;
+  plain.addReply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nplain");
   http::HttpClient client;
   client.setConnectTimeout(5000);
   client.setReadTimeout(30000);
   http::MemoryStream body;
+  // The plain handler made for the http target gives way to a TLS handler.
+  client.get(plain.url("/first"), body);
   client.get(widen("https://127.0.0.1:" + port + "/state"), body);
-  EXPECT_EQ(body.view(), kServiceAnswer);
+  EXPECT_EQ(body.view(), std::string("plain") + kServiceAnswer);
   const auto heads = recordedHeads(records, "request");
   ASSERT_EQ(heads.size(), 1U);
   EXPECT_EQ(heads[0], "GET /state HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\n" + kAcceptLine +
