@@ -173,7 +173,7 @@ void HttpClient::prepareTarget() {
     request.url = targetUri_.path() + next.document();
     if (!next.params().empty()) request.url += u"?" + next.params();
   }
-  request.ipv6 = next.ipVersion() == IpVersion::V6;
+  request.ipVersion = next.ipVersion();
   targetUri_.setIpVersion(next.ipVersion());
 
   if (protocolVersion_ != HttpVersion::v1_1) {
@@ -192,7 +192,8 @@ void HttpClient::prepareTarget() {
     request.contentLength = -1;
   }
 
-  std::u16string host = request.ipv6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
+  std::u16string host =
+      request.ipVersion == IpVersion::V6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
   const bool defaultPort =
       (equalsIgnoreCase(targetUri_.protocol(), u"http") && targetUri_.port() == u"80") ||
       (equalsIgnoreCase(targetUri_.protocol(), u"https") && targetUri_.port() == u"443");
@@ -284,8 +285,9 @@ void HttpClient::connectIfNeeded(HttpExchange& exchange) {
   }
   if (connected()) return;
 
-  setIPVersion(targetUri_.ipVersion());
   const ConnectionType type = exchange.request.useProxy;
+  // Through a proxy the socket goes to the proxy, whatever the target's address family.
+  if (!isProxyConnection(type)) setIPVersion(targetUri_.ipVersion());
   IoHandler* handler = ioHandler();
   if (type == ConnectionType::Tls || type == ConnectionType::TlsProxy) {
     if (handler != nullptr && managedIoHandler() && !tls_access::isTlsHandler(handler)) {

@@ -41,6 +41,18 @@ TEST(Proxy, GetSendsTheAbsoluteTargetWithoutUserInformation) {
   EXPECT_EQ(requests[1].connection, 1);
 }
 
+TEST(Proxy, IpV6TargetsKeepTheirBracketsAndTheProxyStaysIpV4) {
+  ScriptedServer proxy;
+  proxy.addReply("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  http::HttpClient client;
+  useProxy(client, proxy);
+  http::MemoryStream body;
+  client.get(u"http://[fe80::1]:8080/x", body);
+  const std::string wire = proxy.requests().at(0).bytes;
+  EXPECT_TRUE(wire.starts_with("GET http://[fe80::1]:8080/x HTTP/1.1\r\n"));
+  EXPECT_NE(wire.find("\r\nHost: [fe80::1]:8080\r\n"), std::string::npos);
+}
+
 TEST(Proxy, PostAsksTheProxyToKeepTheConnectionAndSendsBasicCredentials) {
   ScriptedServer proxy;
   proxy.addReply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nstored");
