@@ -327,31 +327,40 @@ void HttpClient::openTunnel() {
   tunnel.request.method = u"CONNECT";
   tunnel.request.proxyConnection = u"keep-alive";
   tunnel.request.useProxy = main.useProxy;
-  for (;;) {
-    connectIfNeeded(tunnel);
-    tunnel.buildAndSendRequest(nullptr);
-    tunnel.readStatusLine();
-    if (tunnel.response.responseText().empty()) {
-      tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
-      tunnel.response.clearHeaders();
-      tunnel.response.connection = u"close";
-    } else {
-      tunnel.retrieveHeaders(maxHeaderLines_);
-      storeCookies(tunnel.response.rawHeaders);
-    }
-    if (tunnel.response.responseCode() / 100 == 2) {
-      if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
-        tls_access::setPassThrough(*ioHandler(), false);
+  try {
+    for (;;) {
+      connectIfNeeded(tunnel);
+      tunnel.buildAndSendRequest(nullptr);
+      tunnel.readStatusLine();
+      if (tunnel.response.responseText().empty()) {
+        tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
+        tunnel.response.clearHeaders();
+        tunnel.response.connection = u"close";
+      } else {
+        tunnel.retrieveHeaders(maxHeaderLines_);
+        storeCookies(tunnel.response.rawHeaders);
       }
-      return;
+      if (tunnel.response.responseCode() / 100 == 2) {
+        if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
+          tls_access::setPassThrough(*ioHandler(), false);
+        }
+        return;
+      }
+      const ResponseAction action = tunnel.processResponse({});
+      if (action == ResponseAction::Done) {
+        // No tunnel was opened: the request must not go to the proxy in its place.
+        throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(), {});
+      }
+      if (action == ResponseAction::FollowRedirect) {
+        authRetries_ = 0;
+        proxyAuthRetries_ = 0;
+      }
+      tunnel.request.url = main.destination;
     }
-    const ResponseAction action = tunnel.processResponse({});
-    if (action == ResponseAction::Done) return;
-    if (action == ResponseAction::FollowRedirect) {
-      authRetries_ = 0;
-      proxyAuthRetries_ = 0;
-    }
-    tunnel.request.url = main.destination;
+  } catch (...) {
+    // A connection whose tunnel is not open cannot carry the request.
+    disconnect(false);
+    throw;
   }
 }
 

@@ -114,6 +114,21 @@ TEST(Proxy, RefusedTunnelRaisesTheProxysStatus) {
     EXPECT_EQ(error.errorMessage(), u"auth");
   }
   EXPECT_EQ(proxy.requests().size(), 1U);
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(Proxy, RefusedTunnelIsAnErrorEvenWhenErrorsAreNotRaised) {
+  ScriptedServer proxy;
+  proxy.addReply("HTTP/1.1 403 Forbidden\r\nContent-Length: 2\r\n\r\nno", /*close=*/false);
+  http::HttpClient client;
+  useProxy(client, proxy);
+  client.setOptions(
+      {http::HttpOption::TunnelPlainThroughProxy, http::HttpOption::NoProtocolErrorException});
+  http::MemoryStream body;
+  EXPECT_THROW(client.get(u"http://127.77.82.80/a", body), http::HttpProtocolError);
+  EXPECT_EQ(proxy.requests().size(), 1U);
+  EXPECT_FALSE(client.connected());
+  EXPECT_EQ(body.size(), 0);
 }
 
 TEST(Proxy, ProxyWithoutPortIsTheTransportsMissingPort) {
