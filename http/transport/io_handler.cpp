@@ -33,7 +33,8 @@ IoHandler::~IoHandler() {
 }
 
 void IoHandler::setDefaultTextEncoding(std::shared_ptr<const TextEncoding> encoding) {
-  defaultTextEncoding_ = encoding ? std::move(encoding) : asciiEncoding();
+  if (!encoding) encoding = asciiEncoding();
+  defaultTextEncoding_ = std::move(encoding);
 }
 
 const TextEncoding& IoHandler::encodingOr(const TextEncoding* encoding) const {

@@ -178,7 +178,7 @@ class IoHandler {
   friend class TcpConnection;
 
   const TextEncoding& encodingOr(const TextEncoding* encoding) const;
-  int effectiveTimeout(int timeout) const noexcept;
+  [[nodiscard]] int effectiveTimeout(int timeout) const noexcept;
 
   ByteQueue inputBuffer_;
   std::unique_ptr<ByteQueue> writeBuffer_;

@@ -87,8 +87,9 @@ class SocketStack {
 class SocketStackUser {
  public:
   SocketStackUser() { SocketStack::addUser(); }
-  SocketStackUser(const SocketStackUser&) : SocketStackUser() {}
-  SocketStackUser& operator=(const SocketStackUser&) { return *this; }
+  // A copy is one more user; assignment changes nothing.
+  SocketStackUser(const SocketStackUser& /*other*/) : SocketStackUser() {}
+  SocketStackUser& operator=(const SocketStackUser& /*other*/) = default;
   ~SocketStackUser() { SocketStack::removeUser(); }
 };
 

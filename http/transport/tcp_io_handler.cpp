@@ -54,16 +54,25 @@ void TcpIoHandler::checkForDisconnect(bool raise, bool ignoreBuffer) {
 }
 
 int TcpIoHandler::receiveRaw(std::span<std::uint8_t> buffer) {
-  const int wait = std::exchange(waitInReceiveMs_, -1);
-  if (wait >= 0) {
-    const int count = binding()->receiveNow(buffer);
-    if (count >= 0) return count;
-    if (wait == 0 || !binding()->readable(wait)) {
-      receiveTimedOut_ = true;  // reported as 10060 by filterSocketError()
-      return -1;
+  try {
+    const int wait = std::exchange(waitInReceiveMs_, -1);
+    if (wait >= 0) {
+      const int count = binding()->receiveNow(buffer);
+      if (count >= 0) return count;
+      if (wait == 0 || !binding()->readable(wait)) {
+        receiveTimedOut_ = true;  // reported as 10060 by filterSocketError()
+        return -1;
+      }
     }
+    return binding()->receive(buffer);
+  } catch (const SocketError& error) {
+    // A failed receive ends the connection; what was received before stays readable.
+    if (error.lastError() != socket_errors::kTimedOut) {
+      setClosedGracefully(true);
+      close();
+    }
+    throw;
   }
-  return binding()->receive(buffer);
 }
 
 int TcpIoHandler::sendRaw(std::span<const std::uint8_t> bytes) { return binding()->send(bytes); }

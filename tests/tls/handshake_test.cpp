@@ -60,6 +60,34 @@ class TlsService {
   std::uint16_t port_ = 0;
 };
 
+std::string decodeBase64(std::string_view text) {
+  static constexpr std::string_view kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  unsigned bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    const auto value = kAlphabet.find(c);
+    if (value == std::string_view::npos) continue;  // padding
+    bits = (bits << 6U) | static_cast<unsigned>(value);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      bytes.push_back(static_cast<char>((bits >> static_cast<unsigned>(count)) & 0xFFU));
+    }
+  }
+  return bytes;
+}
+
+// The value of a string field of a JSON record line.
+std::string fieldOf(const std::string& records, const std::string& name) {
+  const std::string key = "\"" + name + "\": \"";
+  const auto start = records.find(key);
+  if (start == std::string::npos) return {};
+  const auto from = start + key.size();
+  return records.substr(from, records.find('"', from) - from);
+}
+
 constexpr char16_t kServiceUrl[] = u"https://ekasa.test/mdu/soap/services/v2";
 
 // One HTTP/1.0 exchange over the secure connection; the service closes with close_notify.
@@ -131,6 +159,7 @@ TEST(TlsHandshakeTest, PeerClosingDuringTheHandshakeIsAnEofViolation) {
   TlsService service({"--mode", "handshake-close"});
   ASSERT_NE(service.port(), 0);
   TlsClient tls(service.port());
+  tls.handler.setUriToCheck(kServiceUrl);
   tls.handler.setPassThrough(false);
   try {
     tls.client.connect();
@@ -142,8 +171,16 @@ TEST(TlsHandshakeTest, PeerClosingDuringTheHandshakeIsAnEofViolation) {
     EXPECT_EQ(error.retCode(), 0);
   }
   EXPECT_FALSE(tls.client.connected());
-  // The client hello went out before the close.
-  EXPECT_NE(service.waitForRecord("handshake_closed").find("client_hello_b64"), std::string::npos);
+  // The client hello went out before the close: a handshake record whose hello names TLS 1.0
+  // (3.1) as the highest version and carries the server name.
+  const std::string hello =
+      decodeBase64(fieldOf(service.waitForRecord("handshake_closed"), "client_hello_b64"));
+  ASSERT_GT(hello.size(), 11U);
+  EXPECT_EQ(hello[0], 0x16);
+  EXPECT_EQ(hello[5], 0x01);
+  EXPECT_EQ(hello[9], 3);
+  EXPECT_EQ(hello[10], 1);
+  EXPECT_NE(hello.find("ekasa.test"), std::string::npos);
 }
 
 }  // namespace

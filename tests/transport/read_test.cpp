@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "http/transport/connection_errors.h"
+#include "http/transport/socket_error.h"
 #include "http/transport/stream.h"
 #include "http/transport/tcp_client.h"
 #include "http/transport/tcp_io_handler.h"
@@ -314,6 +315,28 @@ TEST_F(CountedReadTest, ResetByPeerMakesConnectedFalse) {
   bool connected = true;
   for (int i = 0; i < 3 && connected; ++i) connected = client.connected();
   EXPECT_FALSE(connected);
+  EXPECT_FALSE(io().hasSocket());  // the failed receive closed the handler
+  std::vector<std::uint8_t> bytes;
+  expectError<ConnectionClosedError>([&] { io().readBytes(bytes, 1); },
+                                     u"Connection Closed Gracefully.");
+  client.connect();  // and the client can connect again
+  EXPECT_TRUE(client.connected());
+}
+
+TEST_F(CountedReadTest, ResetDuringAReadRaisesTheSocketError) {
+  connect();
+  peer->send("partial");
+  peer->abort();
+  std::vector<std::uint8_t> bytes;
+  try {
+    io().readBytes(bytes, 100);
+    FAIL() << "read past a reset succeeded";
+  } catch (const SocketError& error) {
+    EXPECT_EQ(error.lastError(), 10054);
+  } catch (const ConnectionClosedError&) {
+    // The reset may discard the pending bytes and end the stream without an error report.
+  }
+  EXPECT_FALSE(io().hasSocket());
 }
 
 namespace {
