@@ -173,7 +173,7 @@ void HttpClient::prepareTarget() {
     request.url = targetUri_.path() + next.document();
     if (!next.params().empty()) request.url += u"?" + next.params();
   }
-  request.ipv6 = next.ipVersion() == IpVersion::V6;
+  request.ipVersion = next.ipVersion();
   targetUri_.setIpVersion(next.ipVersion());
 
   if (protocolVersion_ != HttpVersion::v1_1) {
@@ -192,7 +192,8 @@ void HttpClient::prepareTarget() {
     request.contentLength = -1;
   }
 
-  std::u16string host = request.ipv6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
+  std::u16string host =
+      request.ipVersion == IpVersion::V6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
   const bool defaultPort =
       (equalsIgnoreCase(targetUri_.protocol(), u"http") && targetUri_.port() == u"80") ||
       (equalsIgnoreCase(targetUri_.protocol(), u"https") && targetUri_.port() == u"443");
@@ -284,10 +285,16 @@ void HttpClient::connectIfNeeded(HttpExchange& exchange) {
   }
   if (connected()) return;
 
-  setIPVersion(targetUri_.ipVersion());
   const ConnectionType type = exchange.request.useProxy;
+  // Through a proxy the socket goes to the proxy, whatever the target's address family.
+  if (!isProxyConnection(type)) setIPVersion(targetUri_.ipVersion());
   IoHandler* handler = ioHandler();
   if (type == ConnectionType::Tls || type == ConnectionType::TlsProxy) {
+    if (handler != nullptr && managedIoHandler() && !tls_access::isTlsHandler(handler)) {
+      // The plain handler this client made for an earlier http target gives way.
+      setIoHandler(nullptr);
+      handler = nullptr;
+    }
     if (handler == nullptr) {
       ownedTlsHandler_ = tls_access::createDefaultTlsHandler();
       if (ownedTlsHandler_) {
@@ -320,31 +327,40 @@ void HttpClient::openTunnel() {
   tunnel.request.method = u"CONNECT";
   tunnel.request.proxyConnection = u"keep-alive";
   tunnel.request.useProxy = main.useProxy;
-  for (;;) {
-    connectIfNeeded(tunnel);
-    tunnel.buildAndSendRequest(nullptr);
-    tunnel.readStatusLine();
-    if (tunnel.response.responseText().empty()) {
-      tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
-      tunnel.response.clearHeaders();
-      tunnel.response.connection = u"close";
-    } else {
-      tunnel.retrieveHeaders(maxHeaderLines_);
-      storeCookies(tunnel.response.rawHeaders);
-    }
-    if (tunnel.response.responseCode() / 100 == 2) {
-      if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
-        tls_access::setPassThrough(*ioHandler(), false);
+  try {
+    for (;;) {
+      connectIfNeeded(tunnel);
+      tunnel.buildAndSendRequest(nullptr);
+      tunnel.readStatusLine();
+      if (tunnel.response.responseText().empty()) {
+        tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
+        tunnel.response.clearHeaders();
+        tunnel.response.connection = u"close";
+      } else {
+        tunnel.retrieveHeaders(maxHeaderLines_);
+        storeCookies(tunnel.response.rawHeaders);
       }
-      return;
+      if (tunnel.response.responseCode() / 100 == 2) {
+        if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
+          tls_access::setPassThrough(*ioHandler(), false);
+        }
+        return;
+      }
+      const ResponseAction action = tunnel.processResponse({});
+      if (action == ResponseAction::Done) {
+        // No tunnel was opened: the request must not go to the proxy in its place.
+        throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(), {});
+      }
+      if (action == ResponseAction::FollowRedirect) {
+        authRetries_ = 0;
+        proxyAuthRetries_ = 0;
+      }
+      tunnel.request.url = main.destination;
     }
-    const ResponseAction action = tunnel.processResponse({});
-    if (action == ResponseAction::Done) return;
-    if (action == ResponseAction::FollowRedirect) {
-      authRetries_ = 0;
-      proxyAuthRetries_ = 0;
-    }
-    tunnel.request.url = main.destination;
+  } catch (...) {
+    // A connection whose tunnel is not open cannot carry the request.
+    disconnect(false);
+    throw;
   }
 }
 

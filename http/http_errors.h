@@ -11,8 +11,8 @@ HTTP_DECLARE_ERROR(ReplyError, NetError);
 HTTP_DECLARE_ERROR(ReplyRfcError, ReplyError);
 HTTP_DECLARE_ERROR(UnknownProtocolError, NetError);
 HTTP_DECLARE_ERROR(InvalidIoHandlerError, NetError);
-// A reply that breaks a limit of the client: too many header lines, a chunk size that does not
-// fit a signed 64-bit number.
+// A reply that breaks a limit of the client: too many header lines, a Content-Length or chunk
+// size that does not fit a signed 64-bit number.
 HTTP_DECLARE_ERROR(ReplyLimitError, ReplyError);
 
 // An error status: the message is the status line; the body is read and decoded.
@@ -34,5 +34,6 @@ class HttpProtocolError : public ReplyRfcError {
 
 inline constexpr char16_t kTooManyHeaderLines[] = u"Too many header lines.";
 inline constexpr char16_t kChunkSizeTooLarge[] = u"Chunk size is too large.";
+inline constexpr char16_t kContentLengthTooLarge[] = u"Content-Length is too large.";
 
 }  // namespace http

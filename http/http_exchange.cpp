@@ -78,6 +78,15 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
     throw;
   }
   response.deriveFields();
+  if (response.contentLength < 0) {
+    const std::u16string announced(trimView(response.rawHeaders.value(u"Content-Length")));
+    if (!announced.empty() && std::all_of(announced.begin(), announced.end(),
+                                          [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+      // A length past the signed 64-bit range cannot be honoured.
+      client_.disconnect(false);
+      throw ReplyLimitError(kContentLengthTooLarge);
+    }
+  }
 }
 
 void HttpExchange::readReplyHead() {

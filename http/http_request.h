@@ -7,6 +7,7 @@
 #include "http/authentication.h"
 #include "http/entity_headers.h"
 #include "http/http_options.h"
+#include "http/transport/ip_version.h"
 #include "http/transport/stream.h"
 
 namespace http {
@@ -46,7 +47,7 @@ struct HttpRequest : RequestHeaders {
   std::u16string method;
   Stream* source = nullptr;  // the body, not owned
   ConnectionType useProxy = ConnectionType::Normal;
-  bool ipv6 = false;
+  IpVersion ipVersion = IpVersion::V4;
   std::u16string destination;  // host:port of the target, for a tunnel
 };
 

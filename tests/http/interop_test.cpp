@@ -17,10 +17,12 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/protocol_text.h"
+#include "scripted_server.h"
 
 extern char** environ;
 
@@ -116,12 +118,19 @@ int runAndWait(const std::vector<std::string>& argv) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// What curl receives for the URL.
-std::string curlBody(const std::string& url, const fs::path& scratch) {
+// What curl receives for the URL, through the proxy when one is named.
+std::string curlBody(const std::string& url, const fs::path& scratch,
+                     const std::string& proxy = {}) {
   const fs::path out = scratch / "curl.out";
   fs::remove(out);
-  const int rc = runAndWait({"curl", "--silent", "--show-error", "--http1.1", "--max-time", "30",
-                             "--output", out.string(), url});
+  std::vector<std::string> argv = {"curl",       "--silent", "--show-error", "--http1.1",
+                                   "--max-time", "30",       "--output",     out.string()};
+  if (!proxy.empty()) {
+    argv.emplace_back("--proxy");
+    argv.push_back(proxy);
+  }
+  argv.push_back(url);
+  const int rc = runAndWait(argv);
   if (rc != 0) throw std::runtime_error("curl failed for " + url);
   return readFile(out);
 }
@@ -154,6 +163,55 @@ bool waitForFile(const fs::path& file, Clock::time_point deadline) {
   }
   ::close(watch);
   return found;
+}
+
+std::string base64Decode(std::string_view text) {
+  static constexpr std::string_view kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  unsigned bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    const std::size_t value = kAlphabet.find(c);
+    if (value == std::string_view::npos) continue;
+    bits = (bits << 6U) | static_cast<unsigned>(value);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out += static_cast<char>((bits >> static_cast<unsigned>(count)) & 0xFFU);
+    }
+  }
+  return out;
+}
+
+// The exact request heads of the records of one kind in a counterpart's record file.
+std::vector<std::string> recordedHeads(const fs::path& records, const std::string& kind) {
+  std::vector<std::string> heads;
+  std::istringstream lines(readFile(records));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.find("\"kind\": \"" + kind + "\"") == std::string::npos) continue;
+    const std::string key = "\"head_b64\": \"";
+    const std::size_t start = line.find(key);
+    if (start == std::string::npos) continue;
+    const std::size_t end = line.find('"', start + key.size());
+    heads.push_back(
+        base64Decode(std::string_view(line).substr(start + key.size(), end - start - key.size())));
+  }
+  return heads;
+}
+
+// Starts one of the project's test counterparts on a free port and returns its port.
+std::string startTool(std::unique_ptr<Child>& child, const std::string& tool,
+                      std::vector<std::string> arguments) {
+  std::vector<std::string> argv = {"python3",   (fs::path(HTTP_TEST_TOOLS_DIR) / tool).string(),
+                                   "127.0.0.1", "--port",
+                                   "0",         "--max-lifetime",
+                                   "120"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  child = std::make_unique<Child>(argv);
+  const std::string ready = child->readLine(Clock::now() + kStartLimit);
+  return ready.substr(ready.rfind(' ') + 1);
 }
 
 class Interop : public ::testing::Test {
@@ -278,6 +336,113 @@ TEST_F(Interop, Nginx) {
     EXPECT_EQ(error.errorCode(), 404);
     EXPECT_NE(error.errorMessage().find(u"404 Not Found"), std::u16string::npos);
   }
+}
+
+TEST_F(Interop, TinyproxyForwardsAndTunnels) {
+  const fs::path script = fs::path(HTTP_TEST_SOURCE_DIR) / "interop_server.py";
+  Child origin({"python3", script.string(), (scratch_ / "www").string()});
+  const std::string originPort = origin.readLine(Clock::now() + kStartLimit);
+  const std::string base = "http://127.0.0.1:" + originPort;
+
+  const std::uint16_t proxyPort = freeLoopbackPort();
+  const fs::path conf = scratch_ / "tinyproxy.conf";
+  writeFile(conf, "Port " + std::to_string(proxyPort) + "\nListen 127.0.0.1\nTimeout 30\n" +
+                      "MaxClients 10\nPidFile \"" + (scratch_ / "tinyproxy.pid").string() +
+                      "\"\nLogFile \"" + (scratch_ / "tinyproxy.log").string() +
+                      "\"\nLogLevel Info\nAllow 127.0.0.1\nConnectPort " + originPort +
+                      "\nDisableViaHeader Yes\n");
+  Child proxy({"tinyproxy", "-d", "-c", conf.string()});
+  ASSERT_TRUE(waitForFile(scratch_ / "tinyproxy.pid", Clock::now() + kStartLimit));
+  const std::string proxyAddress = "127.0.0.1:" + std::to_string(proxyPort);
+
+  http::HttpClient client;
+  client.setConnectTimeout(5000);
+  client.setReadTimeout(30000);
+  client.proxyParams().setProxyServer(u"127.0.0.1");
+  client.proxyParams().setProxyPort(proxyPort);
+  http::MemoryStream large;
+  client.get(widen(base + "/large.bin"), large);
+  EXPECT_EQ(large.view(), curlBody(base + "/large.bin", scratch_, proxyAddress));
+  EXPECT_EQ(large.view(), large_);
+  http::MemoryStream chunked;
+  client.get(widen(base + "/chunked/large.bin"), chunked);
+  EXPECT_EQ(chunked.view(), curlBody(base + "/chunked/large.bin", scratch_, proxyAddress));
+
+  // Through a CONNECT tunnel: the origin sees one connection for both requests.
+  http::HttpClient tunneled;
+  tunneled.setReadTimeout(30000);
+  tunneled.proxyParams().setProxyServer(u"127.0.0.1");
+  tunneled.proxyParams().setProxyPort(proxyPort);
+  tunneled.setOptions({http::HttpOption::TunnelPlainThroughProxy});
+  http::MemoryStream first;
+  tunneled.get(widen(base + "/small.txt"), first);
+  const std::u16string originSide = tunneled.response().rawHeaders.value(u"X-Client-Port");
+  http::MemoryStream second;
+  tunneled.get(widen(base + "/large.bin"), second);
+  EXPECT_EQ(tunneled.response().rawHeaders.value(u"X-Client-Port"), originSide);
+  EXPECT_EQ(first.view(), "small body\n");
+  EXPECT_EQ(second.view(), large_);
+}
+
+constexpr char kAcceptLine[] =
+    "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n";
+constexpr char kUserAgentLine[] = "User-Agent: Mozilla/3.0 (compatible; ZEDEZ Updater)\r\n";
+constexpr char kServiceAnswer[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><response>OK</response>";
+
+TEST_F(Interop, HttpsWithTheClientsOwnTlsHandler) {
+  std::unique_ptr<Child> service;
+  const fs::path records = scratch_ / "tls.jsonl";
+  const std::string port =
+      startTool(service, "tls_service.py", {"--mode", "tls1", "--record", records.string()});
+  http_test::ScriptedServer plain;
+  plain.addReply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nplain");
+  http::HttpClient client;
+  client.setConnectTimeout(5000);
+  client.setReadTimeout(30000);
+  http::MemoryStream body;
+  // The plain handler made for the http target gives way to a TLS handler.
+  client.get(plain.url("/first"), body);
+  client.get(widen("https://127.0.0.1:" + port + "/state"), body);
+  EXPECT_EQ(body.view(), std::string("plain") + kServiceAnswer);
+  const auto heads = recordedHeads(records, "request");
+  ASSERT_EQ(heads.size(), 1U);
+  EXPECT_EQ(heads[0], "GET /state HTTP/1.1\r\nHost: 127.0.0.1:" + port + "\r\n" + kAcceptLine +
+                          kUserAgentLine + "\r\n");
+}
+
+TEST_F(Interop, HttpsPostThroughTheRecordingProxysTunnel) {
+  std::unique_ptr<Child> service;
+  std::unique_ptr<Child> proxy;
+  const fs::path serviceRecords = scratch_ / "tls.jsonl";
+  const fs::path proxyRecords = scratch_ / "proxy.jsonl";
+  const std::string servicePort =
+      startTool(service, "tls_service.py", {"--mode", "tls1", "--record", serviceRecords.string()});
+  const std::string proxyPort =
+      startTool(proxy, "recording_proxy.py", {"--record", proxyRecords.string()});
+
+  http::HttpClient client;
+  client.setConnectTimeout(10000);
+  client.proxyParams().setProxyServer(u"127.0.0.1");
+  client.proxyParams().setProxyPort(std::stoi(proxyPort));
+  const std::string soap = "<?xml version=\"1.0\"?><soap:Envelope/>";
+  http::MemoryStream source(std::vector<std::uint8_t>(soap.begin(), soap.end()));
+  const std::u16string answer =
+      client.post(widen("https://127.0.0.1:" + servicePort + "/mdu/soap/services/v2"), source);
+
+  EXPECT_EQ(answer, widen(kServiceAnswer));
+  EXPECT_EQ(client.protocolVersion(), http::HttpVersion::v1_1);
+  const auto connects = recordedHeads(proxyRecords, "connect");
+  ASSERT_EQ(connects.size(), 1U);
+  EXPECT_EQ(connects[0], "CONNECT 127.0.0.1:" + servicePort + " HTTP/1.0\r\n" +
+                             "Pragma: no-cache\r\nProxy-Connection: keep-alive\r\n" +
+                             "Host: 127.0.0.1:" + servicePort + "\r\n" + kAcceptLine +
+                             kUserAgentLine + "\r\n");
+  const auto requests = recordedHeads(serviceRecords, "request");
+  ASSERT_EQ(requests.size(), 1U);
+  EXPECT_EQ(requests[0], "POST /mdu/soap/services/v2 HTTP/1.0\r\nContent-Length: " +
+                             std::to_string(soap.size()) + "\r\nHost: 127.0.0.1:" + servicePort +
+                             "\r\n" + kAcceptLine + kUserAgentLine + "\r\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/tcp_io_handler.h"
 #include "scripted_server.h"
 
 namespace {
@@ -38,6 +39,18 @@ TEST(Proxy, GetSendsTheAbsoluteTargetWithoutUserInformation) {
                 "Host: 127.77.82.80:8080\r\n" + kAccept + kUserAgent + "\r\n");
   EXPECT_TRUE(requests[1].bytes.starts_with("GET http://127.77.82.80/api/other HTTP/1.1\r\n"));
   EXPECT_EQ(requests[1].connection, 1);
+}
+
+TEST(Proxy, IpV6TargetsKeepTheirBracketsAndTheProxyStaysIpV4) {
+  ScriptedServer proxy;
+  proxy.addReply("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  http::HttpClient client;
+  useProxy(client, proxy);
+  http::MemoryStream body;
+  client.get(u"http://[fe80::1]:8080/x", body);
+  const std::string wire = proxy.requests().at(0).bytes;
+  EXPECT_TRUE(wire.starts_with("GET http://[fe80::1]:8080/x HTTP/1.1\r\n"));
+  EXPECT_NE(wire.find("\r\nHost: [fe80::1]:8080\r\n"), std::string::npos);
 }
 
 TEST(Proxy, PostAsksTheProxyToKeepTheConnectionAndSendsBasicCredentials) {
@@ -101,6 +114,21 @@ TEST(Proxy, RefusedTunnelRaisesTheProxysStatus) {
     EXPECT_EQ(error.errorMessage(), u"auth");
   }
   EXPECT_EQ(proxy.requests().size(), 1U);
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(Proxy, RefusedTunnelIsAnErrorEvenWhenErrorsAreNotRaised) {
+  ScriptedServer proxy;
+  proxy.addReply("HTTP/1.1 403 Forbidden\r\nContent-Length: 2\r\n\r\nno", /*close=*/false);
+  http::HttpClient client;
+  useProxy(client, proxy);
+  client.setOptions(
+      {http::HttpOption::TunnelPlainThroughProxy, http::HttpOption::NoProtocolErrorException});
+  http::MemoryStream body;
+  EXPECT_THROW(client.get(u"http://127.77.82.80/a", body), http::HttpProtocolError);
+  EXPECT_EQ(proxy.requests().size(), 1U);
+  EXPECT_FALSE(client.connected());
+  EXPECT_EQ(body.size(), 0);
 }
 
 TEST(Proxy, ProxyWithoutPortIsTheTransportsMissingPort) {
@@ -110,10 +138,12 @@ TEST(Proxy, ProxyWithoutPortIsTheTransportsMissingPort) {
   EXPECT_THROW(client.get(u"http://127.77.82.80/a", body), http::PortRequiredError);
 }
 
-TEST(Proxy, HttpsThroughTheProxyNeedsATlsHandler) {
+TEST(Proxy, HttpsThroughTheProxyRefusesAPlainHandler) {
   ScriptedServer proxy;
   http::HttpClient client;
   useProxy(client, proxy);
+  http::TcpIoHandler plain;
+  client.setIoHandler(&plain);
   http::MemoryStream source;
   EXPECT_THROW(client.post(u"https://127.77.82.80/mdu/soap/services/v2", source),
                http::InvalidIoHandlerError);

@@ -42,6 +42,19 @@ TEST(ReplyFraming, HugeAnnouncedLengthOnlyTakesWhatArrives) {
   EXPECT_EQ(fetch(server, client), "abc");
 }
 
+TEST(ReplyFraming, LengthOutsideSixtyFourBitsIsRefused) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775808\r\n\r\nabc");
+  http::HttpClient client;
+  try {
+    fetch(server, client);
+    FAIL() << "no error";
+  } catch (const http::ReplyLimitError& error) {
+    EXPECT_EQ(error.message(), u"Content-Length is too large.");
+  }
+  EXPECT_FALSE(client.connected());
+}
+
 TEST(ReplyFraming, ChunkedWithExtensionsAndTrailers) {
   ScriptedServer server;
   server.addReply(

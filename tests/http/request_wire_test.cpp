@@ -5,6 +5,7 @@
 
 #include "http/http_client.h"
 #include "http/http_errors.h"
+#include "http/transport/tcp_io_handler.h"
 #include "scripted_server.h"
 
 namespace {
@@ -176,6 +177,8 @@ TEST(RequestWire, RequestsThatCannotBeSentRaiseTheirErrors) {
   } catch (const http::UnknownProtocolError& error) {
     EXPECT_EQ(error.message(), u"Unknown Protocol");
   }
+  http::TcpIoHandler plain;
+  client.setIoHandler(&plain);
   try {
     client.get(u"https://127.0.0.1:1/secure", body);
     FAIL() << "no error";
