@@ -72,10 +72,10 @@ void ResponseHeaders::deriveFields() {
   const std::u16string_view view = range;
   const std::size_t space = view.find(u' ');
   contentRangeUnits = std::u16string(view.substr(0, space));
-  const std::u16string_view spec =
+  const std::u16string_view rangeText =
       space == std::u16string_view::npos ? std::u16string_view() : view.substr(space + 1);
-  const std::size_t slash = spec.find(u'/');
-  const std::u16string_view span = spec.substr(0, slash);
+  const std::size_t slash = rangeText.find(u'/');
+  const std::u16string_view span = rangeText.substr(0, slash);
   const std::size_t dash = span.find(u'-');
   const auto number = [](std::u16string_view text) {
     const auto value = parseInt64(text);
@@ -84,7 +84,7 @@ void ResponseHeaders::deriveFields() {
   contentRangeStart = dash == std::u16string_view::npos ? -1 : number(span.substr(0, dash));
   contentRangeEnd = dash == std::u16string_view::npos ? -1 : number(span.substr(dash + 1));
   contentRangeInstanceLength =
-      slash == std::u16string_view::npos ? -1 : number(spec.substr(slash + 1));
+      slash == std::u16string_view::npos ? -1 : number(rangeText.substr(slash + 1));
 }
 
 }  // namespace http

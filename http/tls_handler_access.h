@@ -5,8 +5,7 @@
 
 #include "http/transport/io_handler.h"
 
-// The few things the client asks of a TLS handler. Without a TLS library built in, no handler
-// counts as a TLS handler and none can be made.
+// The few things the client asks of a TLS handler.
 namespace http::tls_access {
 
 [[nodiscard]] bool isTlsHandler(const IoHandler* handler);
