@@ -19,6 +19,7 @@
 #include <random>
 #include <sstream>
 
+#include "child_process.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/protocol_text.h"
@@ -51,61 +52,7 @@ std::string randomBytes(std::size_t size, unsigned seed) {
   return bytes;
 }
 
-// A child process with its standard input and output on pipes; stopped on destruction.
-class Child {
- public:
-  explicit Child(const std::vector<std::string>& argv) {
-    int in[2];
-    int out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
-      throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    const int rc = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    ::close(out[1]);
-    stdin_ = in[1];
-    stdout_ = out[0];
-    if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-  ~Child() {
-    ::close(stdin_);
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    ::close(stdout_);
-  }
-
-  // One line of the child's output, waiting at most until the deadline.
-  std::string readLine(Clock::time_point deadline) {
-    std::string line;
-    char c = 0;
-    for (;;) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      pollfd wait{stdout_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0) {
-        throw std::runtime_error("child printed no line in time");
-      }
-      if (::read(stdout_, &c, 1) != 1) throw std::runtime_error("child ended");
-      if (c == '\n') return line;
-      line += c;
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-  int stdin_ = -1;
-  int stdout_ = -1;
-};
+using Child = testsupport::ChildProcess;
 
 int runAndWait(const std::vector<std::string>& argv) {
   std::vector<char*> args;
@@ -210,7 +157,7 @@ std::string startTool(std::unique_ptr<Child>& child, const std::string& tool,
                                    "120"};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   child = std::make_unique<Child>(argv);
-  const std::string ready = child->readLine(Clock::now() + kStartLimit);
+  const std::string ready = child->readLine(kStartLimit);
   return ready.substr(ready.rfind(' ') + 1);
 }
 
@@ -235,7 +182,7 @@ class Interop : public ::testing::Test {
 TEST_F(Interop, PythonHttpServer) {
   const fs::path script = fs::path(HTTP_TEST_SOURCE_DIR) / "interop_server.py";
   Child server({"python3", script.string(), (scratch_ / "www").string()});
-  const std::string base = "http://127.0.0.1:" + server.readLine(Clock::now() + kStartLimit);
+  const std::string base = "http://127.0.0.1:" + server.readLine(kStartLimit);
 
   http::HttpClient client;
   client.setConnectTimeout(5000);
@@ -341,7 +288,7 @@ TEST_F(Interop, Nginx) {
 TEST_F(Interop, TinyproxyForwardsAndTunnels) {
   const fs::path script = fs::path(HTTP_TEST_SOURCE_DIR) / "interop_server.py";
   Child origin({"python3", script.string(), (scratch_ / "www").string()});
-  const std::string originPort = origin.readLine(Clock::now() + kStartLimit);
+  const std::string originPort = origin.readLine(kStartLimit);
   const std::string base = "http://127.0.0.1:" + originPort;
 
   const std::uint16_t proxyPort = freeLoopbackPort();

@@ -27,9 +27,16 @@ int remainingMs(Clock::time_point deadline) {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
   int pipeFds[2];
+  int inputFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  if (pipe2(inputFds, O_CLOEXEC) != 0) {
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    throw std::runtime_error("pipe failed");
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, inputFds[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
@@ -38,15 +45,18 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
   const int rc = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
+  close(inputFds[0]);
   if (rc != 0) {
     close(pipeFds[0]);
+    close(inputFds[1]);
     throw std::runtime_error("cannot start " + argv.front());
   }
   outFd_ = pipeFds[0];
+  inFd_ = inputFds[1];
 }
 
 ChildProcess::~ChildProcess() {
-  if (!reaped_) stop(std::chrono::seconds(2));
+  if (!reaped_) stop(std::chrono::seconds(5));
   if (outFd_ >= 0) close(outFd_);
 }
 
@@ -71,8 +81,20 @@ std::string ChildProcess::readLine(std::chrono::milliseconds limit) {
   }
 }
 
+std::string ChildProcess::waitFor(const std::string& prefix, std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  for (;;) {
+    const std::string line = readLine(std::chrono::milliseconds(remainingMs(deadline)));
+    if (line.starts_with(prefix)) return line.substr(prefix.size());
+  }
+}
+
 int ChildProcess::stop(std::chrono::milliseconds limit) {
   if (reaped_) return exitCode_;
+  if (inFd_ >= 0) {
+    close(inFd_);
+    inFd_ = -1;
+  }
   kill(pid_, SIGTERM);
   // A pidfd becomes readable when the process ends, so the wait needs no polling loop.
   const int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));

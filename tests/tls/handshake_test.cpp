@@ -6,14 +6,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "child_process.h"
 #include "http/tls/tls_errors.h"
 #include "http/transport/stream.h"
-#include "peer_process.h"
 #include "tls_test_support.h"
 
 namespace {
 
-using tls_test::PeerProcess;
+using PeerProcess = testsupport::ChildProcess;
 using tls_test::TlsClient;
 
 // The service on a free port of 127.0.0.1, recording into a file of its own.

@@ -1,17 +1,17 @@
 // The pass-through switch, peer closes, time limits and buffered records, against tls_peer.py.
 #include <gtest/gtest.h>
 
+#include "child_process.h"
 #include "http/tls/tls_errors.h"
 #include "http/transport/connection_errors.h"
 #include "http/transport/socket_error.h"
 #include "http/transport/stream.h"
-#include "peer_process.h"
 #include "tls_test_support.h"
 
 namespace {
 
 using tls_test::expectError;
-using tls_test::PeerProcess;
+using PeerProcess = testsupport::ChildProcess;
 using tls_test::TlsClient;
 
 struct Peer {
