@@ -36,10 +36,13 @@ class SilentNetError : public NetError {
 
 }  // namespace http
 
-// Declares an exception class that only adds its own name to its base.
-#define HTTP_DECLARE_ERROR(Name, Base)                                           \
-  class Name : public Base {                                                     \
-   public:                                                                       \
-    using Base::Base;                                                            \
+// Declares an exception class that only adds its own name to its base. The names stand where
+// a type is expected, so they cannot be parenthesised.
+// NOLINTBEGIN(bugprone-macro-parentheses)
+#define HTTP_DECLARE_ERROR(Name, Base)                                              \
+  class Name : public Base {                                                        \
+   public:                                                                          \
+    using Base::Base;                                                               \
     [[nodiscard]] const char* className() const noexcept override { return #Name; } \
   }
+// NOLINTEND(bugprone-macro-parentheses)
