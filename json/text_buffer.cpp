@@ -1,27 +1,19 @@
 #include "json/text_buffer.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace json {
 
 void TextBuffer::grow(std::size_t count) {
-  units_.resize(std::max(2 * units_.size(), used_ + count + 8));
-}
-
-void TextBuffer::append(const char16_t* units, std::size_t count) {
-  if (count == 0) return;
-  if (count >= units_.size() - used_) grow(count);
-  std::memcpy(units_.data() + used_, units, count * sizeof(char16_t));
-  used_ += count;
-  units_[used_] = 0;
+  capacity_ = std::max(2 * capacity_, units_.size() + count + 8);
+  units_.reserve(capacity_);
 }
 
 void TextBuffer::trimRight() {
-  while (used_ > 0) {
-    const char16_t last = units_[used_ - 1];
+  while (!units_.empty()) {
+    const char16_t last = units_.back();
     if (last != u' ' && last != u'\r' && last != u'\n') break;
-    units_[--used_] = 0;
+    units_.pop_back();
   }
 }
 
@@ -32,9 +24,9 @@ std::u16string_view TextBuffer::textToNul() const {
 
 std::u16string TextBuffer::take() {
   std::u16string content = std::move(units_);
-  content.resize(used_);
-  units_.assign(kInitialCapacity, u'\0');
-  used_ = 0;
+  units_ = std::u16string();
+  units_.reserve(kInitialCapacity);
+  capacity_ = kInitialCapacity;
   return content;
 }
 

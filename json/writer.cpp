@@ -14,7 +14,7 @@ constexpr std::array<char16_t, 16> kHexDigits{u'0', u'1', u'2', u'3', u'4', u'5'
                                               u'8', u'9', u'a', u'b', u'c', u'd', u'e', u'f'};
 
 void appendAscii(TextBuffer& writer, const char* text, std::size_t length) {
-  std::array<char16_t, kMaxNumberText> units{};
+  std::array<char16_t, kMaxNumberText> units;  // NOLINT(cppcoreguidelines-pro-type-member-init)
   for (std::size_t i = 0; i < length; ++i) units[i] = static_cast<unsigned char>(text[i]);
   writer.append(units.data(), length);
 }
@@ -130,7 +130,7 @@ void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int leve
     bool& flag_;
   } clearOnExit(processing_);
 
-  std::array<char, kMaxNumberText> number{};
+  std::array<char, kMaxNumberText> number;  // NOLINT(cppcoreguidelines-pro-type-member-init)
   switch (type_) {
     case JsonType::Null:
       writer.append(u"null");
@@ -187,11 +187,11 @@ void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int leve
       writeIndent(writer, indent, level, 1, true);
       bool first = true;
       for (std::size_t i = 0; i < elements.length(); ++i) {
-        const JsonRef element = elements.at(static_cast<std::int64_t>(i));
-        if (isSkipped(element.get())) continue;
+        JsonValue* element = elements.peek(i);
+        if (isSkipped(element)) continue;
         if (!first) writer.append(u',');
         first = false;
-        if (element) {
+        if (element != nullptr) {
           element->writeJson(writer, indent, escape, level);
         } else {
           writer.append(u"null");
