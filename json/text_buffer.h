@@ -23,6 +23,10 @@ class TextBuffer {
     if (capacity_ - units_.size() <= 1) grow(1);
     units_.push_back(unit);
   }
+  // Grows as one append of count units would, so that appending them piecewise copies once.
+  void reserveFor(std::size_t count) {
+    if (count != 0 && count >= capacity_ - units_.size()) grow(count);
+  }
   void reset() { units_.clear(); }
   void trimRight();
   void removeLast() {

@@ -118,7 +118,7 @@ bool isSkipped(const JsonValue* value) {
 void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int level) {
   JsonSink sink(writer);
   writeTo(sink, indent, escape, level);
-  sink.flush();
+  sink.finish();
 }
 
 void JsonValue::writeTo(JsonSink& writer, bool indent, bool escape, int level) {
