@@ -26,11 +26,14 @@ void JsonSink::finish() {
     used_ = 0;
     return;
   }
-  const std::size_t full = spilled_.size() - 1;
-  target_.reserveFor(kFirstBlockUnits + full * kBlockUnits + used_);
-  target_.append(first_.data(), kFirstBlockUnits);
-  for (std::size_t i = 0; i < full; ++i) target_.append(spilled_[i].get(), kBlockUnits);
-  target_.append(block_, used_);
+  std::vector<std::u16string_view> pieces;
+  pieces.reserve(spilled_.size() + 1);
+  pieces.emplace_back(first_.data(), kFirstBlockUnits);
+  for (std::size_t i = 0; i + 1 < spilled_.size(); ++i) {
+    pieces.emplace_back(spilled_[i].get(), kBlockUnits);
+  }
+  pieces.emplace_back(block_, used_);
+  target_.append(pieces);
   for (auto& block : spilled_) spareBlocks.push_back(std::move(block));
   spilled_.clear();
   block_ = first_.data();
