@@ -62,9 +62,12 @@ class BlockPool {
     while (!chunks.compare_exchange_weak(chunk->next, chunk, std::memory_order_release,
                                          std::memory_order_relaxed)) {
     }
+    // Linked from the top down, so that blocks are handed out in address order: values built
+    // one after another then lie one after another, as a later walk over them reads them.
     auto* bytes = reinterpret_cast<unsigned char*>(chunk);
-    for (std::size_t offset = kHeader; offset + kStride <= kChunkBytes; offset += kStride) {
-      auto* block = reinterpret_cast<FreeBlock*>(bytes + offset);
+    constexpr std::size_t kBlocks = (kChunkBytes - kHeader) / kStride;
+    for (std::size_t i = kBlocks; i-- > 0;) {
+      auto* block = reinterpret_cast<FreeBlock*>(bytes + kHeader + i * kStride);
       block->next = freeList;
       freeList = block;
     }

@@ -27,6 +27,8 @@ class JsonArray {
   JsonArray();
 
   [[nodiscard]] JsonRef at(std::int64_t index) const;
+  // The element without taking a reference; index must be below length().
+  [[nodiscard]] JsonValue* peek(std::size_t index) const { return slots_[index].get(); }
   // False (and nothing changes) for a negative index or one past the gap limit.
   bool store(std::int64_t index, JsonRef value);
   void add(JsonRef value);

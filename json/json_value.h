@@ -15,6 +15,7 @@ namespace json {
 class MemberTable;
 class JsonArray;
 class TextBuffer;
+class JsonSink;
 
 // A callable a host program may attach to a value; the parser never produces one.
 using JsonMethod = JsonRef (*)(const JsonRef& self, const JsonRef& params);
@@ -80,6 +81,7 @@ class JsonValue {
 
   explicit JsonValue(JsonType type);
   ~JsonValue();
+  void writeTo(JsonSink& writer, bool indent, bool escape, int level);
   static void* operator new(std::size_t size);
   static void operator delete(void* block) noexcept;
 

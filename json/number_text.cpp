@@ -4,12 +4,22 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace json {
 
 namespace {
 
+constexpr int kSignificantDigits = 15;
+
 std::u16string widen(const char* text, std::size_t length) { return {text, text + length}; }
+
+// Digits of a text in scientific notation, before its exponent.
+int significantDigits(const char* text, const char* end) {
+  int count = 0;
+  for (; text != end && *text != 'e'; ++text) count += *text >= '0' && *text <= '9' ? 1 : 0;
+  return count;
+}
 
 }  // namespace
 
@@ -22,10 +32,18 @@ std::size_t formatFloat(double value, char* out) {
     out[0] = '0';
     return 1;
   }
-  // d.dddddddddddddde[+-]x: the 15 correctly rounded significant digits and the exponent.
+  // d.dddde[+-]x: the 15 correctly rounded significant digits and the exponent.
   char scientific[kMaxNumberText];
-  const auto converted = std::to_chars(scientific, scientific + sizeof scientific, value,
-                                       std::chars_format::scientific, 14);
+  std::to_chars_result converted = std::to_chars(scientific, scientific + sizeof scientific, value,
+                                                 std::chars_format::scientific);
+  // The shortest text that reads back as the value is much cheaper to produce. For a normal
+  // double one unit in the last place is under a ninth of the step between 15-digit decimals,
+  // so a shortest text of at most 15 digits is already the correctly rounded one.
+  if (significantDigits(scientific, converted.ptr) > kSignificantDigits ||
+      std::fabs(value) < std::numeric_limits<double>::min()) {
+    converted = std::to_chars(scientific, scientific + sizeof scientific, value,
+                              std::chars_format::scientific, kSignificantDigits - 1);
+  }
   const char* cursor = scientific;
   const bool negative = *cursor == '-';
   if (negative) ++cursor;

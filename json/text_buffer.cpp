@@ -17,6 +17,24 @@ void TextBuffer::append(const char16_t* units, std::size_t count) {
   units_[used_] = 0;
 }
 
+void TextBuffer::append(const std::vector<std::u16string_view>& pieces) {
+  std::size_t total = 0;
+  for (const std::u16string_view piece : pieces) total += piece.size();
+  if (total == 0) return;
+  if (total < units_.size() - used_) {
+    for (const std::u16string_view piece : pieces) append(piece);
+    return;
+  }
+  const std::size_t capacity = std::max(2 * units_.size(), used_ + total + 8);
+  std::u16string grown;
+  grown.reserve(capacity);
+  grown.append(units_.data(), used_);
+  for (const std::u16string_view piece : pieces) grown.append(piece);
+  grown.resize(capacity);  // only the room after the content is cleared
+  units_ = std::move(grown);
+  used_ += total;
+}
+
 void TextBuffer::trimRight() {
   while (used_ > 0) {
     const char16_t last = units_[used_ - 1];

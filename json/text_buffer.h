@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace json {
 
@@ -15,6 +16,9 @@ class TextBuffer {
 
   void append(const char16_t* units, std::size_t count);
   void append(std::u16string_view text) { append(text.data(), text.size()); }
+  // Appends the pieces in order as one append of their total would, without clearing the
+  // memory they are about to fill first.
+  void append(const std::vector<std::u16string_view>& pieces);
   void append(char16_t unit) {
     if (units_.size() - used_ <= 1) grow(1);
     units_[used_++] = unit;

@@ -1,6 +1,7 @@
 #include "json/utf8.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace json {
 
@@ -8,6 +9,20 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Number of units below 0x80 from start on, found four at a time: most text is ASCII.
+std::size_t asciiRun(std::u16string_view text, std::size_t start) {
+  constexpr std::uint64_t kHighBits = 0xFF80FF80FF80FF80ULL;
+  std::size_t i = start;
+  while (i + 4 <= text.size()) {
+    std::uint64_t four = 0;
+    std::memcpy(&four, text.data() + i, sizeof four);
+    if ((four & kHighBits) != 0) break;
+    i += 4;
+  }
+  while (i < text.size() && text[i] < 0x80) ++i;
+  return i - start;
+}
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view bytes) {
@@ -68,6 +83,10 @@ std::string utf16ToUtf8(std::u16string_view text) {
   // Sized exactly first, so that a large text is not over-allocated threefold.
   std::size_t length = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t ascii = asciiRun(text, i);
+    length += ascii;
+    i += ascii;
+    if (i == text.size()) break;
     const char16_t unit = text[i];
     if (unit < 0x80) {
       length += 1;
@@ -85,6 +104,11 @@ std::string utf16ToUtf8(std::u16string_view text) {
   char* out = bytes.data();
   const auto put = [&out](std::uint32_t byte) { *out++ = static_cast<char>(byte); };
   for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t ascii = asciiRun(text, i);
+    for (std::size_t k = 0; k < ascii; ++k) out[k] = static_cast<char>(text[i + k]);
+    out += ascii;
+    i += ascii;
+    if (i == text.size()) break;
     std::uint32_t code = text[i];
     if (code < 0x80) {
       put(code);

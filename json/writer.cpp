@@ -1,6 +1,7 @@
 #include <array>
 
 #include "json/json_array.h"
+#include "json/json_sink.h"
 #include "json/json_value.h"
 #include "json/member_table.h"
 #include "json/number_text.h"
@@ -13,29 +14,27 @@ namespace {
 constexpr std::array<char16_t, 16> kHexDigits{u'0', u'1', u'2', u'3', u'4', u'5', u'6', u'7',
                                               u'8', u'9', u'a', u'b', u'c', u'd', u'e', u'f'};
 
-void appendAscii(TextBuffer& writer, const char* text, std::size_t length) {
-  std::array<char16_t, kMaxNumberText> units{};
-  for (std::size_t i = 0; i < length; ++i) units[i] = static_cast<unsigned char>(text[i]);
-  writer.append(units.data(), length);
+void appendAscii(JsonSink& writer, const char* text, std::size_t length) {
+  writer.putAscii(text, length);
 }
 
-void appendUnicodeEscape(TextBuffer& writer, char16_t unit) {
+void appendUnicodeEscape(JsonSink& writer, char16_t unit) {
   const std::array<char16_t, 6> escape{u'\\',
                                        u'u',
                                        kHexDigits[(unit >> 12) & 0xF],
                                        kHexDigits[(unit >> 8) & 0xF],
                                        kHexDigits[(unit >> 4) & 0xF],
                                        kHexDigits[unit & 0xF]};
-  writer.append(escape.data(), escape.size());
+  writer.put(escape.data(), escape.size());
 }
 
 // Escape on: the text comes out as 7-bit ASCII.
-void escapeFull(TextBuffer& writer, std::u16string_view text) {
+void escapeFull(JsonSink& writer, std::u16string_view text) {
   std::size_t runStart = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit >= 32 && unit <= 127 && unit != u'"' && unit != u'\\' && unit != u'/') continue;
-    writer.append(text.data() + runStart, i - runStart);
+    writer.put(text.data() + runStart, i - runStart);
     runStart = i + 1;
     char16_t shortForm = 0;
     switch (unit) {
@@ -64,49 +63,49 @@ void escapeFull(TextBuffer& writer, std::u16string_view text) {
     }
     if (shortForm != 0) {
       const std::array<char16_t, 2> escape{u'\\', shortForm};
-      writer.append(escape.data(), escape.size());
+      writer.put(escape.data(), escape.size());
     } else {
       appendUnicodeEscape(writer, unit);
     }
   }
-  writer.append(text.data() + runStart, text.size() - runStart);
+  writer.put(text.data() + runStart, text.size() - runStart);
 }
 
 // Escape off: only what would break the string is escaped; the rest stays raw.
-void escapeMinimal(TextBuffer& writer, std::u16string_view text) {
+void escapeMinimal(JsonSink& writer, std::u16string_view text) {
   std::size_t runStart = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit != 0 && unit != u'"' && unit != u'\\') continue;
-    writer.append(text.data() + runStart, i - runStart);
+    writer.put(text.data() + runStart, i - runStart);
     runStart = i + 1;
     if (unit == 0) {
       appendUnicodeEscape(writer, unit);
     } else {
       const std::array<char16_t, 2> escape{u'\\', unit};
-      writer.append(escape.data(), escape.size());
+      writer.put(escape.data(), escape.size());
     }
   }
-  writer.append(text.data() + runStart, text.size() - runStart);
+  writer.put(text.data() + runStart, text.size() - runStart);
 }
 
-void writeText(TextBuffer& writer, std::u16string_view text, bool escape) {
-  writer.append(u'"');
+void writeText(JsonSink& writer, std::u16string_view text, bool escape) {
+  writer.put(u'"');
   if (escape) {
     escapeFull(writer, text);
   } else {
     escapeMinimal(writer, text);
   }
-  writer.append(u'"');
+  writer.put(u'"');
 }
 
 // Moves the level by step and, on request, starts a new line indented to it.
-void writeIndent(TextBuffer& writer, bool indent, int& level, int step, bool newline) {
+void writeIndent(JsonSink& writer, bool indent, int& level, int step, bool newline) {
   if (!indent) return;
   level += step;
   if (!newline) return;
-  writer.append(u"\r\n");
-  for (int i = 0; i < level; ++i) writer.append(u' ');
+  writer.put(u"\r\n");
+  for (int i = 0; i < level; ++i) writer.put(u' ');
 }
 
 // Members and elements that are callables or already being written are left out.
@@ -117,8 +116,14 @@ bool isSkipped(const JsonValue* value) {
 }  // namespace
 
 void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int level) {
+  JsonSink sink(writer);
+  writeTo(sink, indent, escape, level);
+  sink.finish();
+}
+
+void JsonValue::writeTo(JsonSink& writer, bool indent, bool escape, int level) {
   if (processing_) {
-    writer.append(u"null");
+    writer.put(u"null");
     return;
   }
   processing_ = true;
@@ -130,13 +135,13 @@ void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int leve
     bool& flag_;
   } clearOnExit(processing_);
 
-  std::array<char, kMaxNumberText> number{};
+  std::array<char, kMaxNumberText> number;  // NOLINT(cppcoreguidelines-pro-type-member-init)
   switch (type_) {
     case JsonType::Null:
-      writer.append(u"null");
+      writer.put(u"null");
       break;
     case JsonType::Boolean:
-      writer.append(payload_.boolean ? u"true" : u"false");
+      writer.put(payload_.boolean ? u"true" : u"false");
       break;
     case JsonType::Int:
       appendAscii(writer, number.data(), formatInteger(payload_.integer, number.data()));
@@ -153,52 +158,52 @@ void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int leve
     case JsonType::Object: {
       const MemberTable& members = *payload_.members;
       if (members.memberCount() == 0) {
-        writer.append(u"{}");
+        writer.put(u"{}");
         break;
       }
-      writer.append(u'{');
+      writer.put(u'{');
       writeIndent(writer, indent, level, 1, false);
       bool first = true;
       members.forEach([&](const AvlNode& node) {
         JsonValue* value = node.value.get();
         if (isSkipped(value)) return;
-        if (!first) writer.append(u',');
+        if (!first) writer.put(u',');
         first = false;
         writeIndent(writer, indent, level, 0, true);
         writeText(writer, node.name, escape);
-        writer.append(indent ? u": " : u":");
+        writer.put(indent ? u": " : u":");
         if (value == nullptr) {
-          writer.append(u"null");
+          writer.put(u"null");
         } else {
-          value->writeJson(writer, indent, escape, level);
+          value->writeTo(writer, indent, escape, level);
         }
       });
       if (!first) writeIndent(writer, indent, level, -1, true);
-      writer.append(u'}');
+      writer.put(u'}');
       break;
     }
     case JsonType::Array: {
       const JsonArray& elements = *payload_.elements;
       if (elements.length() == 0) {
-        writer.append(u"[]");
+        writer.put(u"[]");
         break;
       }
-      writer.append(u'[');
+      writer.put(u'[');
       writeIndent(writer, indent, level, 1, true);
       bool first = true;
       for (std::size_t i = 0; i < elements.length(); ++i) {
-        const JsonRef element = elements.at(static_cast<std::int64_t>(i));
-        if (isSkipped(element.get())) continue;
-        if (!first) writer.append(u',');
+        JsonValue* element = elements.peek(i);
+        if (isSkipped(element)) continue;
+        if (!first) writer.put(u',');
         first = false;
-        if (element) {
-          element->writeJson(writer, indent, escape, level);
+        if (element != nullptr) {
+          element->writeTo(writer, indent, escape, level);
         } else {
-          writer.append(u"null");
+          writer.put(u"null");
         }
       }
       writeIndent(writer, indent, level, -1, false);
-      writer.append(u']');
+      writer.put(u']');
       break;
     }
     case JsonType::Method:

@@ -52,6 +52,27 @@ void ourWrite(benchmark::State& state) {
   setLabel(state, bytes.size());
 }
 
+// The two halves of ourWrite: the UTF-16 text alone, and its UTF-8 encoding alone.
+void ourWriteText(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  const json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+  for (auto _ : state) {
+    std::u16string text = document.asJson(false, true);
+    benchmark::DoNotOptimize(text.data());
+  }
+  setLabel(state, bytes.size());
+}
+
+void ourEncodeUtf8(benchmark::State& state) {
+  const std::string& bytes = documentFor(state);
+  const std::u16string text = json::parseDocument(json::utf8ToUtf16(bytes)).asJson(false, true);
+  for (auto _ : state) {
+    std::string written = json::utf16ToUtf8(text);
+    benchmark::DoNotOptimize(written.data());
+  }
+  setLabel(state, bytes.size());
+}
+
 void rapidjsonParse(benchmark::State& state) {
   const std::string& bytes = documentFor(state);
   rapidjson::Document().Parse(bytes.data(), bytes.size());
@@ -115,6 +136,8 @@ BENCHMARK(ourParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(rapidjsonParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(nlohmannParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ourWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ourWriteText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ourEncodeUtf8)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(rapidjsonWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(nlohmannWrite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ourParseBySize)
