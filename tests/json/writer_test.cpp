@@ -196,6 +196,30 @@ class DocumentGenerator {
   std::mt19937 random_;
 };
 
+TEST(WriteContainers, OutputFarLongerThanTheWritersBlocksIsExact) {
+  // Several hundred thousand units: the writer gathers them in blocks before the buffer.
+  const JsonRef array = JsonValue::create(JsonType::Array);
+  std::u16string escaped = u"[";
+  std::u16string raw = u"[";
+  for (int i = 0; i < 40000; ++i) {
+    std::u16string text = u"\u00e9\"" + std::u16string(static_cast<std::size_t>(i % 7), u'x');
+    array->elements()->add(JsonValue::create(text));
+    array->elements()->add(JsonValue::create(std::int64_t{i} * 1000003));
+    const std::u16string number = [&] {
+      std::u16string digits;
+      for (const char c : std::to_string(std::int64_t{i} * 1000003)) digits.push_back(c);
+      return digits;
+    }();
+    const std::u16string tail = std::u16string(static_cast<std::size_t>(i % 7), u'x');
+    escaped += (i == 0 ? u"" : u",") + std::u16string(u"\"\\u00e9\\\"") + tail + u"\"," + number;
+    raw += (i == 0 ? u"" : u",") + std::u16string(u"\"\u00e9\\\"") + tail + u"\"," + number;
+  }
+  escaped += u"]";
+  raw += u"]";
+  EXPECT_EQ(array.asJson(false, true), escaped);
+  EXPECT_EQ(array.asJson(false, false), raw);
+}
+
 TEST(WriteRoundTrip, GeneratedDocumentsAreStableAfterOneRewrite) {
   DocumentGenerator generator(11);
   for (int i = 0; i < 2000; ++i) {
