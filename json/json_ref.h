@@ -31,8 +31,10 @@ class JsonRef {
   }
 
   [[nodiscard]] JsonValue* get() const noexcept { return value_; }
-  JsonValue* operator->() const noexcept { return value_; }
-  JsonValue& operator*() const noexcept { return *value_; }
+  // On an empty reference these reach a shared value that answers as no value does: type
+  // Null, no payload, empty text, and every change ignored.
+  JsonValue* operator->() const noexcept { return value_ != nullptr ? value_ : noValue(); }
+  JsonValue& operator*() const noexcept { return *operator->(); }
   explicit operator bool() const noexcept { return value_ != nullptr; }
   [[nodiscard]] bool isEmpty() const noexcept { return value_ == nullptr; }
   void reset() noexcept { *this = JsonRef(); }
@@ -50,7 +52,9 @@ class JsonRef {
   }
 
  private:
+  friend class JsonValue;
   static void release(JsonValue* value) noexcept;
+  static JsonValue* noValue() noexcept;
 
   JsonValue* value_ = nullptr;
 };

@@ -32,6 +32,16 @@ void JsonRef::release(JsonValue* value) noexcept {
   if (value->dropRef()) JsonValue::destroy(value);
 }
 
+// Holds a reference of its own, so it is never destroyed.
+JsonValue* JsonRef::noValue() noexcept {
+  static JsonValue* const shared = [] {
+    auto* value = new JsonValue(JsonType::Null);
+    value->addRef();
+    return value;
+  }();
+  return shared;
+}
+
 bool JsonRef::isType(JsonType type) const noexcept {
   return value_ != nullptr && value_->type() == type;
 }

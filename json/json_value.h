@@ -15,7 +15,6 @@ namespace json {
 class MemberTable;
 class JsonArray;
 class TextBuffer;
-class JsonSink;
 
 // A callable a host program may attach to a value; the parser never produces one.
 using JsonMethod = JsonRef (*)(const JsonRef& self, const JsonRef& params);
@@ -67,7 +66,9 @@ class JsonValue {
   [[nodiscard]] std::int32_t refCount() const { return refCount_.load(); }
   [[nodiscard]] bool processing() const { return processing_; }
   [[nodiscard]] void* userData() const { return userData_; }
-  void setUserData(void* data) { userData_ = data; }
+  void setUserData(void* data) {
+    if (!isNoValue()) userData_ = data;
+  }
 
   [[nodiscard]] JsonRef getPathValue(std::u16string_view path);
   [[nodiscard]] std::u16string getPathString(std::u16string_view path);
@@ -78,13 +79,15 @@ class JsonValue {
 
  private:
   friend class JsonRef;
+  friend class JsonWriter;
 
   explicit JsonValue(JsonType type);
   ~JsonValue();
-  void writeTo(JsonSink& writer, bool indent, bool escape, int level);
   static void* operator new(std::size_t size);
   static void operator delete(void* block) noexcept;
 
+  // The value behind an empty reference's -> (see JsonRef).
+  [[nodiscard]] bool isNoValue() const noexcept { return this == JsonRef::noValue(); }
   void addRef() { refCount_.fetch_add(1, std::memory_order_relaxed); }
   bool dropRef() { return refCount_.fetch_sub(1, std::memory_order_acq_rel) == 1; }
   static void destroy(JsonValue* value) noexcept;

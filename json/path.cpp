@@ -3,6 +3,7 @@
 namespace json {
 
 JsonRef JsonValue::getPathValue(std::u16string_view path) {
+  if (isNoValue()) return {};
   return parseText(path, false, true, JsonRef(this));
 }
 
@@ -12,6 +13,7 @@ std::u16string JsonValue::getPathString(std::u16string_view path) {
 }
 
 void JsonValue::putPathCurrency(std::u16string_view path, std::int64_t currency) {
+  if (isNoValue()) return;
   parseText(path, true, false, JsonRef(this), {FindOption::CreatePath, FindOption::PutValue},
             createCurrency(currency), JsonType::Null);
 }

@@ -1,4 +1,5 @@
 #include <array>
+#include <vector>
 
 #include "json/json_array.h"
 #include "json/json_sink.h"
@@ -99,15 +100,6 @@ void writeText(JsonSink& writer, std::u16string_view text, bool escape) {
   writer.put(u'"');
 }
 
-// Moves the level by step and, on request, starts a new line indented to it.
-void writeIndent(JsonSink& writer, bool indent, int& level, int step, bool newline) {
-  if (!indent) return;
-  level += step;
-  if (!newline) return;
-  writer.put(u"\r\n");
-  for (int i = 0; i < level; ++i) writer.put(u' ');
-}
-
 // Members and elements that are callables or already being written are left out.
 bool isSkipped(const JsonValue* value) {
   return value != nullptr && (value->type() == JsonType::Method || value->processing());
@@ -115,100 +107,174 @@ bool isSkipped(const JsonValue* value) {
 
 }  // namespace
 
+// Walks a tree with explicit stacks rather than recursion, so that a tree of any depth (paths
+// can build one) is written without exhausting the call stack.
+class JsonWriter {
+ public:
+  JsonWriter(JsonSink& sink, bool indent, bool escape, int level)
+      : sink_(sink), indent_(indent), escape_(escape), level_(level) {}
+  JsonWriter(const JsonWriter&) = delete;
+  JsonWriter& operator=(const JsonWriter&) = delete;
+  // Also on an error of the sink: no container stays marked as being written.
+  ~JsonWriter() {
+    for (const Frame& frame : frames_) frame.container->processing_ = false;
+  }
+
+  void write(JsonValue& root) {
+    if (root.processing_) {
+      sink_.put(u"null");
+      return;
+    }
+    open(root);
+    while (!frames_.empty()) {
+      JsonValue* child = nullptr;
+      const bool more = frames_.back().container->type_ == JsonType::Object
+                            ? nextMember(frames_.back(), child)
+                            : nextElement(frames_.back(), child);
+      if (!more) {
+        close();
+      } else if (child == nullptr) {
+        sink_.put(u"null");
+      } else {
+        open(*child);
+      }
+    }
+  }
+
+ private:
+  struct Frame {
+    JsonValue* container;
+    std::size_t next;  // arrays: the next index; objects: where this object's nodes start
+    int outerLevel;
+    bool first;
+  };
+
+  // Scalars are written at once; a container with content is opened and walked later.
+  void open(JsonValue& value) {
+    std::array<char, kMaxNumberText> number;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+    switch (value.type_) {
+      case JsonType::Null:
+        sink_.put(u"null");
+        break;
+      case JsonType::Boolean:
+        sink_.put(value.payload_.boolean ? u"true" : u"false");
+        break;
+      case JsonType::Int:
+        appendAscii(sink_, number.data(), formatInteger(value.payload_.integer, number.data()));
+        break;
+      case JsonType::Double:
+        appendAscii(sink_, number.data(), formatFloat(value.payload_.dbl, number.data()));
+        break;
+      case JsonType::Currency:
+        appendAscii(sink_, number.data(), formatCurrency(value.payload_.currency, number.data()));
+        break;
+      case JsonType::String:
+        writeText(sink_, value.text_, escape_);
+        break;
+      case JsonType::Object:
+        if (value.payload_.members->memberCount() == 0) {
+          sink_.put(u"{}");
+          break;
+        }
+        sink_.put(u'{');
+        push(value, nodes_.size());
+        indent(1, false);
+        descendLesser(value.payload_.members->root());
+        break;
+      case JsonType::Array:
+        if (value.payload_.elements->length() == 0) {
+          sink_.put(u"[]");
+          break;
+        }
+        sink_.put(u'[');
+        push(value, 0);
+        indent(1, true);
+        break;
+      case JsonType::Method:
+        break;
+    }
+  }
+
+  void push(JsonValue& container, std::size_t next) {
+    frames_.push_back({&container, next, level_, true});
+    container.processing_ = true;
+  }
+
+  void close() {
+    const Frame frame = frames_.back();
+    if (frame.container->type_ == JsonType::Object) {
+      if (!frame.first) indent(-1, true);
+      sink_.put(u'}');
+    } else {
+      indent(-1, false);
+      sink_.put(u']');
+    }
+    frame.container->processing_ = false;
+    level_ = frame.outerLevel;
+    frames_.pop_back();
+  }
+
+  // In walk order (lesser side first): the nodes still to visit lie on nodes_ above frame.next.
+  bool nextMember(Frame& frame, JsonValue*& child) {
+    while (nodes_.size() > frame.next) {
+      const AvlNode* node = nodes_.back();
+      nodes_.pop_back();
+      descendLesser(node->greater);
+      JsonValue* value = node->value.get();
+      if (isSkipped(value)) continue;
+      separate(frame);
+      indent(0, true);
+      writeText(sink_, node->name, escape_);
+      sink_.put(indent_ ? u": " : u":");
+      child = value;
+      return true;
+    }
+    return false;
+  }
+
+  bool nextElement(Frame& frame, JsonValue*& child) {
+    const JsonArray& elements = *frame.container->payload_.elements;
+    while (frame.next < elements.length()) {
+      JsonValue* element = elements.peek(frame.next++);
+      if (isSkipped(element)) continue;
+      separate(frame);
+      child = element;
+      return true;
+    }
+    return false;
+  }
+
+  void separate(Frame& frame) {
+    if (!frame.first) sink_.put(u',');
+    frame.first = false;
+  }
+
+  void descendLesser(const AvlNode* node) {
+    for (; node != nullptr; node = node->lesser) nodes_.push_back(node);
+  }
+
+  // Moves the level by step and, on request, starts a new line indented to it.
+  void indent(int step, bool newline) {
+    if (!indent_) return;
+    level_ += step;
+    if (!newline) return;
+    sink_.put(u"\r\n");
+    for (int i = 0; i < level_; ++i) sink_.put(u' ');
+  }
+
+  JsonSink& sink_;
+  bool indent_;
+  bool escape_;
+  int level_;
+  std::vector<Frame> frames_;
+  std::vector<const AvlNode*> nodes_;
+};
+
 void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int level) {
+  if (isNoValue()) return;
   JsonSink sink(writer);
-  writeTo(sink, indent, escape, level);
+  JsonWriter(sink, indent, escape, level).write(*this);
   sink.finish();
-}
-
-void JsonValue::writeTo(JsonSink& writer, bool indent, bool escape, int level) {
-  if (processing_) {
-    writer.put(u"null");
-    return;
-  }
-  processing_ = true;
-  struct ClearOnExit {
-    explicit ClearOnExit(bool& flag) : flag_(flag) {}
-    ClearOnExit(const ClearOnExit&) = delete;
-    ClearOnExit& operator=(const ClearOnExit&) = delete;
-    ~ClearOnExit() { flag_ = false; }
-    bool& flag_;
-  } clearOnExit(processing_);
-
-  std::array<char, kMaxNumberText> number;  // NOLINT(cppcoreguidelines-pro-type-member-init)
-  switch (type_) {
-    case JsonType::Null:
-      writer.put(u"null");
-      break;
-    case JsonType::Boolean:
-      writer.put(payload_.boolean ? u"true" : u"false");
-      break;
-    case JsonType::Int:
-      appendAscii(writer, number.data(), formatInteger(payload_.integer, number.data()));
-      break;
-    case JsonType::Double:
-      appendAscii(writer, number.data(), formatFloat(payload_.dbl, number.data()));
-      break;
-    case JsonType::Currency:
-      appendAscii(writer, number.data(), formatCurrency(payload_.currency, number.data()));
-      break;
-    case JsonType::String:
-      writeText(writer, text_, escape);
-      break;
-    case JsonType::Object: {
-      const MemberTable& members = *payload_.members;
-      if (members.memberCount() == 0) {
-        writer.put(u"{}");
-        break;
-      }
-      writer.put(u'{');
-      writeIndent(writer, indent, level, 1, false);
-      bool first = true;
-      members.forEach([&](const AvlNode& node) {
-        JsonValue* value = node.value.get();
-        if (isSkipped(value)) return;
-        if (!first) writer.put(u',');
-        first = false;
-        writeIndent(writer, indent, level, 0, true);
-        writeText(writer, node.name, escape);
-        writer.put(indent ? u": " : u":");
-        if (value == nullptr) {
-          writer.put(u"null");
-        } else {
-          value->writeTo(writer, indent, escape, level);
-        }
-      });
-      if (!first) writeIndent(writer, indent, level, -1, true);
-      writer.put(u'}');
-      break;
-    }
-    case JsonType::Array: {
-      const JsonArray& elements = *payload_.elements;
-      if (elements.length() == 0) {
-        writer.put(u"[]");
-        break;
-      }
-      writer.put(u'[');
-      writeIndent(writer, indent, level, 1, true);
-      bool first = true;
-      for (std::size_t i = 0; i < elements.length(); ++i) {
-        JsonValue* element = elements.peek(i);
-        if (isSkipped(element)) continue;
-        if (!first) writer.put(u',');
-        first = false;
-        if (element != nullptr) {
-          element->writeTo(writer, indent, escape, level);
-        } else {
-          writer.put(u"null");
-        }
-      }
-      writeIndent(writer, indent, level, -1, false);
-      writer.put(u']');
-      break;
-    }
-    case JsonType::Method:
-      break;
-  }
 }
 
 std::u16string JsonValue::asJson(bool indent, bool escape) {

@@ -167,6 +167,22 @@ TEST(JsonValue, NoValueIsDistinctFromNullAndCountsFollowReferences) {
   EXPECT_FALSE(JsonValue::create(5)->members());
 }
 
+TEST(JsonValue, AnEmptyReferenceAnswersAsNoValueThroughArrowAndStar) {
+  const JsonRef missing = parseDocument(u"{\"a\":1}").getPathValue(u"missing");
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing->type(), JsonType::Null);
+  EXPECT_EQ(missing->integer(), 0);
+  EXPECT_EQ(missing->text(), u"");
+  EXPECT_FALSE(missing->members());
+  EXPECT_EQ((*missing).asJson(), u"");
+  EXPECT_EQ(missing->asString(), u"");
+  EXPECT_FALSE(missing->getPathValue(u"\"lit\""));
+  missing->putPathCurrency(u"a", 10000);
+  int data = 0;
+  missing->setUserData(&data);
+  EXPECT_EQ(JsonRef()->userData(), nullptr);
+}
+
 TEST(JsonValue, ReleasingAVeryDeepTreeDoesNotExhaustTheStack) {
   JsonRef root = JsonValue::create(JsonType::Array);
   JsonRef inner = root;

@@ -141,6 +141,19 @@ TEST(WriteContainers, AValueInsideItselfIsWrittenOnceAndTheWalkEnds) {
   array->elements()->remove(1);
 }
 
+TEST(WriteContainers, ATreeAMillionLevelsDeepIsWrittenWhole) {
+  constexpr std::size_t kDepth = 1000000;
+  std::u16string path;
+  for (std::size_t i = 0; i < kDepth; ++i) path += u"a.";
+  path += u"b";
+  const JsonRef document = JsonValue::create(JsonType::Object);
+  document.putPathCurrency(path, 20000);
+  const std::u16string text = document.asJson();
+  EXPECT_EQ(text.size(), kDepth * 6 + 7);
+  EXPECT_EQ(text.substr(0, 10), u"{\"a\":{\"a\":");
+  EXPECT_EQ(text.substr(kDepth * 5, 9), u"{\"b\":2}}}");
+}
+
 // Generated documents: writing, parsing and writing again gives the same text.
 class DocumentGenerator {
  public:
