@@ -7,4 +7,3 @@
 #include "json/number_text.h"
 #include "json/parser.h"
 #include "json/types.h"
-#include "json/utf8.h"

@@ -12,6 +12,7 @@
 
 #include "json/json.h"
 #include "sample_documents.h"
+#include "text/utf8_codec.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ void setLabel(benchmark::State& state, std::size_t bytes) {
 
 void ourParse(benchmark::State& state) {
   const std::string& bytes = documentFor(state);
-  json::parseDocument(json::utf8ToUtf16(bytes));
+  json::parseDocument(text::utf8ToUtf16(bytes));
   for (auto _ : state) {
-    json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+    json::JsonRef document = json::parseDocument(text::utf8ToUtf16(bytes));
     if (!document) state.SkipWithError("parse failed");
     benchmark::DoNotOptimize(document.get());
   }
@@ -44,9 +45,9 @@ void ourParse(benchmark::State& state) {
 
 void ourWrite(benchmark::State& state) {
   const std::string& bytes = documentFor(state);
-  const json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+  const json::JsonRef document = json::parseDocument(text::utf8ToUtf16(bytes));
   for (auto _ : state) {
-    std::string written = json::utf16ToUtf8(document.asJson(false, true));
+    std::string written = text::utf16ToUtf8(document.asJson(false, true));
     benchmark::DoNotOptimize(written.data());
   }
   setLabel(state, bytes.size());
@@ -55,7 +56,7 @@ void ourWrite(benchmark::State& state) {
 // The two halves of ourWrite: the UTF-16 text alone, and its UTF-8 encoding alone.
 void ourWriteText(benchmark::State& state) {
   const std::string& bytes = documentFor(state);
-  const json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+  const json::JsonRef document = json::parseDocument(text::utf8ToUtf16(bytes));
   for (auto _ : state) {
     std::u16string text = document.asJson(false, true);
     benchmark::DoNotOptimize(text.data());
@@ -65,9 +66,9 @@ void ourWriteText(benchmark::State& state) {
 
 void ourEncodeUtf8(benchmark::State& state) {
   const std::string& bytes = documentFor(state);
-  const std::u16string text = json::parseDocument(json::utf8ToUtf16(bytes)).asJson(false, true);
+  const std::u16string text = json::parseDocument(text::utf8ToUtf16(bytes)).asJson(false, true);
   for (auto _ : state) {
-    std::string written = json::utf16ToUtf8(text);
+    std::string written = text::utf16ToUtf8(text);
     benchmark::DoNotOptimize(written.data());
   }
   setLabel(state, bytes.size());
@@ -121,9 +122,9 @@ void nlohmannWrite(benchmark::State& state) {
 // Growth check: time per byte must stay flat from 1 MB to 16 MB.
 void ourParseBySize(benchmark::State& state) {
   const std::string bytes = bench::mixedDocument(static_cast<std::size_t>(state.range(0)));
-  json::parseDocument(json::utf8ToUtf16(bytes));
+  json::parseDocument(text::utf8ToUtf16(bytes));
   for (auto _ : state) {
-    json::JsonRef document = json::parseDocument(json::utf8ToUtf16(bytes));
+    json::JsonRef document = json::parseDocument(text::utf8ToUtf16(bytes));
     benchmark::DoNotOptimize(document.get());
   }
   state.SetComplexityN(static_cast<std::int64_t>(bytes.size()));

@@ -6,8 +6,11 @@
 
 #include "json/json.h"
 #include "json/tokenizer.h"
+#include "text/utf8_codec.h"
 
 namespace json {
+
+using text::utf16ToUtf8;
 
 // Readable failure messages for UTF-16 text in assertions.
 inline void PrintTo(const std::u16string& text, std::ostream* out) {

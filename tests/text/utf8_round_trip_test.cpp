@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "test_support.h"
+#include "text/utf8_codec.h"
 
-namespace json {
+namespace text {
 namespace {
 
 TEST(Utf8, RoundTripsEveryPlane) {
@@ -18,13 +18,13 @@ TEST(Utf8, RoundTripsEveryPlane) {
 
 TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(utf8ToUtf16("a\x80z"), u"a\uFFFDz");
-  EXPECT_EQ(utf8ToUtf16("\xc0\xaf"), u"\uFFFD\uFFFD");    // never a lead byte
-  EXPECT_EQ(utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD");      // encoded surrogate
-  EXPECT_EQ(utf8ToUtf16("\xf4\x90\x80\x80"), u"\uFFFD");  // beyond U+10FFFF
-  EXPECT_EQ(utf8ToUtf16("\xe2\x82"), u"\uFFFD");          // cut short
+  EXPECT_EQ(utf8ToUtf16("\xc0\xaf"), u"\uFFFD\uFFFD");                      // never a lead byte
+  EXPECT_EQ(utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD");            // encoded surrogate
+  EXPECT_EQ(utf8ToUtf16("\xf4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
+  EXPECT_EQ(utf8ToUtf16("\xe2\x82"), u"\uFFFD");                            // cut short
   EXPECT_EQ(utf8ToUtf16("\xe2\x82z"), u"\uFFFDz");
   EXPECT_EQ(utf16ToUtf8(u"\xD800x\xDC00"), "\xef\xbf\xbdx\xef\xbf\xbd");
 }
 
 }  // namespace
-}  // namespace json
+}  // namespace text
