@@ -2,11 +2,11 @@
 
 #include <array>
 
-#include "http/charset_encoding.h"
+#include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
 #include "http/http_errors.h"
-#include "http/protocol_text.h"
-#include "http/tls_handler_access.h"
+#include "http/detail/protocol_text.h"
+#include "http/detail/tls_handler_access.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "http/cookie_date.h"
+#include "http/cookies/cookie_date.h"
 #include "http/cookie_jar.h"
 #include "http/transport/utf.h"
 

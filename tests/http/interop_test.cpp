@@ -22,7 +22,7 @@
 #include "child_process.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 #include "scripted_server.h"
 
 extern char** environ;

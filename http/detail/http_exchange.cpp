@@ -1,13 +1,13 @@
-#include "http/http_exchange.h"
+#include "http/detail/http_exchange.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "http/charset_encoding.h"
+#include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
