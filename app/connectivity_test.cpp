@@ -7,7 +7,7 @@
 #include "http/http_client.h"
 #include "http/tls/openssl_io_handler.h"
 #include "http/transport/stream.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace app {
 namespace {
@@ -56,8 +56,8 @@ std::u16string runConnectivityTest(const ConnectivityTestTarget& target) {
     try {
       outcome = client.post(target.serviceUrl, body);
     } catch (const http::Error& error) {
-      outcome =
-          http::fromAscii(error.className()) + u" error raised, with message : " + error.message();
+      outcome = text::latin1ToUtf16(error.className()) + u" error raised, with message : " +
+                error.message();
     }
     client.setIoHandler(nullptr);
   } catch (...) {  // NOLINT(bugprone-empty-catch): nothing of the test may reach the window

@@ -4,7 +4,7 @@
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/stream.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace app {
 
@@ -22,7 +22,7 @@ std::u16string firmwareUrl(std::u16string_view address) {
 }
 
 std::u16string decodeSettingsBody(std::string_view bytes) {
-  if (http::isValidUtf8(bytes)) return http::fromUtf8(bytes);
+  if (text::isValidUtf8(bytes)) return text::utf8ToUtf16(bytes);
   return http::defaultAnsiEncoding()->decode(bytes);
 }
 
@@ -41,7 +41,7 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   http::MemoryStream body;
   try {
     stateClient_->get(url, body);
-    result = http::fromUtf8(body.view());
+    result = text::utf8ToUtf16(body.view());
   } catch (const http::HttpProtocolError& error) {
     result = error.errorMessage();
   } catch (const http::Error&) {

@@ -7,7 +7,7 @@
 
 #include "app/embedded_parts.h"
 #include "app/errors.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace app {
 namespace {
@@ -43,14 +43,14 @@ void writeImageFile(const http::MemoryStream& image, std::string_view path) {
   std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
   if (!file) {
     const int cause = errno;
-    throw FileError(u"Cannot create file \"" + http::fromUtf8(fileName) + u"\". " +
-                    http::fromUtf8(std::generic_category().message(cause)));
+    throw FileError(u"Cannot create file \"" + text::utf8ToUtf16(fileName) + u"\". " +
+                    text::utf8ToUtf16(std::generic_category().message(cause)));
   }
   const std::string_view bytes = image.view();
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();
   if (!file) {
-    throw FileError(u"Cannot write file \"" + http::fromUtf8(fileName) + u"\".");
+    throw FileError(u"Cannot write file \"" + text::utf8ToUtf16(fileName) + u"\".");
   }
 }
 

@@ -1,7 +1,7 @@
 #include "app/handler_boundary.h"
 
 #include "app/errors.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace app {
 
@@ -22,7 +22,7 @@ std::u16string errorMessageOf(const std::exception& error) {
   if (const auto* own = dynamic_cast<const http::Error*>(&error)) {
     return own->message();
   }
-  return http::fromUtf8(error.what());
+  return text::utf8ToUtf16(error.what());
 }
 
 std::u16string errorBoxText(std::u16string_view message) {

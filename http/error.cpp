@@ -1,9 +1,10 @@
 #include "http/error.h"
 
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 
-Error::Error(std::u16string message) : message_(std::move(message)), utf8_(toUtf8(message_)) {}
+Error::Error(std::u16string message)
+    : message_(std::move(message)), utf8_(text::utf16ToUtf8(message_)) {}
 
 }  // namespace http

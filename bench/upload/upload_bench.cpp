@@ -19,7 +19,7 @@
 #include "app/firmware_image.h"
 #include "http/http_client.h"
 #include "http/transport/stream.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace {
 
@@ -104,9 +104,9 @@ double postWithClient(const Sink& sink, http::MemoryStream& body) {
   http::HttpClient client;
   client.setConnectTimeout(60000);
   client.setReadTimeout(300000);
-  (void)client.post(
-      http::fromAscii("http://127.0.0.1:" + std::to_string(sink.port()) + "/firmware?token=bench"),
-      body);
+  (void)client.post(text::latin1ToUtf16("http://127.0.0.1:" + std::to_string(sink.port()) +
+                                        "/firmware?token=bench"),
+                    body);
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 

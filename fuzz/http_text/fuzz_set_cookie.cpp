@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "http/cookies/cookie_date.h"
 #include "http/cookie_jar.h"
-#include "http/transport/utf.h"
+#include "http/cookies/cookie_date.h"
+#include "text/utf8_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::u16string text = http::fromUtf8({reinterpret_cast<const char*>(data), size});
+  const std::u16string text = text::utf8ToUtf16({reinterpret_cast<const char*>(data), size});
   const http::Cookie::Time now =
       std::chrono::sys_days{std::chrono::year{2026} / 12 / 8} + std::chrono::hours{12};
   http::CookieJar jar([now] { return now; });

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "http/transport/utf.h"
 #include "http/uri.h"
+#include "text/utf8_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::u16string text = http::fromUtf8({reinterpret_cast<const char*>(data), size});
+  const std::u16string text = text::utf8ToUtf16({reinterpret_cast<const char*>(data), size});
   http::Uri uri(text);
   (void)uri.getPathAndParams();
   try {

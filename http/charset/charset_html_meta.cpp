@@ -1,7 +1,7 @@
 #include "http/charset/charset_html_meta.h"
 
 #include "http/detail/stream_bytes.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -162,11 +162,12 @@ class MetaScanner {
         content = attribute.value;
         hasContent = true;
       } else if (equalsIgnoreCase(attribute.name, "charset")) {
-        result_.charset = fromAscii(attribute.value);
+        result_.charset = text::latin1ToUtf16(attribute.value);
       }
     }
     if (hasHttpEquiv && hasContent && !httpEquiv.empty()) {
-      result_.headerLines.push_back(fromAscii(httpEquiv) + u": " + fromAscii(content));
+      result_.headerLines.push_back(text::latin1ToUtf16(httpEquiv) + u": " +
+                                    text::latin1ToUtf16(content));
     }
   }
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "http/detail/ascii_text.h"
 #include "http/charset/charset_encoding.h"
+#include "http/detail/ascii_text.h"
 #include "http/detail/stream_bytes.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -87,7 +87,7 @@ std::u16string readDeclaration(std::string_view body, const DeclarationStart& st
     }
     case DeclarationForm::EightBit: {
       const std::size_t end = body.find('>');
-      text = fromUtf8(body.substr(0, end == std::string_view::npos ? end : end + 1));
+      text = text::utf8ToUtf16(body.substr(0, end == std::string_view::npos ? end : end + 1));
       break;
     }
     case DeclarationForm::Ebcdic: {

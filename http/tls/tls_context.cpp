@@ -9,7 +9,7 @@
 
 #include "http/tls/tls_errors.h"
 #include "http/tls/tls_library.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -54,7 +54,7 @@ const SSL_METHOD* roleMethod(TlsMode mode) {
   return nullptr;
 }
 
-std::string fileName(const std::u16string& name) { return toUtf8(name); }
+std::string fileName(const std::u16string& name) { return text::utf16ToUtf8(name); }
 
 }  // namespace
 
@@ -133,7 +133,7 @@ void TlsContext::prepare(TlsContextKind kind) {
   }
 
   if (!options_.cipherList.empty() &&
-      SSL_CTX_set_cipher_list(context, toUtf8(options_.cipherList).c_str()) <= 0) {
+      SSL_CTX_set_cipher_list(context, text::utf16ToUtf8(options_.cipherList).c_str()) <= 0) {
     ERR_clear_error();
     throw TlsCipherError(tls_text::kCipher);
   }

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "http/transport/socket_error.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -26,7 +26,7 @@ std::u16string prefixed(std::u16string_view message, std::u16string_view detail)
 std::u16string tlsLibraryErrorText(unsigned long code) {
   std::array<char, kErrorTextLimit> text{};
   ERR_error_string_n(code, text.data(), text.size());
-  return fromUtf8(std::string_view(text.data(), std::strlen(text.data())));
+  return text::utf8ToUtf16(std::string_view(text.data(), std::strlen(text.data())));
 }
 
 unsigned long takeTlsLibraryError() { return ERR_get_error(); }

@@ -12,7 +12,7 @@
 
 #include "http/tls/tls_context.h"
 #include "http/tls/tls_library.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -22,7 +22,8 @@ constexpr int kMaxChunk = INT_MAX;
 int chunkOf(std::size_t size) { return static_cast<int>(std::min<std::size_t>(size, kMaxChunk)); }
 
 std::u16string asciiText(const char* text) {
-  return text == nullptr ? std::u16string() : fromUtf8(std::string_view(text, std::strlen(text)));
+  return text == nullptr ? std::u16string()
+                         : text::utf8ToUtf16(std::string_view(text, std::strlen(text)));
 }
 
 }  // namespace
@@ -76,7 +77,7 @@ void TlsSession::connect(int socket, std::u16string hostName, void* appData) {
   SSL_set_bio(session, bio, bio);
 
   hostName_ = std::move(hostName);
-  SSL_set_tlsext_host_name(session, toUtf8(hostName_).c_str());
+  SSL_set_tlsext_host_name(session, text::utf16ToUtf8(hostName_).c_str());
   // An empty name is refused and leaves a reason queued that must not colour the handshake.
   ERR_clear_error();
 
@@ -148,8 +149,8 @@ std::u16string TlsSession::cipherStatusText() const {
   SSL_CIPHER_description(cipher, description.data(), static_cast<int>(description.size()));
   return u"Cipher: name = " + asciiText(SSL_CIPHER_get_name(cipher)) + u"; description = " +
          asciiText(description.data()) + u"; bits = " +
-         fromAscii(std::to_string(SSL_CIPHER_get_bits(cipher, nullptr))) + u"; version = " +
-         asciiText(SSL_CIPHER_get_version(cipher)) + u"; ";
+         text::latin1ToUtf16(std::to_string(SSL_CIPHER_get_bits(cipher, nullptr))) +
+         u"; version = " + asciiText(SSL_CIPHER_get_version(cipher)) + u"; ";
 }
 
 }  // namespace http

@@ -6,7 +6,7 @@
 
 #include "http/transport/stream.h"
 #include "http/transport/text_encoding.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -62,8 +62,8 @@ void ByteQueue::append(std::string_view source) {
 void ByteQueue::checkRemovable(std::int64_t count) const {
   if (count > size_ || count < 0) {
     throw NotEnoughDataInBufferError(u"Not enough data in buffer. (" +
-                                     fromAscii(std::to_string(count)) + u"/" +
-                                     fromAscii(std::to_string(size_)) + u")");
+                                     text::latin1ToUtf16(std::to_string(count)) + u"/" +
+                                     text::latin1ToUtf16(std::to_string(size_)) + u")");
   }
 }
 

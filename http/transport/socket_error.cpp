@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <string>
 
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -72,7 +72,8 @@ std::u16string socketErrorText(int number) {
 }
 
 std::u16string socketErrorMessage(int number) {
-  return u"Socket Error # " + fromAscii(std::to_string(number)) + u"\r\n" + socketErrorText(number);
+  return u"Socket Error # " + text::latin1ToUtf16(std::to_string(number)) + u"\r\n" +
+         socketErrorText(number);
 }
 
 void raiseSocketError(int number) {

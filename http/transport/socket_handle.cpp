@@ -8,7 +8,7 @@
 
 #include "http/transport/connection_errors.h"
 #include "http/transport/socket_error.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 
@@ -59,8 +59,8 @@ void SocketHandle::bind() {
                         reuseSocket_ == ReuseSocket::Yes ? 1 : 0);
   if (port_ == 0 && clientPortMin_ != 0 && clientPortMax_ != 0) {
     const auto range = [&] {
-      return u"(" + fromAscii(std::to_string(clientPortMin_)) + u" - " +
-             fromAscii(std::to_string(clientPortMax_)) + u")";
+      return u"(" + text::latin1ToUtf16(std::to_string(clientPortMin_)) + u" - " +
+             text::latin1ToUtf16(std::to_string(clientPortMax_)) + u")";
     };
     if (clientPortMin_ > clientPortMax_)
       throw InvalidPortRangeError(u"Invalid Port Range " + range());

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "http/transport/socket_error.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 namespace {
@@ -56,7 +56,7 @@ int familyOf(IpVersion ipVersion) {
 socklen_t makeAddress(sockaddr_storage& storage, std::u16string_view ip, std::uint16_t port,
                       IpVersion ipVersion) {
   std::memset(&storage, 0, sizeof storage);
-  const std::string text = toUtf8(ip);
+  const std::string text = text::utf16ToUtf8(ip);
   if (familyOf(ipVersion) == AF_INET) {
     auto& address = reinterpret_cast<sockaddr_in&>(storage);
     address.sin_family = AF_INET;
@@ -95,7 +95,7 @@ SocketAddress readAddress(const sockaddr_storage& storage) {
   } else {
     raiseSocketError(10047);
   }
-  result.ip = fromAscii(text);
+  result.ip = text::latin1ToUtf16(text);
   return result;
 }
 
@@ -303,10 +303,10 @@ std::u16string SocketStack::resolveHost(std::u16string_view host, IpVersion ipVe
   }
   if (equalsIgnoringAsciiCase(host, u"LOCALHOST")) return u"::1";
   in6_addr address{};
-  if (inet_pton(AF_INET6, toUtf8(host).c_str(), &address) == 1) {
+  if (inet_pton(AF_INET6, text::utf16ToUtf8(host).c_str(), &address) == 1) {
     char text[INET6_ADDRSTRLEN] = {};
     inet_ntop(AF_INET6, &address, text, sizeof text);
-    return fromAscii(text);
+    return text::latin1ToUtf16(text);
   }
   return hostByName(host, ipVersion);
 }
@@ -316,7 +316,7 @@ std::u16string SocketStack::hostByName(std::u16string_view host, IpVersion ipVer
   hints.ai_family = familyOf(ipVersion);
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* list = nullptr;
-  const int result = ::getaddrinfo(toUtf8(host).c_str(), nullptr, &hints, &list);
+  const int result = ::getaddrinfo(text::utf16ToUtf8(host).c_str(), nullptr, &hints, &list);
   if (result != 0) {
     lastErrorNumber = socketErrorFromResolver(result, errno);
     raiseSocketError(lastErrorNumber);

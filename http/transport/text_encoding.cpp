@@ -1,6 +1,6 @@
 #include "http/transport/text_encoding.h"
 
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace http {
 
@@ -29,9 +29,11 @@ std::u16string AsciiEncoding::decode(std::string_view bytes) const {
   return text;
 }
 
-std::string Utf8Encoding::encode(std::u16string_view text) const { return toUtf8(text); }
+std::string Utf8Encoding::encode(std::u16string_view text) const { return text::utf16ToUtf8(text); }
 
-std::u16string Utf8Encoding::decode(std::string_view bytes) const { return fromUtf8(bytes); }
+std::u16string Utf8Encoding::decode(std::string_view bytes) const {
+  return text::utf8ToUtf16(bytes);
+}
 
 const std::shared_ptr<const TextEncoding>& asciiEncoding() {
   static const std::shared_ptr<const TextEncoding> instance = std::make_shared<AsciiEncoding>();

@@ -7,14 +7,14 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "http/transport/utf.h"
 #include "json/parser.h"
+#include "text/utf8_codec.h"
 
 namespace testsupport {
 namespace {
 
 std::string utf8Member(const json::JsonRef& record, std::u16string_view name) {
-  return http::toUtf8(record.getPathString(name));
+  return text::utf16ToUtf8(record.getPathString(name));
 }
 
 }  // namespace
@@ -73,14 +73,14 @@ DeviceSimulator::~DeviceSimulator() {
   std::filesystem::remove_all(directory_, ignored);
 }
 
-std::u16string DeviceSimulator::address16() const { return http::fromUtf8(address_); }
+std::u16string DeviceSimulator::address16() const { return text::utf8ToUtf16(address_); }
 
 std::vector<RecordedRequest> DeviceSimulator::records() const {
   std::vector<RecordedRequest> result;
   std::ifstream file(directory_ / "records.jsonl");
   std::string line;
   while (std::getline(file, line)) {
-    const json::JsonRef record = json::parseDocument(http::fromUtf8(line));
+    const json::JsonRef record = json::parseDocument(text::utf8ToUtf16(line));
     if (record.isEmpty()) continue;
     RecordedRequest request;
     request.kind = utf8Member(record, u"kind");

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "http/transport/utf.h"
 #include "json/parser.h"
+#include "text/utf8_codec.h"
 
 namespace testsupport {
 namespace {
@@ -94,7 +94,7 @@ std::vector<json::JsonRef> ToolProcess::records() const {
   std::ifstream file(directory_ / "records.jsonl");
   std::string line;
   while (std::getline(file, line)) {
-    json::JsonRef record = json::parseDocument(http::fromUtf8(line));
+    json::JsonRef record = json::parseDocument(text::utf8ToUtf16(line));
     if (!record.isEmpty()) result.push_back(std::move(record));
   }
   return result;

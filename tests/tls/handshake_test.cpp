@@ -108,8 +108,8 @@ TEST(TlsHandshakeTest, Tls10ServerAcceptsAndGetsTheServerNameOfTheUrl) {
   tls.handler.setPassThrough(false);
   tls.client.connect();
   EXPECT_FALSE(tls.handler.passThrough());
-  EXPECT_NE(http::toUtf8(status).find("; version = TLSv1.0; "), std::string::npos)
-      << http::toUtf8(status);
+  EXPECT_NE(text::utf16ToUtf8(status).find("; version = TLSv1.0; "), std::string::npos)
+      << text::utf16ToUtf8(status);
 
   // Everything until the close_notify, and that close is a normal end.
   const std::string reply = exchange(tls.io());

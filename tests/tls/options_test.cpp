@@ -5,7 +5,7 @@
 #include "http/tls/tls_errors.h"
 #include "http/tls/tls_options.h"
 #include "http/tls/uri_host.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace {
 

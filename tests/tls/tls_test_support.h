@@ -9,7 +9,7 @@
 
 #include "http/tls/openssl_io_handler.h"
 #include "http/transport/tcp_client.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace tls_test {
 

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "http/transport/tcp_client.h"
-#include "http/transport/utf.h"
 #include "loopback_server.h"
+#include "text/utf8_codec.h"
 
 namespace transport_test {
 
@@ -20,7 +20,7 @@ void expectError(Action&& action, const std::u16string& message) {
     std::forward<Action>(action)();
     ADD_FAILURE() << "expected " << typeid(ErrorType).name();
   } catch (const ErrorType& error) {
-    EXPECT_EQ(http::toUtf8(error.message()), http::toUtf8(message));
+    EXPECT_EQ(text::utf16ToUtf8(error.message()), text::utf16ToUtf8(message));
     EXPECT_TRUE(typeid(error) == typeid(ErrorType)) << "raised " << error.className();
   }
 }

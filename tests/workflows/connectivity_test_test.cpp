@@ -12,7 +12,7 @@
 
 #include "app/connectivity_message.h"
 #include "device_simulator.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 #include "tool_process.h"
 
 namespace {
@@ -112,7 +112,7 @@ TEST(ConnectivityTest, PostsTheMessageThroughTheProxyTunnelOverTls10) {
   testsupport::Tinyproxy proxy(servicePort);
 
   app::ConnectivityTestTarget target;
-  target.serviceUrl = u"https://localhost:" + http::fromAscii(std::to_string(servicePort)) +
+  target.serviceUrl = u"https://localhost:" + text::latin1ToUtf16(std::to_string(servicePort)) +
                       u"/mdu/soap/services/v2";
   target.proxyHost = u"127.0.0.1";
   target.proxyPort = proxy.port();
@@ -123,16 +123,16 @@ TEST(ConnectivityTest, PostsTheMessageThroughTheProxyTunnelOverTls10) {
   EXPECT_EQ(records[0].getPathString(u"kind"), u"request");
   EXPECT_EQ(records[0].getPathString(u"tls_version"), u"TLSv1");
   EXPECT_EQ(records[0].getPathString(u"sni"), u"localhost");
-  EXPECT_EQ(testsupport::base64Decode(http::toUtf8(records[0].getPathString(u"body_b64"))),
+  EXPECT_EQ(testsupport::base64Decode(text::utf16ToUtf8(records[0].getPathString(u"body_b64"))),
             app::connectivityTestMessage());
 }
 
 TEST(ConnectivityTest, AnUnreachableProxyBecomesTheOutcomeText) {
   app::ConnectivityTestTarget target;
-  target.proxyHost = http::fromAscii(testsupport::freshLoopbackAddress());
+  target.proxyHost = text::latin1ToUtf16(testsupport::freshLoopbackAddress());
   const std::u16string outcome = app::runConnectivityTest(target);
   EXPECT_EQ(outcome.rfind(u"SocketError error raised, with message : Socket Error # 10061", 0), 0U)
-      << http::toUtf8(outcome);
+      << text::utf16ToUtf8(outcome);
 }
 
 }  // namespace

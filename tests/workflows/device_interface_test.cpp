@@ -10,7 +10,7 @@
 
 #include "device_simulator.h"
 #include "http/http_client.h"
-#include "http/transport/utf.h"
+#include "text/utf8_codec.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(FetchText, GivesTheErrorBodyOnAnErrorStatus) {
 TEST(FetchText, GivesTimeoutForEveryOtherFailure) {
   app::DeviceInterface interface;
   // Nothing listens on this address: the connect is refused at once.
-  const std::u16string nobody = http::fromUtf8(testsupport::freshLoopbackAddress());
+  const std::u16string nobody = text::utf8ToUtf16(testsupport::freshLoopbackAddress());
   EXPECT_EQ(interface.fetchText(app::stateUrl(nobody)), u"timeout");
   EXPECT_EQ(interface.fetchText(u"http://"), u"timeout");
   DeviceSimulator device({"--action", "state=close"});

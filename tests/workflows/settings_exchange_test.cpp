@@ -8,8 +8,8 @@
 #include "../app/headless_host.h"
 #include "app/timeout_workflow.h"
 #include "device_simulator.h"
-#include "http/transport/utf.h"
 #include "json/parser.h"
+#include "text/utf8_codec.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST(SettingsExchange, AddsAMissingTimeoutAndSendsNegativeNumbersAsEntered) {
   Exchange exchange;
   setTimeout(exchange, device, u"-5");
   ASSERT_EQ(exchange.posts.size(), 1U);
-  const json::JsonRef posted = json::parseDocument(http::fromUtf8(exchange.posts[0].body));
+  const json::JsonRef posted = json::parseDocument(text::utf8ToUtf16(exchange.posts[0].body));
   EXPECT_EQ(posted.getPathString(u"timeout"), u"-5");
   EXPECT_EQ(posted.getPathString(u"x"), u"1");
 }
@@ -84,7 +84,7 @@ TEST(SettingsExchange, NonAsciiSettingsSurviveTheRoundTrip) {
     ASSERT_EQ(exchange.posts.size(), 1U);
     // Non-ASCII goes out escaped, so the body is plain ASCII.
     for (const char c : exchange.posts[0].body) EXPECT_GE(c, 0) << exchange.posts[0].body;
-    const json::JsonRef posted = json::parseDocument(http::fromUtf8(exchange.posts[0].body));
+    const json::JsonRef posted = json::parseDocument(text::utf8ToUtf16(exchange.posts[0].body));
     EXPECT_EQ(posted.getPathString(u"name"), u"Predajňa Žilina č.1") << exchange.posts[0].body;
     EXPECT_EQ(posted.getPathString(u"timeout"), u"6000");
   }
