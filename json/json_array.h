@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "json/block_pool.h"
 #include "json/json_ref.h"
@@ -24,11 +23,14 @@ class JsonArray {
     BlockPool<sizeof(JsonArray)>::release(block);
   }
 
-  JsonArray();
+  JsonArray() = default;
+  JsonArray(const JsonArray&) = delete;
+  JsonArray& operator=(const JsonArray&) = delete;
+  ~JsonArray();
 
   [[nodiscard]] JsonRef at(std::int64_t index) const;
   // The element without taking a reference; index must be below length().
-  [[nodiscard]] JsonValue* peek(std::size_t index) const { return slots_[index].get(); }
+  [[nodiscard]] JsonValue* peek(std::size_t index) const { return slots_[index]; }
   // False (and nothing changes) for a negative index or one past the gap limit.
   bool store(std::int64_t index, JsonRef value);
   void add(JsonRef value);
@@ -36,14 +38,23 @@ class JsonArray {
   JsonRef remove(std::int64_t index);
 
   [[nodiscard]] std::size_t length() const { return length_; }
+  // The capacity of the list's growth rule; memory is taken only as elements arrive.
   [[nodiscard]] std::size_t capacity() const { return capacity_; }
 
- private:
-  void ensureCapacity(std::size_t index);
+  [[nodiscard]] JsonArray* nextDying() const { return nextDying_; }
+  void setNextDying(JsonArray* next) { nextDying_ = next; }
 
-  std::unique_ptr<JsonRef[]> slots_;
+ private:
+  void reserveSlot(std::size_t index);
+
+  // Counted references held as plain pointers, so that growth can move them with realloc.
+  JsonValue** slots_ = nullptr;
   std::size_t length_ = 0;
-  std::size_t capacity_ = kInitialCapacity;
+  std::size_t allocated_ = 0;  // slots of memory behind slots_
+  union {
+    std::size_t capacity_ = kInitialCapacity;
+    JsonArray* nextDying_;  // once the value is gone
+  };
 };
 
 }  // namespace json

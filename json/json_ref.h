@@ -53,6 +53,14 @@ class JsonRef {
 
  private:
   friend class JsonValue;
+  friend class JsonArray;
+  // Takes over a reference someone counted already; leak() hands it out again.
+  static JsonRef adopt(JsonValue* value) noexcept {
+    JsonRef adopted;
+    adopted.value_ = value;
+    return adopted;
+  }
+  JsonValue* leak() noexcept { return std::exchange(value_, nullptr); }
   static void release(JsonValue* value) noexcept;
   static JsonValue* noValue() noexcept;
 

@@ -1,16 +1,28 @@
 #include "json/json_value.h"
 
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
 #include "json/json_array.h"
 #include "json/member_table.h"
 
 namespace json {
 
 namespace {
-// Containers are freed through a worklist, so that releasing a deeply nested tree (paths can
-// build one of any depth) does not recurse once per level. The list is linked through the
-// dying values themselves, so freeing never allocates.
-thread_local JsonValue* pendingContainers = nullptr;
+// Containers are freed through worklists, so that releasing a deeply nested tree (paths can
+// build one of any depth) does not recurse once per level. The lists are linked through the
+// dying containers themselves, so freeing never allocates.
+thread_local MemberTable* pendingTables = nullptr;
+thread_local JsonArray* pendingArrays = nullptr;
 thread_local bool draining = false;
+
+// User data of the few values that carry any.
+std::mutex userDataLock;
+std::unordered_map<const JsonValue*, void*>& userDataTable() {
+  static auto* table = new std::unordered_map<const JsonValue*, void*>();
+  return *table;
+}
 }  // namespace
 
 JsonRef::JsonRef(JsonValue* value) noexcept : value_(value) {
@@ -47,20 +59,67 @@ bool JsonRef::isType(JsonType type) const noexcept {
 }
 
 void JsonValue::destroy(JsonValue* value) noexcept {
-  if (value->type_ != JsonType::Object && value->type_ != JsonType::Array) {
-    delete value;
-    return;
+  if (value->hasUserData_) {
+    const std::lock_guard<std::mutex> lock(userDataLock);
+    userDataTable().erase(value);
   }
-  value->userData_ = pendingContainers;
-  pendingContainers = value;
+  switch (value->type_) {
+    case JsonType::Object:
+      value->payload_.members->setNextDying(pendingTables);
+      pendingTables = value->payload_.members;
+      break;
+    case JsonType::Array:
+      value->payload_.elements->setNextDying(pendingArrays);
+      pendingArrays = value->payload_.elements;
+      break;
+    case JsonType::String:
+      ::operator delete(value->payload_.text);
+      break;
+    default:
+      break;
+  }
+  delete value;
   if (draining) return;
   draining = true;
-  while (pendingContainers != nullptr) {
-    JsonValue* next = pendingContainers;
-    pendingContainers = static_cast<JsonValue*>(next->userData_);
-    delete next;
+  while (pendingTables != nullptr || pendingArrays != nullptr) {
+    if (pendingTables != nullptr) {
+      MemberTable* table = pendingTables;
+      pendingTables = table->nextDying();
+      delete table;
+    } else {
+      JsonArray* array = pendingArrays;
+      pendingArrays = array->nextDying();
+      delete array;
+    }
   }
   draining = false;
+}
+
+void* JsonValue::userData() const {
+  if (!hasUserData_) return nullptr;
+  const std::lock_guard<std::mutex> lock(userDataLock);
+  return userDataTable().at(this);
+}
+
+void JsonValue::setUserData(void* data) {
+  if (isNoValue()) return;
+  const std::lock_guard<std::mutex> lock(userDataLock);
+  if (data == nullptr) {
+    if (hasUserData_) userDataTable().erase(this);
+    hasUserData_ = false;
+    return;
+  }
+  userDataTable()[this] = data;
+  hasUserData_ = true;
+}
+
+JsonValue::TextBlock* JsonValue::makeText(std::u16string_view text) {
+  if (text.empty()) return nullptr;
+  auto* block =
+      static_cast<TextBlock*>(::operator new(sizeof(TextBlock) + text.size() * sizeof(char16_t)));
+  block->size = text.size();
+  std::memcpy(block->units(), text.data(), text.size() * sizeof(char16_t));
+  return block;
 }
 
 void* JsonValue::operator new(std::size_t /*size*/) {
@@ -76,10 +135,9 @@ JsonValue::JsonValue(JsonType type) : type_(type) {
   if (type == JsonType::Array) payload_.elements = new JsonArray();
 }
 
-JsonValue::~JsonValue() {
-  if (type_ == JsonType::Object) delete payload_.members;
-  if (type_ == JsonType::Array) delete payload_.elements;
-}
+static_assert(sizeof(JsonValue) == 16, "documents hold millions of values");
+
+JsonValue::~JsonValue() = default;  // destroy() frees the payload
 
 JsonRef JsonValue::create(JsonType type) { return JsonRef(new JsonValue(type)); }
 
@@ -101,10 +159,10 @@ JsonRef JsonValue::create(double value) {
   return JsonRef(created);
 }
 
-JsonRef JsonValue::create(std::u16string text) {
-  auto* created = new JsonValue(JsonType::String);
-  created->text_ = std::move(text);
-  return JsonRef(created);
+JsonRef JsonValue::create(std::u16string_view text) {
+  JsonRef created(new JsonValue(JsonType::String));
+  created.value_->payload_.text = makeText(text);
+  return created;
 }
 
 JsonRef JsonValue::createCurrency(std::int64_t scaled) {

@@ -26,9 +26,9 @@ class JsonValue {
   static JsonRef create(std::int64_t value);
   static JsonRef create(int value) { return create(static_cast<std::int64_t>(value)); }
   static JsonRef create(double value);
-  static JsonRef create(std::u16string text);
-  static JsonRef create(std::u16string_view text) { return create(std::u16string(text)); }
-  static JsonRef create(const char16_t* text) { return create(std::u16string(text)); }
+  static JsonRef create(std::u16string_view text);
+  static JsonRef create(const std::u16string& text) { return create(std::u16string_view(text)); }
+  static JsonRef create(const char16_t* text) { return create(std::u16string_view(text)); }
   static JsonRef create(const char* text) = delete;
   static JsonRef createCurrency(std::int64_t scaled);
   static JsonRef createMethod(JsonMethod method);
@@ -51,7 +51,11 @@ class JsonValue {
   [[nodiscard]] std::int64_t integer() const {
     return type_ == JsonType::Int ? payload_.integer : 0;
   }
-  [[nodiscard]] const std::u16string& text() const { return text_; }
+  // The text of a string value (it may hold NUL units); empty for every other type.
+  [[nodiscard]] std::u16string_view text() const {
+    if (type_ != JsonType::String || payload_.text == nullptr) return {};
+    return {payload_.text->units(), payload_.text->size};
+  }
   // Null unless the value is an object, an array or a method respectively.
   [[nodiscard]] MemberTable* members() const {
     return type_ == JsonType::Object ? payload_.members : nullptr;
@@ -65,10 +69,8 @@ class JsonValue {
 
   [[nodiscard]] std::int32_t refCount() const { return refCount_.load(); }
   [[nodiscard]] bool processing() const { return processing_; }
-  [[nodiscard]] void* userData() const { return userData_; }
-  void setUserData(void* data) {
-    if (!isNoValue()) userData_ = data;
-  }
+  [[nodiscard]] void* userData() const;
+  void setUserData(void* data);
 
   [[nodiscard]] JsonRef getPathValue(std::u16string_view path);
   [[nodiscard]] std::u16string getPathString(std::u16string_view path);
@@ -92,10 +94,22 @@ class JsonValue {
   bool dropRef() { return refCount_.fetch_sub(1, std::memory_order_acq_rel) == 1; }
   static void destroy(JsonValue* value) noexcept;
 
+  // The units of a string value follow its length in the same allocation.
+  struct TextBlock {
+    std::size_t size;
+    [[nodiscard]] char16_t* units() { return reinterpret_cast<char16_t*>(this + 1); }
+    [[nodiscard]] const char16_t* units() const {
+      return reinterpret_cast<const char16_t*>(this + 1);
+    }
+  };
+  static TextBlock* makeText(std::u16string_view text);
+
+  // Sixteen bytes: a document holds millions of values. The rarely used user data lives in a
+  // table aside, and the text of a string in a block of its own.
   std::atomic<std::int32_t> refCount_{0};
   bool processing_ = false;
   JsonType type_;
-  void* userData_ = nullptr;
+  bool hasUserData_ = false;
   union Payload {
     bool boolean;
     double dbl;
@@ -104,8 +118,8 @@ class JsonValue {
     MemberTable* members;
     JsonArray* elements;
     JsonMethod method;
+    TextBlock* text;
   } payload_{};
-  std::u16string text_;
 };
 
 }  // namespace json

@@ -48,6 +48,9 @@ class MemberTable {
   JsonRef remove(std::u16string_view name);
 
   [[nodiscard]] std::size_t memberCount() const { return memberCount_; }
+  // Links a table whose value died into the list of those still to free.
+  [[nodiscard]] MemberTable* nextDying() const { return nextDying_; }
+  void setNextDying(MemberTable* next) { nextDying_ = next; }
   [[nodiscard]] const AvlNode* root() const { return root_; }
 
   // Calls visit(const AvlNode&) for every member in walk order.
@@ -69,7 +72,10 @@ class MemberTable {
   [[nodiscard]] const AvlNode* findNode(std::u16string_view name) const;
 
   AvlNode* root_ = nullptr;
-  std::size_t memberCount_ = 0;
+  union {
+    std::size_t memberCount_ = 0;
+    MemberTable* nextDying_;  // once the value is gone
+  };
 };
 
 }  // namespace json

@@ -161,7 +161,7 @@ Step Machine::step(char16_t v) {
 
     case ParseState::String:
       if (v == t_.quote) {
-        complete(JsonValue::create(std::u16string(t_.token.text())));
+        complete(JsonValue::create(t_.token.text()));
         return Step::Consume;
       }
       if (v == u'\\') {
@@ -528,7 +528,7 @@ Step Machine::unquotedText(char16_t v) {
   }
   if (args_.strict) return fail(ParseError::ParseString);
   t_.token.trimRight();
-  complete(JsonValue::create(std::u16string(t_.token.textToNul())));
+  complete(JsonValue::create(t_.token.textToNul()));
   return Step::Redispatch;
 }
 

@@ -24,7 +24,7 @@ std::u16string JsonValue::asString() {
     case JsonType::Method:
       return {};
     case JsonType::String:
-      return text_;
+      return std::u16string(text());
     default:
       return asJson(false, false);
   }

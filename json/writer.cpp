@@ -169,7 +169,7 @@ class JsonWriter {
         appendAscii(sink_, number.data(), formatCurrency(value.payload_.currency, number.data()));
         break;
       case JsonType::String:
-        writeText(sink_, value.text_, escape_);
+        writeText(sink_, value.text(), escape_);
         break;
       case JsonType::Object:
         if (value.payload_.members->memberCount() == 0) {
