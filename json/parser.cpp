@@ -8,6 +8,7 @@
 #include "json/member_table.h"
 #include "json/number_parse.h"
 #include "json/tokenizer.h"
+#include "text/utf8_codec.h"
 
 namespace json {
 
@@ -661,29 +662,121 @@ Step Machine::evalContainer(JsonType type) {
   return Step::Redispatch;
 }
 
-// Inside a string, a run of plain code units is taken in one append; the state machine
-// would append them one by one with the same result.
-bool copyStringRun(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length) {
-  std::size_t limit = text.size();
-  if (length >= 0) limit = std::min(limit, static_cast<std::size_t>(length));
+void advanceColumn(Tokenizer& t, char16_t v) {
+  if (v == u'\t') {
+    t.col += 4;
+  } else if (v == u'\n') {
+    ++t.line;
+    t.col = 0;
+  } else {
+    ++t.col;
+  }
+}
+
+// Inside a string or a quoted member name, a run of plain code units is taken in one append;
+// the state machine would append them one by one with the same result.
+bool copyQuotedRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   std::size_t end = t.offset;
   while (end < limit) {
     const char16_t v = text[end];
     if (v == t.quote || v == u'\\' || v == 0) break;
-    if (v == u'\t') {
-      t.col += 4;
-    } else if (v == u'\n') {
-      ++t.line;
-      t.col = 0;
-    } else {
-      ++t.col;
-    }
+    advanceColumn(t, v);
     ++end;
   }
   if (end == t.offset) return false;
   t.token.append(text.data() + t.offset, end - t.offset);
   t.offset = end;
   return true;
+}
+
+// A run of whitespace, consumed as the machine would one unit at a time.
+bool skipWhitespace(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  std::size_t end = t.offset;
+  while (end < limit && isWhitespace(text[end])) advanceColumn(t, text[end++]);
+  if (end == t.offset) return false;
+  t.offset = end;
+  return true;
+}
+
+// A run of number units, appended and scanned as the machine would one at a time.
+bool copyNumberRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  std::size_t end = t.offset;
+  for (; end < limit; ++end) {
+    const char16_t v = text[end];
+    if (v >= u'0' && v <= u'9') {
+      if (t.isDouble == 1 && t.fractionDigits >= 0 && ++t.fractionDigits > 4) {
+        t.fractionDigits = -1;
+      }
+    } else if (v == u'.') {
+      t.isDouble = 1;
+      t.fractionDigits = 0;
+    } else if (v == u'E' || v == u'e') {
+      t.isDouble = 1;
+      t.fractionDigits = -1;
+    } else if (v != u'+' && v != u'-') {
+      break;
+    }
+  }
+  if (end == t.offset) return false;
+  t.col += static_cast<int>(end - t.offset);
+  t.token.append(text.data() + t.offset, end - t.offset);
+  t.offset = end;
+  return true;
+}
+
+// Takes runs that the machine would handle unit by unit in one go.
+bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  switch (t.levels[static_cast<std::size_t>(t.depth)].state) {
+    case ParseState::String:
+    case ParseState::ObjectField:
+      return copyQuotedRun(t, text, limit);
+    case ParseState::EatWs:
+      return skipWhitespace(t, text, limit);
+    case ParseState::Number:
+      return copyNumberRun(t, text, limit);
+    default:
+      return false;
+  }
+}
+
+enum class RunEnd { Stopped, EndOfPiece };
+
+// Runs the machine from t.offset. The end of text (its first NUL, or the end of the last
+// piece) or a handler stops it; a piece that is not the last only pauses it at its end.
+RunEnd runUnits(Machine& machine, Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
+                bool last) {
+  std::size_t limit = text.size();
+  if (length >= 0) limit = std::min(limit, static_cast<std::size_t>(length));
+  for (;;) {
+    if (length >= 0 && t.offset >= static_cast<std::size_t>(length)) {
+      const ParseLevel& top = t.levels[0];
+      const bool complete =
+          t.depth == 0 && top.state == ParseState::EatWs && top.savedState == ParseState::Finish;
+      t.error = complete ? ParseError::Success : ParseError::Continue;
+      return RunEnd::Stopped;
+    }
+    if (!last && t.offset >= text.size()) return RunEnd::EndOfPiece;
+    if (takeRun(t, text, limit)) continue;
+    const char16_t v = t.offset < text.size() ? text[t.offset] : char16_t{0};
+    advanceColumn(t, v);
+    Step step = Step::Redispatch;
+    while (step == Step::Redispatch) step = machine.step(v);
+    if (step == Step::Stop) return RunEnd::Stopped;
+    ++t.offset;
+    if (v == 0) {
+      // Text that ends inside a container is incomplete even where the inner level is.
+      const ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
+      if (t.depth > 0 || (l.state != ParseState::Finish && l.savedState != ParseState::Finish)) {
+        t.error = ParseError::ParseEof;
+      }
+      return RunEnd::Stopped;
+    }
+  }
+}
+
+JsonRef resultOf(const Tokenizer& t) {
+  if (t.error != ParseError::Success) return {};
+  return t.levels[static_cast<std::size_t>(t.depth)].current;
 }
 
 }  // namespace
@@ -693,42 +786,8 @@ JsonRef runParser(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
   Machine machine(t, arguments);
   t.offset = 0;
   t.error = ParseError::Success;
-  for (;;) {
-    if (length >= 0 && t.offset >= static_cast<std::size_t>(length)) {
-      const ParseLevel& top = t.levels[0];
-      const bool complete =
-          t.depth == 0 && top.state == ParseState::EatWs && top.savedState == ParseState::Finish;
-      t.error = complete ? ParseError::Success : ParseError::Continue;
-      break;
-    }
-    if (t.levels[static_cast<std::size_t>(t.depth)].state == ParseState::String &&
-        copyStringRun(t, text, length)) {
-      continue;
-    }
-    const char16_t v = t.offset < text.size() ? text[t.offset] : char16_t{0};
-    if (v == u'\t') {
-      t.col += 4;
-    } else if (v == u'\n') {
-      ++t.line;
-      t.col = 0;
-    } else {
-      ++t.col;
-    }
-    Step step = Step::Redispatch;
-    while (step == Step::Redispatch) step = machine.step(v);
-    if (step == Step::Stop) break;
-    ++t.offset;
-    if (v == 0) {
-      // Text that ends inside a container is incomplete even where the inner level is.
-      const ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
-      if (t.depth > 0 || (l.state != ParseState::Finish && l.savedState != ParseState::Finish)) {
-        t.error = ParseError::ParseEof;
-      }
-      break;
-    }
-  }
-  if (t.error != ParseError::Success) return {};
-  return t.levels[static_cast<std::size_t>(t.depth)].current;
+  runUnits(machine, t, text, length, true);
+  return resultOf(t);
 }
 
 JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial,
@@ -742,5 +801,25 @@ JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial
 }
 
 JsonRef parseDocument(std::u16string_view text) { return JsonValue::parseText(text, false, true); }
+
+// Decodes a piece at a time into one small buffer, so that the UTF-16 text of a large
+// document is never held whole; the pieces are cut where no UTF-8 sequence is open.
+JsonRef parseDocument(std::string_view utf8) {
+  constexpr std::size_t kPieceBytes = std::size_t{16} * 1024;
+  auto tokenizer = std::make_unique<Tokenizer>();
+  const ParseArguments arguments;
+  Machine machine(*tokenizer, arguments);
+  std::unique_ptr<char16_t[]> units(new char16_t[kPieceBytes]);
+  for (;;) {
+    std::size_t take = std::min(utf8.size(), kPieceBytes);
+    if (take < utf8.size()) take = text::completeUtf8Prefix(utf8.substr(0, take));
+    const std::size_t count = text::decodeUtf8(utf8.substr(0, take), units.get());
+    utf8.remove_prefix(take);
+    tokenizer->offset = 0;
+    const std::u16string_view piece(units.get(), count);
+    if (runUnits(machine, *tokenizer, piece, -1, utf8.empty()) == RunEnd::Stopped) break;
+  }
+  return resultOf(*tokenizer);
+}
 
 }  // namespace json

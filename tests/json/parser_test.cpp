@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "test_support.h"
@@ -217,6 +218,31 @@ TEST(ParseLargeDocument, TenMegabytesOfMixedValues) {
   ASSERT_TRUE(document);
   EXPECT_EQ(document->elements()->length(), count + 1);
   EXPECT_EQ(document->elements()->at(7)->members()->find(u"name")->text(), u"item \u00e9");
+}
+
+TEST(ParseUtf8, BytesParseAsTheirDecodedTextAcrossEveryPieceBoundary) {
+  std::string document = "[";
+  for (int i = 0; i < 3000; ++i) {
+    document += "{\"n\":" + std::to_string(i * 7919) +
+                ".25,\"t\":\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80 " + std::to_string(i) +
+                "\\n\"}, /* c */ tr\xC3\xBA\xED\xA0\x80"
+                "e ,\n";
+  }
+  document += "\"" + std::string(40000, 'x') + "\xC5\xBE\"]";
+  const std::array<std::string, 4> tails{"", " trailing", std::string("\0[", 2), " /"};
+  for (std::size_t shift = 0; shift < 4; ++shift) {
+    for (const std::string& tail : tails) {
+      const std::string bytes = std::string(shift, ' ') + document + tail;
+      const JsonRef fromBytes = parseDocument(std::string_view(bytes));
+      const JsonRef fromText = parseDocument(text::utf8ToUtf16(bytes));
+      ASSERT_EQ(static_cast<bool>(fromBytes), static_cast<bool>(fromText));
+      if (fromText) {
+        ASSERT_EQ(fromBytes.asJson(), fromText.asJson());
+      }
+    }
+  }
+  EXPECT_FALSE(parseDocument(std::string_view("[1,2")));
+  EXPECT_EQ(parseDocument(std::string_view("timeout"))->text(), u"timeout");
 }
 
 }  // namespace
