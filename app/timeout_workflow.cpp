@@ -10,7 +10,6 @@
 #include "http/http_client.h"
 #include "http/transport/stream.h"
 #include "json/parser.h"
-#include "text/utf8_codec.h"
 
 namespace app {
 namespace {
@@ -29,7 +28,7 @@ std::u16string exchangeSettings(WorkflowHost& host, http::HttpClient& client) {
   document.putPathCurrency(u"timeout", std::int64_t{timeout} * kCurrencyScale);
 
   http::MemoryStream body;
-  body.write(text::utf16ToUtf8(document.asJson(/*indent=*/false, /*escape=*/true)));
+  body.write(document.asJsonUtf8(/*indent=*/false, /*escape=*/true));
   return client.post(settingsUrl(host.addressText()), body);
 }
 

@@ -46,6 +46,7 @@ class JsonRef {
   void putPathCurrency(std::u16string_view path, std::int64_t currency) const;
   [[nodiscard]] std::u16string asString() const;
   [[nodiscard]] std::u16string asJson(bool indent = false, bool escape = true) const;
+  [[nodiscard]] std::string asJsonUtf8(bool indent = false, bool escape = true) const;
 
   friend bool operator==(const JsonRef& a, const JsonRef& b) noexcept {
     return a.value_ == b.value_;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,10 @@ class JsonSink {
   }
   template <typename Unit>
   static void copyUnits(const Unit* units, std::size_t count, char16_t* out) {
+    if constexpr (sizeof(Unit) == 2) {
+      std::memcpy(out, units, count * sizeof(char16_t));
+      return;
+    }
     for (std::size_t i = 0; i < count; ++i) {
       if constexpr (sizeof(Unit) == 1) {
         out[i] = static_cast<unsigned char>(units[i]);

@@ -77,10 +77,13 @@ class JsonValue {
   void putPathCurrency(std::u16string_view path, std::int64_t currency);
   [[nodiscard]] std::u16string asString();
   [[nodiscard]] std::u16string asJson(bool indent = false, bool escape = true);
+  // The same text as UTF-8, written straight into bytes.
+  [[nodiscard]] std::string asJsonUtf8(bool indent = false, bool escape = true);
   void writeJson(TextBuffer& writer, bool indent, bool escape, int level);
 
  private:
   friend class JsonRef;
+  template <typename Sink>
   friend class JsonWriter;
 
   explicit JsonValue(JsonType type);

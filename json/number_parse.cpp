@@ -83,9 +83,7 @@ bool isHugeMagnitude(std::string_view text) {
 
 // Any correctly rounded conversion of the longest valid prefix. Text beyond the range of a
 // double gives an infinity of its sign (written back as null), text below it a zero.
-double doubleFromText(std::u16string_view text) {
-  std::string ascii(text.size(), '\0');
-  for (std::size_t i = 0; i < text.size(); ++i) ascii[i] = static_cast<char>(text[i]);
+double doubleFromAscii(std::string_view ascii) {
   double value = 0.0;
   const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
   if (error == std::errc::result_out_of_range) {
@@ -99,6 +97,20 @@ double doubleFromText(std::u16string_view text) {
   return value;
 }
 
+// Number text holds only ASCII units; most of it fits a buffer on the stack.
+double doubleFromText(std::u16string_view text) {
+  constexpr std::size_t kShort = 64;
+  std::array<char, kShort> buffer;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+  std::string longText;
+  char* ascii = buffer.data();
+  if (text.size() > kShort) {
+    longText.resize(text.size());
+    ascii = longText.data();
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) ascii[i] = static_cast<char>(text[i]);
+  return doubleFromAscii({ascii, text.size()});
+}
+
 }  // namespace
 
 JsonRef numberFromText(std::u16string_view text, bool isDouble, int fractionDigits) {
@@ -109,9 +121,20 @@ JsonRef numberFromText(std::u16string_view text, bool isDouble, int fractionDigi
     return JsonValue::create(scan.value);
   }
   if (fractionDigits >= 0) {
-    std::u16string joined(text.substr(0, text.find(u'.')));
-    joined.append(text.substr(joined.size() + 1, static_cast<std::size_t>(fractionDigits)));
-    const IntegerScan scan = scanInteger(joined);
+    // The point removed: the integer part, then the counted fraction digits after it.
+    const std::size_t point = text.find(u'.');
+    const std::u16string_view fraction =
+        text.substr(point + 1, static_cast<std::size_t>(fractionDigits));
+    std::u16string longText;
+    std::array<char16_t, 64> buffer;  // NOLINT(cppcoreguidelines-pro-type-member-init)
+    char16_t* joined = buffer.data();
+    if (point + fraction.size() > buffer.size()) {
+      longText.resize(point + fraction.size());
+      joined = longText.data();
+    }
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(point), joined);
+    std::copy(fraction.begin(), fraction.end(), joined + point);
+    const IntegerScan scan = scanInteger({joined, point + fraction.size()});
     static constexpr std::array<std::int64_t, 5> kScale{10000, 1000, 100, 10, 1};
     const std::int64_t scale = kScale[static_cast<std::size_t>(fractionDigits)];
     std::int64_t scaled = 0;

@@ -1,12 +1,17 @@
 #include <array>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "json/json_array.h"
 #include "json/json_sink.h"
 #include "json/json_value.h"
 #include "json/member_table.h"
 #include "json/number_text.h"
 #include "json/text_buffer.h"
+#include "json/utf8_sink.h"
 
 namespace json {
 
@@ -15,11 +20,13 @@ namespace {
 constexpr std::array<char16_t, 16> kHexDigits{u'0', u'1', u'2', u'3', u'4', u'5', u'6', u'7',
                                               u'8', u'9', u'a', u'b', u'c', u'd', u'e', u'f'};
 
-void appendAscii(JsonSink& writer, const char* text, std::size_t length) {
+template <typename Sink>
+void appendAscii(Sink& writer, const char* text, std::size_t length) {
   writer.putAscii(text, length);
 }
 
-void appendUnicodeEscape(JsonSink& writer, char16_t unit) {
+template <typename Sink>
+void appendUnicodeEscape(Sink& writer, char16_t unit) {
   const std::array<char16_t, 6> escape{u'\\',
                                        u'u',
                                        kHexDigits[(unit >> 12) & 0xF],
@@ -29,12 +36,42 @@ void appendUnicodeEscape(JsonSink& writer, char16_t unit) {
   writer.put(escape.data(), escape.size());
 }
 
+bool staysInFull(char16_t unit) {
+  return unit >= 32 && unit <= 127 && unit != u'"' && unit != u'\\' && unit != u'/';
+}
+
+// The units from start on that escape-on writes as they are, eight at a time where it can.
+std::size_t plainRunForFull(std::u16string_view text, std::size_t start) {
+  std::size_t i = start;
+#if defined(__SSE2__)
+  const __m128i below = _mm_set1_epi16(32);
+  const __m128i above = _mm_set1_epi16(127);
+  const __m128i quote = _mm_set1_epi16(u'"');
+  const __m128i backslash = _mm_set1_epi16(u'\\');
+  const __m128i slash = _mm_set1_epi16(u'/');
+  while (i + 8 <= text.size()) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    // Units of 0x8000 and above compare as negative, so they fall below 32 here.
+    __m128i special = _mm_or_si128(_mm_cmplt_epi16(units, below), _mm_cmpgt_epi16(units, above));
+    special = _mm_or_si128(special, _mm_cmpeq_epi16(units, quote));
+    special = _mm_or_si128(special, _mm_cmpeq_epi16(units, backslash));
+    special = _mm_or_si128(special, _mm_cmpeq_epi16(units, slash));
+    if (_mm_movemask_epi8(special) != 0) break;
+    i += 8;
+  }
+#endif
+  while (i < text.size() && staysInFull(text[i])) ++i;
+  return i - start;
+}
+
 // Escape on: the text comes out as 7-bit ASCII.
-void escapeFull(JsonSink& writer, std::u16string_view text) {
+template <typename Sink>
+void escapeFull(Sink& writer, std::u16string_view text) {
   std::size_t runStart = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
+    i += plainRunForFull(text, i);
+    if (i == text.size()) break;
     const char16_t unit = text[i];
-    if (unit >= 32 && unit <= 127 && unit != u'"' && unit != u'\\' && unit != u'/') continue;
     writer.put(text.data() + runStart, i - runStart);
     runStart = i + 1;
     char16_t shortForm = 0;
@@ -73,7 +110,8 @@ void escapeFull(JsonSink& writer, std::u16string_view text) {
 }
 
 // Escape off: only what would break the string is escaped; the rest stays raw.
-void escapeMinimal(JsonSink& writer, std::u16string_view text) {
+template <typename Sink>
+void escapeMinimal(Sink& writer, std::u16string_view text) {
   std::size_t runStart = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
@@ -90,7 +128,8 @@ void escapeMinimal(JsonSink& writer, std::u16string_view text) {
   writer.put(text.data() + runStart, text.size() - runStart);
 }
 
-void writeText(JsonSink& writer, std::u16string_view text, bool escape) {
+template <typename Sink>
+void writeText(Sink& writer, std::u16string_view text, bool escape) {
   writer.put(u'"');
   if (escape) {
     escapeFull(writer, text);
@@ -109,9 +148,10 @@ bool isSkipped(const JsonValue* value) {
 
 // Walks a tree with explicit stacks rather than recursion, so that a tree of any depth (paths
 // can build one) is written without exhausting the call stack.
+template <typename Sink>
 class JsonWriter {
  public:
-  JsonWriter(JsonSink& sink, bool indent, bool escape, int level)
+  JsonWriter(Sink& sink, bool indent, bool escape, int level)
       : sink_(sink), indent_(indent), escape_(escape), level_(level) {}
   JsonWriter(const JsonWriter&) = delete;
   JsonWriter& operator=(const JsonWriter&) = delete;
@@ -262,7 +302,7 @@ class JsonWriter {
     for (int i = 0; i < level_; ++i) sink_.put(u' ');
   }
 
-  JsonSink& sink_;
+  Sink& sink_;
   bool indent_;
   bool escape_;
   int level_;
@@ -273,8 +313,20 @@ class JsonWriter {
 void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int level) {
   if (isNoValue()) return;
   JsonSink sink(writer);
-  JsonWriter(sink, indent, escape, level).write(*this);
+  JsonWriter<JsonSink>(sink, indent, escape, level).write(*this);
   sink.finish();
+}
+
+std::string JsonValue::asJsonUtf8(bool indent, bool escape) {
+  std::string text;
+  if (isNoValue()) return text;
+  Utf8Sink sink(text);
+  JsonWriter<Utf8Sink>(sink, indent, escape, 0).write(*this);
+  return text;
+}
+
+std::string JsonRef::asJsonUtf8(bool indent, bool escape) const {
+  return value_ != nullptr ? value_->asJsonUtf8(indent, escape) : std::string();
 }
 
 std::u16string JsonValue::asJson(bool indent, bool escape) {

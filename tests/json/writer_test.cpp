@@ -243,6 +243,8 @@ TEST(WriteRoundTrip, GeneratedDocumentsAreStableAfterOneRewrite) {
       const std::u16string written = first.asJson(false, escape);
       const std::u16string again = parseDocument(written).asJson(false, escape);
       ASSERT_EQ(written, again) << utf16ToUtf8(source);
+      // The direct UTF-8 writer gives the bytes of the UTF-16 text, lone surrogates included.
+      ASSERT_EQ(first.asJsonUtf8(false, escape), utf16ToUtf8(written));
     }
     const std::u16string indented = first.asJson(true, true);
     ASSERT_EQ(parseDocument(indented).asJson(), first.asJson()) << utf16ToUtf8(source);
