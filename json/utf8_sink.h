@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -8,40 +10,50 @@
 
 namespace json {
 
-// The writer's front end for UTF-8 text: ASCII goes in as it is, other code units encoded.
-// The writer never splits a surrogate pair between two pieces, so encoding piece by piece
-// gives the bytes that encoding the whole UTF-16 text would.
+// The writer's front end for UTF-8 text: it encodes each piece straight into the target's
+// storage, grown by doubling, and finish() cuts the target to what was written. The writer
+// never splits a surrogate pair between two pieces, so encoding piece by piece gives the
+// bytes that encoding the whole UTF-16 text would.
 class Utf8Sink {
  public:
-  explicit Utf8Sink(std::string& target) : target_(target) {}
+  explicit Utf8Sink(std::string& target) : target_(target) { target_.resize(kFirstBytes); }
 
   void put(char16_t unit) {
-    if (unit < 0x80) {
-      target_.push_back(static_cast<char>(unit));
+    if (unit < 0x80 && used_ < target_.size()) {
+      target_[used_++] = static_cast<char>(unit);
     } else {
       put(&unit, 1);
     }
   }
+  // Most pieces are short and ASCII: those are copied here, the rest is left to the codec.
   void put(const char16_t* units, std::size_t count) {
-    std::size_t i = 0;
-    while (i < count) {
-      const std::size_t start = i;
-      while (i < count && units[i] < 0x80) ++i;
-      const std::size_t old = target_.size();
-      target_.resize(old + i - start);
-      for (std::size_t k = start; k < i; ++k)
-        target_[old + k - start] = static_cast<char>(units[k]);
-      const std::size_t wide = i;
-      while (i < count && units[i] >= 0x80) ++i;
-      if (i > wide) target_ += text::utf16ToUtf8({units + wide, i - wide});
+    makeRoom(3 * count);
+    char* out = target_.data() + used_;
+    std::size_t ascii = 0;
+    for (; ascii < count && units[ascii] < 0x80; ++ascii)
+      out[ascii] = static_cast<char>(units[ascii]);
+    used_ += ascii;
+    if (ascii < count) {
+      used_ += text::encodeUtf8({units + ascii, count - ascii}, target_.data() + used_);
     }
   }
   void put(std::u16string_view text) { put(text.data(), text.size()); }
-  void putAscii(const char* text, std::size_t count) { target_.append(text, count); }
-  void finish() {}
+  void putAscii(const char* text, std::size_t count) {
+    makeRoom(count);
+    std::memcpy(target_.data() + used_, text, count);
+    used_ += count;
+  }
+  void finish() { target_.resize(used_); }
 
  private:
+  static constexpr std::size_t kFirstBytes = 4096;
+
+  void makeRoom(std::size_t bytes) {
+    if (target_.size() - used_ < bytes) target_.resize(std::max(2 * target_.size(), used_ + bytes));
+  }
+
   std::string& target_;
+  std::size_t used_ = 0;
 };
 
 }  // namespace json

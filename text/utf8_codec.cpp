@@ -189,7 +189,12 @@ std::string utf16ToUtf8(std::u16string_view units) {
     i += taken;
   }
   std::string bytes(length, '\0');
-  char* out = bytes.data();
+  encodeUtf8(units, bytes.data());
+  return bytes;
+}
+
+std::size_t encodeUtf8(std::u16string_view units, char* out) {
+  char* const start = out;
   for (std::size_t i = 0; i < units.size();) {
     const std::size_t ascii = asciiUnitRun(units.data() + i, units.size() - i);
     narrowAscii(units.data() + i, ascii, out);
@@ -207,7 +212,7 @@ std::string utf16ToUtf8(std::u16string_view units) {
     out[0] = static_cast<char>(kLeadMarks[count] | (code >> (6 * (count - 1))));
     out += count;
   }
-  return bytes;
+  return static_cast<std::size_t>(out - start);
 }
 
 bool isValidUtf8(std::string_view bytes) {

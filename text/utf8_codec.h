@@ -15,6 +15,9 @@ std::string utf16ToUtf8(std::u16string_view units);
 // Decodes into out, which has room for bytes.size() units (never more are needed); returns
 // the number written.
 std::size_t decodeUtf8(std::string_view bytes, char16_t* out);
+// Encodes into out, which has room for 3 x units.size() bytes (never more are needed);
+// returns the number written.
+std::size_t encodeUtf8(std::u16string_view units, char* out);
 // The length of the longest start of bytes that does not end inside a sequence that more
 // bytes could still complete: where a stream of UTF-8 may be cut and decoded piece by piece.
 std::size_t completeUtf8Prefix(std::string_view bytes);
