@@ -40,6 +40,13 @@ JsonRef& JsonRef::operator=(const JsonRef& other) noexcept {
   return *this;
 }
 
+// A new value starts with the one reference it is handed out with, set without an atomic
+// step: no other thread can see it yet.
+JsonRef JsonValue::owned(JsonValue* created) noexcept {
+  created->refCount_.store(1, std::memory_order_relaxed);
+  return JsonRef::adopt(created);
+}
+
 void JsonRef::release(JsonValue* value) noexcept {
   if (value->dropRef()) JsonValue::destroy(value);
 }
@@ -139,28 +146,28 @@ static_assert(sizeof(JsonValue) == 16, "documents hold millions of values");
 
 JsonValue::~JsonValue() = default;  // destroy() frees the payload
 
-JsonRef JsonValue::create(JsonType type) { return JsonRef(new JsonValue(type)); }
+JsonRef JsonValue::create(JsonType type) { return owned(new JsonValue(type)); }
 
 JsonRef JsonValue::create(bool value) {
   auto* created = new JsonValue(JsonType::Boolean);
   created->payload_.boolean = value;
-  return JsonRef(created);
+  return owned(created);
 }
 
 JsonRef JsonValue::create(std::int64_t value) {
   auto* created = new JsonValue(JsonType::Int);
   created->payload_.integer = value;
-  return JsonRef(created);
+  return owned(created);
 }
 
 JsonRef JsonValue::create(double value) {
   auto* created = new JsonValue(JsonType::Double);
   created->payload_.dbl = value;
-  return JsonRef(created);
+  return owned(created);
 }
 
 JsonRef JsonValue::create(std::u16string_view text) {
-  JsonRef created(new JsonValue(JsonType::String));
+  JsonRef created = owned(new JsonValue(JsonType::String));
   created.value_->payload_.text = makeText(text);
   return created;
 }
@@ -168,13 +175,13 @@ JsonRef JsonValue::create(std::u16string_view text) {
 JsonRef JsonValue::createCurrency(std::int64_t scaled) {
   auto* created = new JsonValue(JsonType::Currency);
   created->payload_.currency = scaled;
-  return JsonRef(created);
+  return owned(created);
 }
 
 JsonRef JsonValue::createMethod(JsonMethod method) {
   auto* created = new JsonValue(JsonType::Method);
   created->payload_.method = method;
-  return JsonRef(created);
+  return owned(created);
 }
 
 }  // namespace json

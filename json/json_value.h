@@ -94,7 +94,13 @@ class JsonValue {
   // The value behind an empty reference's -> (see JsonRef).
   [[nodiscard]] bool isNoValue() const noexcept { return this == JsonRef::noValue(); }
   void addRef() { refCount_.fetch_add(1, std::memory_order_relaxed); }
-  bool dropRef() { return refCount_.fetch_sub(1, std::memory_order_acq_rel) == 1; }
+  // The holder of the last reference is the only one who can reach the value, so no other
+  // thread can change the count under it: the atomic step is needed only while it is shared.
+  bool dropRef() {
+    return refCount_.load(std::memory_order_acquire) == 1 ||
+           refCount_.fetch_sub(1, std::memory_order_acq_rel) == 1;
+  }
+  static JsonRef owned(JsonValue* created) noexcept;
   static void destroy(JsonValue* value) noexcept;
 
   // The units of a string value follow its length in the same allocation.
