@@ -29,6 +29,9 @@ class BlockPool {
     if (freeList == nullptr) refill();
     FreeBlock* block = freeList;
     freeList = block->next;
+    // Freed blocks come back in no useful order; fetching the next one now spares the next
+    // allocation the wait for its link.
+    if (freeList != nullptr) __builtin_prefetch(freeList);
     return block;
 #endif
   }

@@ -809,7 +809,7 @@ JsonRef parseDocument(std::string_view utf8) {
   auto tokenizer = std::make_unique<Tokenizer>();
   const ParseArguments arguments;
   Machine machine(*tokenizer, arguments);
-  std::unique_ptr<char16_t[]> units(new char16_t[kPieceBytes]);
+  std::unique_ptr<char16_t[]> units(new char16_t[std::min(kPieceBytes, utf8.size() + 1)]);
   for (;;) {
     std::size_t take = std::min(utf8.size(), kPieceBytes);
     if (take < utf8.size()) take = text::completeUtf8Prefix(utf8.substr(0, take));
