@@ -52,7 +52,7 @@ class JsonSink {
   template <typename Unit>
   static void copyUnits(const Unit* units, std::size_t count, char16_t* out) {
     if constexpr (sizeof(Unit) == 2) {
-      std::memcpy(out, units, count * sizeof(char16_t));
+      if (count != 0) std::memcpy(out, units, count * sizeof(char16_t));
       return;
     }
     for (std::size_t i = 0; i < count; ++i) {
