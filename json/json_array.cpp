@@ -10,6 +10,7 @@ namespace json {
 
 namespace {
 constexpr std::size_t kFirstSlots = 4;
+constexpr std::size_t kSlotBytes = sizeof(JsonValue*);  // NOLINT(bugprone-sizeof-expression)
 }  // namespace
 
 JsonArray::~JsonArray() {
@@ -32,7 +33,7 @@ void JsonArray::reserveSlot(std::size_t index) {
   const std::size_t wanted =
       std::min(capacity_, std::max({kFirstSlots, 2 * allocated_, index + 1}));
   // NOLINTNEXTLINE(cppcoreguidelines-no-malloc)
-  void* grown = std::realloc(slots_, wanted * sizeof(JsonValue*));
+  void* grown = std::realloc(slots_, wanted * kSlotBytes);
   if (grown == nullptr) throw std::bad_alloc();
   slots_ = static_cast<JsonValue**>(grown);
   std::fill(slots_ + allocated_, slots_ + wanted, nullptr);
@@ -55,7 +56,7 @@ JsonRef JsonArray::remove(std::int64_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= length_) return {};
   const auto slot = static_cast<std::size_t>(index);
   JsonRef removed = JsonRef::adopt(slots_[slot]);
-  std::memmove(slots_ + slot, slots_ + slot + 1, (length_ - slot - 1) * sizeof(JsonValue*));
+  std::memmove(slots_ + slot, slots_ + slot + 1, (length_ - slot - 1) * kSlotBytes);
   slots_[--length_] = nullptr;
   return removed;
 }

@@ -54,9 +54,9 @@ void JsonRef::release(JsonValue* value) noexcept {
 // Holds a reference of its own, so it is never destroyed.
 JsonValue* JsonRef::noValue() noexcept {
   static JsonValue* const shared = [] {
-    auto* value = new JsonValue(JsonType::Null);
-    value->addRef();
-    return value;
+    static JsonValue value(JsonType::Null);
+    value.addRef();
+    return &value;
   }();
   return shared;
 }
@@ -143,8 +143,6 @@ JsonValue::JsonValue(JsonType type) : type_(type) {
 }
 
 static_assert(sizeof(JsonValue) == 16, "documents hold millions of values");
-
-JsonValue::~JsonValue() = default;  // destroy() frees the payload
 
 JsonRef JsonValue::create(JsonType type) { return owned(new JsonValue(type)); }
 

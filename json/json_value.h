@@ -87,7 +87,7 @@ class JsonValue {
   friend class JsonWriter;
 
   explicit JsonValue(JsonType type);
-  ~JsonValue();
+  ~JsonValue() = default;  // destroy() frees the payload
   static void* operator new(std::size_t size);
   static void operator delete(void* block) noexcept;
 
