@@ -4,9 +4,9 @@
 
 #include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
-#include "http/http_errors.h"
 #include "http/detail/protocol_text.h"
 #include "http/detail/tls_handler_access.h"
+#include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
@@ -233,9 +233,15 @@ void HttpClient::connectAndSend() {
   request.destination = targetUri_.host() + u":" + targetUri_.port();
   chooseEndpoint();
 
-  if (request.useProxy != lastConnectionType_ ||
-      (request.useProxy == ConnectionType::TlsProxy && request.destination != lastDestination_)) {
-    if (connected()) disconnect();
+  // A tunnel leads to one destination; a connection that carries none, or one to another
+  // destination, cannot carry a request that wants one, and a tunnelled connection cannot carry
+  // a request for the proxy itself.
+  const bool tunnelled = request.useProxy == ConnectionType::TlsProxy ||
+                         (request.useProxy == ConnectionType::Proxy &&
+                          options_.contains(HttpOption::TunnelPlainThroughProxy));
+  if (connected() && (request.useProxy != lastConnectionType_ || tunnelled != carriesTunnel_ ||
+                      (tunnelled && request.destination != lastDestination_))) {
+    disconnect();
   }
   lastConnectionType_ = request.useProxy;
   lastDestination_ = request.destination;
@@ -265,9 +271,7 @@ void HttpClient::connectAndSend() {
     request.acceptEncoding += u", identity";
   }
 
-  if (request.useProxy == ConnectionType::TlsProxy ||
-      (request.useProxy == ConnectionType::Proxy &&
-       options_.contains(HttpOption::TunnelPlainThroughProxy) && !connected())) {
+  if (tunnelled) {
     openTunnel();
   } else {
     connectIfNeeded(exchange_);
@@ -312,11 +316,14 @@ void HttpClient::connectIfNeeded(HttpExchange& exchange) {
     tls_access::setPassThrough(*handler, true);
     tls_access::setUriToCheck(*handler, fullTargetUri());
   }
+  carriesTunnel_ = false;
   connect();
 }
 
 void HttpClient::openTunnel() {
-  if (connected()) return;  // the open connection carries its tunnel already
+  // The open connection carries the tunnel already, unless the proxy has closed it meanwhile.
+  if (connected()) checkForGracefulDisconnect(false);
+  if (connected()) return;
   const HttpRequest& main = exchange_.request;
   HttpExchange tunnel(*this);
   tunnel.request.userAgent = main.userAgent;
@@ -327,6 +334,7 @@ void HttpClient::openTunnel() {
   tunnel.request.method = u"CONNECT";
   tunnel.request.proxyConnection = u"keep-alive";
   tunnel.request.useProxy = main.useProxy;
+  tunnel.keepsFinalBody = true;
   try {
     for (;;) {
       connectIfNeeded(tunnel);
@@ -344,13 +352,20 @@ void HttpClient::openTunnel() {
         if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
           tls_access::setPassThrough(*ioHandler(), false);
         }
+        carriesTunnel_ = true;
         return;
       }
+      MemoryStream refusal;
+      tunnel.response.contentStream = &refusal;
       const ResponseAction action = tunnel.processResponse({});
       if (action == ResponseAction::Done) {
-        // No tunnel was opened: the request must not go to the proxy in its place.
-        throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(), {});
+        // No tunnel was opened: the request must not go to the proxy in its place. The proxy's
+        // answer says why, as the body of any other error reply does.
+        refusal.setPosition(0);
+        throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(),
+                                decodeCharset(refusal, tunnel.response.charSet));
       }
+      tunnel.response.contentStream = nullptr;
       if (action == ResponseAction::FollowRedirect) {
         authRetries_ = 0;
         proxyAuthRetries_ = 0;

@@ -5,9 +5,9 @@
 
 #include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
+#include "http/detail/protocol_text.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/detail/protocol_text.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
@@ -122,7 +122,9 @@ ResponseAction HttpExchange::processResponse(std::span<const std::int32_t> ignor
       request.methodOverride.clear();
       result = ResponseAction::FollowRedirect;
     }
-    if (client_.connected()) readBody(nullptr);
+    if (client_.connected()) {
+      readBody(result == ResponseAction::Done && keepsFinalBody ? response.contentStream : nullptr);
+    }
     return result;
   }
 
@@ -180,8 +182,9 @@ void HttpExchange::handleProtocolError(std::span<const std::int32_t> ignoredCode
   if (!ignored && !client_.options_.contains(HttpOption::NoProtocolErrorException)) {
     raiseProtocolError();
   }
-  readBody(client_.options_.contains(HttpOption::WantProtocolErrorContent) ? response.contentStream
-                                                                           : nullptr);
+  const bool keep =
+      keepsFinalBody || client_.options_.contains(HttpOption::WantProtocolErrorContent);
+  readBody(keep ? response.contentStream : nullptr);
 }
 
 void HttpExchange::raiseProtocolError() {
