@@ -35,7 +35,7 @@ void runUpload(WorkflowHost& host, DeviceInterface& device) {
   const std::u16string stateText = device.fetchText(stateUrl(host.addressText()));
   // A text that is not even lenient JSON gives no document and so no version, like a
   // document without one.
-  const json::JsonRef document = json::parseDocument(stateText);
+  const json::JsonRef document = json::parseDocument(withoutByteOrderMark(stateText));
   const std::u16string versionText =
       document.isEmpty() ? std::u16string() : document.getPathString(u"globals.ZEDEZVer");
 

@@ -7,7 +7,7 @@ by its options and control file, and records every request byte for byte.
 
     device_simulator.py 127.0.0.80 [--http-port 80] [--firmware-port 8080]
         [--version TEXT | --version-number NUMBER | --no-globals | --no-version]
-        [--state-file FILE] [--settings-file FILE] [--token TOKEN]
+        [--state-file FILE] [--settings-file FILE] [--byte-order-mark] [--token TOKEN]
         [--status ENDPOINT=CODE] [--body ENDPOINT=TEXT] [--delay ENDPOINT=SECONDS]
         [--action ENDPOINT=stall|close|reset] [--on-accept PORT=stall|close|reset]
         [--record FILE] [--config FILE] [--announce-records] [--max-lifetime SECONDS]
@@ -32,6 +32,7 @@ DEFAULT_SETTINGS = b'{"timeout":1000,"x":1}'
 ENDPOINTS = ("state", "settings_get", "settings_post", "firmware", "other")
 JSON_TYPE = ("Content-Type", "application/json")
 TEXT_TYPE = ("Content-Type", "text/plain")
+UTF8_BYTE_ORDER_MARK = b"\xef\xbb\xbf"
 
 
 def state_document(config):
@@ -92,10 +93,11 @@ class Device:
 
     def default_answer(self, endpoint, request, config, port_label):
         """Status, body and headers the device gives when not told otherwise."""
+        mark = UTF8_BYTE_ORDER_MARK if config.get("byte_order_mark") else b""
         if endpoint == "state":
-            return 200, state_document(config), [JSON_TYPE]
+            return 200, mark + state_document(config), [JSON_TYPE]
         if endpoint == "settings_get":
-            return 200, self.settings_document(config), [JSON_TYPE]
+            return 200, mark + self.settings_document(config), [JSON_TYPE]
         if endpoint == "settings_post":
             if request.complete:
                 with self.settings_lock:
@@ -241,6 +243,8 @@ def parse_arguments(argv):
                         help="serve these raw bytes as the state document")
     parser.add_argument("--settings-file", metavar="FILE",
                         help="serve these raw bytes as the settings document")
+    parser.add_argument("--byte-order-mark", action="store_true",
+                        help="put EF BB BF in front of the state and settings documents")
     parser.add_argument("--token", help="access token the firmware endpoint accepts")
     parser.add_argument("--status", type=endpoint_option, action="append", default=[],
                         metavar="ENDPOINT=CODE", help="answer the endpoint with this status")
@@ -275,6 +279,8 @@ def parse_arguments(argv):
         config["state_b64"] = serverlib.b64(read_file(args.state_file))
     if args.settings_file:
         config["settings_b64"] = serverlib.b64(read_file(args.settings_file))
+    if args.byte_order_mark:
+        config["byte_order_mark"] = True
     if args.token is not None:
         config["token"] = args.token
     responses = {}
