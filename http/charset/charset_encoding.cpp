@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "http/charset/charset_aliases.h"
-#include "http/charset/iso_8859_16.h"
+#include "http/charset/latin10.h"
 #include "http/detail/stream_bytes.h"
 
 namespace http {
@@ -68,7 +68,7 @@ bool isKnownCharset(std::u16string_view charset) {
 std::u16string decodeCharset(std::string_view bytes, std::u16string_view charset) {
   const std::optional<std::string> name = converterName(charset);
   if (!name) return decode8Bit(bytes);
-  if (*name == kIso8859_16) return decodeIso8859_16(bytes);
+  if (*name == kIso8859_16) return decodeLatin10(bytes);
   const Converter converter = openConverter(*name);
   if (!converter) return decode8Bit(bytes);
 
@@ -102,7 +102,7 @@ std::u16string decodeCharset(Stream& stream, std::u16string_view charset) {
 std::string encodeCharset(std::u16string_view text, std::u16string_view charset) {
   const std::optional<std::string> name = converterName(charset);
   if (!name) return encode8Bit(text);
-  if (*name == kIso8859_16) return encodeIso8859_16(text);
+  if (*name == kIso8859_16) return encodeLatin10(text);
   const Converter converter = openConverter(*name);
   if (!converter) return encode8Bit(text);
 

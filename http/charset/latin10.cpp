@@ -1,4 +1,4 @@
-#include "http/charset/iso_8859_16.h"
+#include "http/charset/latin10.h"
 
 #include <array>
 
@@ -33,7 +33,7 @@ char encodeCharacter(char16_t c) {
 
 }  // namespace
 
-std::u16string decodeIso8859_16(std::string_view bytes) {
+std::u16string decodeLatin10(std::string_view bytes) {
   std::u16string text;
   text.reserve(bytes.size());
   for (const char c : bytes) {
@@ -44,7 +44,7 @@ std::u16string decodeIso8859_16(std::string_view bytes) {
   return text;
 }
 
-std::string encodeIso8859_16(std::u16string_view text) {
+std::string encodeLatin10(std::u16string_view text) {
   std::string bytes;
   bytes.reserve(text.size());
   for (const char16_t c : text) bytes.push_back(encodeCharacter(c));
