@@ -12,6 +12,8 @@ packages=(
   libbenchmark-dev rapidjson-dev nlohmann-json3-dev
   # fuzzing and style
   clang libclang-rt-14-dev clang-format clang-tidy
+  # the Debian package and its checks (rsvg-convert renders the committed PNG icons)
+  dpkg-dev lintian desktop-file-utils appstream man-db librsvg2-bin
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
