@@ -131,5 +131,33 @@ class DebianPackageTest(unittest.TestCase):
         self.assertIn(result.returncode, (0, 1), result.stderr)
 
 
+class ProvenanceTest(unittest.TestCase):
+    """A configure says which parts the build embeds; only the placeholders draw a warning."""
+
+    def configure(self, build, *options):
+        result = run(["cmake", "-S", os.environ["ZEDEZ_SOURCE_DIR"], "-B", str(build), "-G", "Ninja",
+                      "-DZEDEZ_BUILD_TESTS=OFF", "-DZEDEZ_BUILD_BENCHMARKS=OFF", *options])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        description = (build / "CPackConfig.cmake").read_text()
+        return result.stderr, description
+
+    def test_placeholder_and_vendor_builds(self):
+        with tempfile.TemporaryDirectory(prefix="zedez-configure-") as work:
+            work = pathlib.Path(work)
+            warnings, description = self.configure(work / "placeholder")
+            self.assertIn("not a real firmware", " ".join(warnings.split()))
+            self.assertIn("placeholder firmware parts", description)
+            parts = []
+            for name, size in (("part1.bin", 4096), ("part2.bin", 8192)):
+                (work / name).write_bytes(os.urandom(size))
+                parts.append(work / name)
+            warnings, description = self.configure(
+                work / "vendor", f"-DZEDEZ_FIRMWARE_PART1={parts[0]}",
+                f"-DZEDEZ_FIRMWARE_PART2={parts[1]}")
+            self.assertNotIn("CMake Warning", warnings)
+            self.assertIn("the vendor's firmware parts", description)
+            self.assertNotIn("placeholder", description)
+
+
 if __name__ == "__main__":
     unittest.main()
