@@ -82,14 +82,15 @@ DialogResult Console::askYesNo(const std::u16string& question) {
   return answer == "y" || answer == "yes" ? DialogResult::Ok : DialogResult::Cancel;
 }
 
-void Console::showProgress(std::int64_t sent, std::int64_t total,
-                           std::chrono::steady_clock::duration elapsed) {
+void Console::showProgress(std::int64_t sent, std::int64_t total) {
   if (!stderrIsTerminal_ || total <= 0) return;
   const int percent = static_cast<int>(sent * 100 / total);
   const std::lock_guard lock(mutex_);
+  const auto now = std::chrono::steady_clock::now();
+  if (lastPercent_ < 0) progressStart_ = now;
   if (percent == lastPercent_) return;
   lastPercent_ = percent;
-  const double seconds = std::chrono::duration<double>(elapsed).count();
+  const double seconds = std::chrono::duration<double>(now - progressStart_).count();
   const double kibPerSecond = seconds > 0 ? static_cast<double>(sent) / 1024.0 / seconds : 0.0;
   char line[128];
   const int length = std::snprintf(

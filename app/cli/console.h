@@ -31,9 +31,8 @@ class Console {
   DialogResult askYesNo(const std::u16string& question);
 
   // Shows "sent / total bytes, percent, rate" in place on standard error (a terminal only),
-  // at most once per percent.
-  void showProgress(std::int64_t sent, std::int64_t total,
-                    std::chrono::steady_clock::duration elapsed);
+  // at most once per percent. The rate counts from the first call after the last line.
+  void showProgress(std::int64_t sent, std::int64_t total);
 
  private:
   void clearProgressLocked();
@@ -44,6 +43,7 @@ class Console {
   bool stderrIsTerminal_;
   bool progressShown_ = false;
   int lastPercent_ = -1;
+  std::chrono::steady_clock::time_point progressStart_;
 };
 
 }  // namespace app::cli

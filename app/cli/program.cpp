@@ -42,10 +42,9 @@ int runWithoutWindow(const CommandLine& line, Console& console) {
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.answer = answerPolicy(line.answer, console);
   options.onDiagnostic = [&console](const std::u16string& text) { console.errorLine(text); };
-  const auto start = std::chrono::steady_clock::now();
   if (!line.json) {
-    options.onProgress = [&console, start](std::int64_t sent, std::int64_t total) {
-      console.showProgress(sent, total, std::chrono::steady_clock::now() - start);
+    options.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
     };
   }
   const DeviceOutcome outcome = runDevice(line.address, options);
@@ -57,8 +56,8 @@ int runInWindow(const CommandLine& line, Console& console) {
   UploadReport uploadReport;
   const auto start = std::chrono::steady_clock::now();
   if (!line.json && !line.address.empty()) {
-    uploadReport.onProgress = [&console, start](std::int64_t sent, std::int64_t total) {
-      console.showProgress(sent, total, std::chrono::steady_clock::now() - start);
+    uploadReport.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
     };
   }
   std::vector<std::u16string> arguments;
