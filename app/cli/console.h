@@ -36,7 +36,6 @@ class Console {
 
  private:
   void clearProgressLocked();
-  void writeLocked(int fd, std::string_view bytes);
 
   std::mutex mutex_;
   bool stdinIsTerminal_;

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <chrono>
-#include <cstdlib>
 
 #include "app/cli/answer_policy.h"
 #include "app/cli/command_line.h"
@@ -22,9 +21,7 @@ constexpr std::u16string_view kNeedsDisplay =
     u"unattended without one, give the device address: zedez-updater [--yes|--no] ADDRESS";
 
 bool displayAvailable() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int exitCode(const CommandLine& line, int code) { return line.exitStatus ? code : 0; }
