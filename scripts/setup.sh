@@ -8,6 +8,8 @@ packages=(
   cmake ninja-build g++ qt6-base-dev libssl-dev libicu-dev
   # tests and their counterparts
   libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils libx11-dev
+  # the Ansible example and its test
+  ansible-core
   # benchmarks
   libbenchmark-dev rapidjson-dev nlohmann-json3-dev
   # fuzzing and style
