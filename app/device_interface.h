@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/failure_cause.h"
 
 namespace http {
 class HttpClient;
@@ -44,11 +47,15 @@ class DeviceInterface {
   // error reply, or "timeout" for any other failure of the library's error family.
   std::u16string fetchText(std::u16string_view url);
 
+  // Why the last state query failed (its error reply included); empty after a success.
+  [[nodiscard]] const std::optional<FailureCause>& lastFailure() const { return lastFailure_; }
+
   // The client of the last state query, or nullptr before the first.
   [[nodiscard]] http::HttpClient* stateClient() const { return stateClient_.get(); }
 
  private:
   std::unique_ptr<http::HttpClient> stateClient_;
+  std::optional<FailureCause> lastFailure_;
 };
 
 }  // namespace app

@@ -2,8 +2,8 @@
 
 #include <fstream>
 #include <iostream>
-#include <mutex>
 
+#include "app/cli/answer_policy.h"
 #include "app/fleet/address_range.h"
 #include "app/fleet/device_list.h"
 #include "app/fleet/discovery.h"
@@ -25,26 +25,11 @@ int usageError(const cli::CommandLine& line, cli::Console& console, const std::u
   return line.exitStatus ? cli::kExitUsage : 0;
 }
 
-// Who answers the question for a device: the option, else the terminal one device at a
-// time, else nobody (Cancel, and stderr says why).
-cli::Questioner questionerFor(const cli::CommandLine& line, bool listOnStdin,
-                              cli::Console& console) {
-  if (line.answer) {
-    const DialogResult answer = *line.answer;
-    return [answer](const std::u16string&, const std::u16string&) { return answer; };
-  }
-  if (console.stdinIsTerminal() && !listOnStdin) {
-    return [&console](const std::u16string& address, const std::u16string& question) {
-      static std::mutex oneAtATime;
-      const std::scoped_lock lock(oneAtATime);
-      return console.askYesNo(address + u": " + question);
-    };
-  }
-  return [&console](const std::u16string& address, const std::u16string&) {
-    console.errorLine(address +
-                      u": current already; no terminal to ask whether to upload "
-                      u"again, so declined (--yes uploads)");
-    return DialogResult::Cancel;
+// The program's answer policy, with the question naming its device.
+cli::Questioner questionerFor(const cli::CommandLine& line, cli::Console& console) {
+  cli::Questioner policy = cli::answerPolicy(line.answer, console);
+  return [policy](const std::u16string& address, const std::u16string& question) {
+    return policy(address, address + u": " + question);
   };
 }
 
@@ -70,10 +55,10 @@ int runScan(const cli::CommandLine& line, const QString& cidr, cli::Console& con
 }
 
 int runList(const cli::CommandLine& line, const FleetRequest& request,
-            std::vector<std::u16string> addresses, bool listOnStdin, cli::Console& console) {
+            std::vector<std::u16string> addresses, cli::Console& console) {
   FleetRunOptions options;
   options.mode = line.check ? cli::RunMode::Check : cli::RunMode::Upload;
-  options.answer = questionerFor(line, listOnStdin, console);
+  options.answer = questionerFor(line, console);
   options.jobs = request.jobs;
   options.json = line.json;
   options.nameDevices = request.devicesFile.has_value();
@@ -91,17 +76,18 @@ int runList(const cli::CommandLine& line, const FleetRequest& request,
 
 }  // namespace
 
-bool isFleetCommand(const cli::CommandLine& line, const FleetRequest& request) {
-  return request.listOrScan() || (request.waitRestartSeconds && !line.address.empty());
+bool isFleetCommand(const cli::CommandLine& line) {
+  return line.usageError.isEmpty() && !line.help && !line.version &&
+         (line.fleet.listOrScan() || (line.fleet.waitRestartSeconds && !line.address.empty()));
 }
 
-int runFleetCommand(const cli::CommandLine& line, const FleetRequest& request,
-                    cli::Console& console) {
+int runFleetCommand(const cli::CommandLine& line, cli::Console& console) {
+  const FleetRequest& request = line.fleet;
   if (!line.address.empty() && request.listOrScan()) {
     return usageError(line, console, u"give a device address, --devices or --scan, not several");
   }
   if (request.scanRange) return runScan(line, *request.scanRange, console);
-  if (!request.devicesFile) return runList(line, request, {line.address}, false, console);
+  if (!request.devicesFile) return runList(line, request, {line.address}, console);
 
   const QString& file = *request.devicesFile;
   const bool listOnStdin = file == QLatin1String("-");
@@ -117,7 +103,7 @@ int runFleetCommand(const cli::CommandLine& line, const FleetRequest& request,
   std::vector<std::u16string> addresses;
   addresses.reserve(listed.size());
   for (const std::string& address : listed) addresses.push_back(text(address));
-  return runList(line, request, std::move(addresses), listOnStdin, console);
+  return runList(line, request, std::move(addresses), console);
 }
 
 }  // namespace app::fleet

@@ -2,16 +2,14 @@
 
 #include "app/cli/command_line.h"
 #include "app/cli/console.h"
-#include "app/fleet/fleet_options.h"
 
 namespace app::fleet {
 
 // Whether the command line is one for this: a list, a scan, or a wait for the restart.
-bool isFleetCommand(const cli::CommandLine& line, const FleetRequest& request);
+bool isFleetCommand(const cli::CommandLine& line);
 
 // Runs a list (--devices), a scan (--scan) or one address with --wait-restart, headless.
 // Returns the exit code (0 unless line.exitStatus).
-int runFleetCommand(const cli::CommandLine& line, const FleetRequest& request,
-                    cli::Console& console);
+int runFleetCommand(const cli::CommandLine& line, cli::Console& console);
 
 }  // namespace app::fleet
