@@ -12,7 +12,7 @@ byte for byte.
         [--status ENDPOINT=CODE] [--body ENDPOINT=TEXT] [--delay ENDPOINT=SECONDS]
         [--action ENDPOINT=stall|close|reset] [--on-accept PORT=stall|close|reset]
         [--restart SECONDS] [--restart-mode refuse|drop] [--version-after TEXT]
-        [--record FILE] [--config FILE] [--announce-records] [--max-lifetime SECONDS]
+        [--lean-records] [--record FILE] [--config FILE] [--announce-records] [--max-lifetime SECONDS]
 
 ENDPOINT is one of state, settings_get, settings_post, firmware, other; PORT is http or
 firmware. Prints "ready ADDRESS HTTP_PORT FIRMWARE_PORT" once both ports listen; with
@@ -229,7 +229,7 @@ class Device:
                 "peer": f"{peer[0]}:{peer[1]}",
                 "connection": connection_id,
                 "request_on_connection": number,
-                **request.record(),
+                **request.record(include_body=not config.get("lean_records", False)),
             }
             if endpoint == "firmware":
                 record["token"] = token_of(request)
@@ -334,6 +334,8 @@ def parse_arguments(argv):
     parser.add_argument("--version-after", default=DEFAULT_VERSION_AFTER, metavar="TEXT",
                         help=f"version reported after a restart (default "
                              f"{DEFAULT_VERSION_AFTER})")
+    parser.add_argument("--lean-records", action="store_true",
+                        help="leave body_b64 out of the records (length and digest stay)")
     serverlib.add_common_options(parser)
     args = parser.parse_args(argv)
     if len(set(args.addresses)) != len(args.addresses):
@@ -373,6 +375,8 @@ def parse_arguments(argv):
         config["responses"] = responses
     if args.on_accept:
         config["on_accept"] = dict(args.on_accept)
+    if args.lean_records:
+        config["lean_records"] = True
     if args.restart is not None:
         config["restart"] = {"seconds": args.restart, "mode": args.restart_mode,
                              "version_after": args.version_after}

@@ -62,13 +62,13 @@ def main():
     parser.add_argument("updater")
     parser.add_argument("--devices", type=int, default=64)
     parser.add_argument("--jobs", default="1,4,16")
-    parser.add_argument("--rounds", type=int, default=1)
+    parser.add_argument("--rounds", type=int, default=3)
     args = parser.parse_args()
     if not 1 <= args.devices <= 250:
         parser.error("--devices must be 1 to 250")
     addresses = [f"127.88.0.{n}" for n in range(1, args.devices + 1)]
     with tempfile.TemporaryDirectory(prefix="fleet-bench-") as directory, \
-            testlib.start_fleet(addresses) as fleet:
+            testlib.start_fleet(addresses, "--lean-records") as fleet:
         device_list = os.path.join(directory, "devices.txt")
         with open(device_list, "w") as f:
             f.write("\n".join(addresses) + "\n")
