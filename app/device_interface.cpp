@@ -1,6 +1,6 @@
 #include "app/device_interface.h"
 
-#include "http/charset_encoding.h"
+#include "http/charset/charset_encoding.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/stream.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "http/transport/error.h"
+#include "http/error.h"
 
 namespace app {
 

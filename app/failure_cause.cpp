@@ -3,7 +3,7 @@
 #include <new>
 
 #include "app/handler_boundary.h"
-#include "http/transport/error.h"
+#include "http/error.h"
 #include "http/transport/utf.h"
 
 namespace app {

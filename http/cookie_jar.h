@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "http/cookie.h"
+#include "http/cookies/cookie.h"
 #include "http/uri.h"
 
 namespace http {

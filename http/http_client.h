@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/http_exchange.h"
+#include "http/detail/http_exchange.h"
 #include "http/http_options.h"
 #include "http/proxy_settings.h"
 #include "http/transport/stream.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "http/transport/error.h"
+#include "http/error.h"
 
 namespace http {
 

@@ -1,7 +1,7 @@
 #include "http/http_request.h"
 
-#include "http/http_date.h"
-#include "http/protocol_text.h"
+#include "http/detail/http_date.h"
+#include "http/detail/protocol_text.h"
 
 namespace http {
 

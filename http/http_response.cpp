@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 
 namespace http {
 

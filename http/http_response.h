@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/entity_headers.h"
+#include "http/detail/entity_headers.h"
 #include "http/http_options.h"
 #include "http/transport/stream.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "http/authentication.h"
+#include "http/detail/authentication.h"
 
 namespace http {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/transport/error.h"
+#include "http/error.h"
 #include "http/transport/ip_version.h"
 
 namespace http {

@@ -33,13 +33,7 @@ bool readAnswerLine(std::string& line) {
   }
 }
 
-}  // namespace
-
-Console::Console()
-    : stdinIsTerminal_(::isatty(STDIN_FILENO) == 1),
-      stderrIsTerminal_(::isatty(STDERR_FILENO) == 1) {}
-
-void Console::writeLocked(int fd, std::string_view bytes) {
+void writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
@@ -48,9 +42,15 @@ void Console::writeLocked(int fd, std::string_view bytes) {
   }
 }
 
+}  // namespace
+
+Console::Console()
+    : stdinIsTerminal_(::isatty(STDIN_FILENO) == 1),
+      stderrIsTerminal_(::isatty(STDERR_FILENO) == 1) {}
+
 void Console::clearProgressLocked() {
   if (!progressShown_) return;
-  writeLocked(STDERR_FILENO, "\r\x1b[K");
+  writeAll(STDERR_FILENO, "\r\x1b[K");
   progressShown_ = false;
   lastPercent_ = -1;
 }
@@ -60,7 +60,7 @@ void Console::outputLine(std::string_view utf8) {
   clearProgressLocked();
   std::string line(utf8);
   line += '\n';
-  writeLocked(STDOUT_FILENO, line);
+  writeAll(STDOUT_FILENO, line);
 }
 
 void Console::outputLine(const std::u16string& text) { outputLine(http::toUtf8(text)); }
@@ -68,35 +68,35 @@ void Console::outputLine(const std::u16string& text) { outputLine(http::toUtf8(t
 void Console::errorLine(const std::u16string& text) {
   const std::lock_guard lock(mutex_);
   clearProgressLocked();
-  writeLocked(STDERR_FILENO, http::toUtf8(text) + '\n');
+  writeAll(STDERR_FILENO, http::toUtf8(text) + '\n');
 }
 
 DialogResult Console::askYesNo(const std::u16string& question) {
   const std::lock_guard lock(mutex_);
   clearProgressLocked();
-  writeLocked(STDERR_FILENO, http::toUtf8(question) + " [y/N] ");
+  writeAll(STDERR_FILENO, http::toUtf8(question) + " [y/N] ");
   std::string answer;
   const bool answered = readAnswerLine(answer);
-  if (!answered) writeLocked(STDERR_FILENO, "\n");
+  if (!answered) writeAll(STDERR_FILENO, "\n");
   answer = lowerAscii(answer);
   return answer == "y" || answer == "yes" ? DialogResult::Ok : DialogResult::Cancel;
 }
 
-void Console::showProgress(std::int64_t sent, std::int64_t total,
-                           std::chrono::steady_clock::duration elapsed) {
+void Console::showProgress(std::int64_t sent, std::int64_t total) {
   if (!stderrIsTerminal_ || total <= 0) return;
   const int percent = static_cast<int>(sent * 100 / total);
   const std::lock_guard lock(mutex_);
+  const auto now = std::chrono::steady_clock::now();
+  if (lastPercent_ < 0) progressStart_ = now;
   if (percent == lastPercent_) return;
   lastPercent_ = percent;
-  const double seconds = std::chrono::duration<double>(elapsed).count();
+  const double seconds = std::chrono::duration<double>(now - progressStart_).count();
   const double kibPerSecond = seconds > 0 ? static_cast<double>(sent) / 1024.0 / seconds : 0.0;
   char line[128];
   const int length = std::snprintf(
       line, sizeof line, "\r%lld / %lld bytes  %3d%%  %.0f KiB/s\x1b[K",
       static_cast<long long>(sent), static_cast<long long>(total), percent, kibPerSecond);
-  if (length > 0)
-    writeLocked(STDERR_FILENO, std::string_view(line, static_cast<std::size_t>(length)));
+  if (length > 0) writeAll(STDERR_FILENO, std::string_view(line, static_cast<std::size_t>(length)));
   progressShown_ = true;
 }
 

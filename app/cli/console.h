@@ -31,19 +31,18 @@ class Console {
   DialogResult askYesNo(const std::u16string& question);
 
   // Shows "sent / total bytes, percent, rate" in place on standard error (a terminal only),
-  // at most once per percent.
-  void showProgress(std::int64_t sent, std::int64_t total,
-                    std::chrono::steady_clock::duration elapsed);
+  // at most once per percent. The rate counts from the first call after the last line.
+  void showProgress(std::int64_t sent, std::int64_t total);
 
  private:
   void clearProgressLocked();
-  void writeLocked(int fd, std::string_view bytes);
 
   std::mutex mutex_;
   bool stdinIsTerminal_;
   bool stderrIsTerminal_;
   bool progressShown_ = false;
   int lastPercent_ = -1;
+  std::chrono::steady_clock::time_point progressStart_;
 };
 
 }  // namespace app::cli

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <chrono>
-#include <cstdlib>
 
 #include "app/cli/answer_policy.h"
 #include "app/cli/command_line.h"
@@ -23,9 +22,7 @@ constexpr std::u16string_view kNeedsDisplay =
     u"unattended without one, give the device address: zedez-updater [--yes|--no] ADDRESS";
 
 bool displayAvailable() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int exitCode(const CommandLine& line, int code) { return line.exitStatus ? code : 0; }
@@ -43,10 +40,9 @@ int runWithoutWindow(const CommandLine& line, Console& console) {
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.answer = answerPolicy(line.answer, console);
   options.onDiagnostic = [&console](const std::u16string& text) { console.errorLine(text); };
-  const auto start = std::chrono::steady_clock::now();
   if (!line.json) {
-    options.onProgress = [&console, start](std::int64_t sent, std::int64_t total) {
-      console.showProgress(sent, total, std::chrono::steady_clock::now() - start);
+    options.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
     };
   }
   const DeviceOutcome outcome = runDevice(line.address, options);
@@ -58,8 +54,8 @@ int runInWindow(const CommandLine& line, Console& console) {
   UploadReport uploadReport;
   const auto start = std::chrono::steady_clock::now();
   if (!line.json && !line.address.empty()) {
-    uploadReport.onProgress = [&console, start](std::int64_t sent, std::int64_t total) {
-      console.showProgress(sent, total, std::chrono::steady_clock::now() - start);
+    uploadReport.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
     };
   }
   std::vector<std::u16string> arguments;

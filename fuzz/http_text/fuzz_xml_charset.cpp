@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "http/charset_encoding.h"
-#include "http/charset_xml.h"
+#include "http/charset/charset_encoding.h"
+#include "http/charset/charset_xml.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view body(reinterpret_cast<const char*>(data), size);

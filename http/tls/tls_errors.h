@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/transport/error.h"
+#include "http/error.h"
 
 namespace http {
 

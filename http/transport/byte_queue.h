@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "http/transport/error.h"
+#include "http/error.h"
 #include "http/transport/socket_stack.h"
 
 namespace http {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "http/transport/error.h"
+#include "http/error.h"
 
 namespace http {
 

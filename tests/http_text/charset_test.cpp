@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "http/charset_encoding.h"
-#include "http/charset_html_meta.h"
-#include "http/charset_xml.h"
+#include "http/charset/charset_encoding.h"
+#include "http/charset/charset_html_meta.h"
+#include "http/charset/charset_xml.h"
 #include "http/transport/stream.h"
 
 namespace http {

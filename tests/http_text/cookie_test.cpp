@@ -4,9 +4,9 @@
 #include <thread>
 #include <vector>
 
-#include "http/cookie_date.h"
 #include "http/cookie_jar.h"
-#include "http/cookie_rules.h"
+#include "http/cookies/cookie_date.h"
+#include "http/cookies/cookie_rules.h"
 
 namespace http {
 namespace {

@@ -1,4 +1,4 @@
-#include "http/transport/error.h"
+#include "http/error.h"
 
 #include "http/transport/utf.h"
 

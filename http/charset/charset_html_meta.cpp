@@ -1,6 +1,6 @@
-#include "http/charset_html_meta.h"
+#include "http/charset/charset_html_meta.h"
 
-#include "http/stream_bytes.h"
+#include "http/detail/stream_bytes.h"
 #include "http/transport/utf.h"
 
 namespace http {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "http/cookie.h"
+#include "http/cookies/cookie.h"
 
 namespace http {
 

@@ -1,4 +1,4 @@
-#include "http/tls_handler_access.h"
+#include "http/detail/tls_handler_access.h"
 
 #include "http/tls/openssl_io_handler.h"
 

@@ -1,12 +1,12 @@
-#include "http/cookie_rules.h"
+#include "http/cookies/cookie_rules.h"
 
 #include <arpa/inet.h>
 
 #include <array>
 #include <limits>
 
-#include "http/ascii_text.h"
-#include "http/cookie_date.h"
+#include "http/cookies/cookie_date.h"
+#include "http/detail/ascii_text.h"
 
 namespace http {
 namespace {

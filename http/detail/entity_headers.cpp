@@ -1,9 +1,9 @@
-#include "http/entity_headers.h"
+#include "http/detail/entity_headers.h"
 
 #include <vector>
 
-#include "http/http_date.h"
-#include "http/protocol_text.h"
+#include "http/detail/http_date.h"
+#include "http/detail/protocol_text.h"
 
 namespace http {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/ascii_text.h"
+#include "http/detail/ascii_text.h"
 
 // Number and text helpers for header values and status lines.
 namespace http {

@@ -1,6 +1,6 @@
-#include "http/header_list.h"
+#include "http/detail/header_list.h"
 
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 
 namespace http {
 

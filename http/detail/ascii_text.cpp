@@ -1,4 +1,4 @@
-#include "http/ascii_text.h"
+#include "http/detail/ascii_text.h"
 
 namespace http {
 

@@ -1,12 +1,12 @@
-#include "http/charset_xml.h"
+#include "http/charset/charset_xml.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-#include "http/ascii_text.h"
-#include "http/charset_encoding.h"
-#include "http/stream_bytes.h"
+#include "http/charset/charset_encoding.h"
+#include "http/detail/ascii_text.h"
+#include "http/detail/stream_bytes.h"
 #include "http/transport/utf.h"
 
 namespace http {

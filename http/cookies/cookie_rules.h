@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/cookie.h"
+#include "http/cookies/cookie.h"
 #include "http/uri.h"
 
 namespace http {

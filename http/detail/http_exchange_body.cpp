@@ -1,12 +1,12 @@
 // Reading a reply body by the framing its headers announce.
 #include <string>
 
-#include "http/charset_html_meta.h"
-#include "http/charset_xml.h"
+#include "http/charset/charset_html_meta.h"
+#include "http/charset/charset_xml.h"
+#include "http/detail/http_exchange.h"
+#include "http/detail/protocol_text.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/http_exchange.h"
-#include "http/protocol_text.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {

@@ -1,6 +1,6 @@
-#include "http/authentication.h"
+#include "http/detail/authentication.h"
 
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 
 namespace http {
 

@@ -1,4 +1,4 @@
-#include "http/http_date.h"
+#include "http/detail/http_date.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 
 namespace http {
 

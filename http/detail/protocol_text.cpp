@@ -1,4 +1,4 @@
-#include "http/protocol_text.h"
+#include "http/detail/protocol_text.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
-#include "http/cookie_date.h"
+#include "http/cookies/cookie_date.h"
 
 #include <array>
 
-#include "http/ascii_text.h"
+#include "http/detail/ascii_text.h"
 
 namespace http {
 namespace {

@@ -1,11 +1,11 @@
-#include "http/charset_encoding.h"
+#include "http/charset/charset_encoding.h"
 
 #include <unicode/ucnv.h>
 
 #include <memory>
 #include <optional>
 
-#include "http/stream_bytes.h"
+#include "http/detail/stream_bytes.h"
 
 namespace http {
 namespace {
