@@ -55,7 +55,7 @@ int runScan(const cli::CommandLine& line, const QString& cidr, cli::Console& con
 }
 
 int runList(const cli::CommandLine& line, const FleetRequest& request,
-            std::vector<std::u16string> addresses, cli::Console& console) {
+            const std::vector<std::u16string>& addresses, cli::Console& console) {
   FleetRunOptions options;
   options.mode = line.check ? cli::RunMode::Check : cli::RunMode::Upload;
   options.answer = questionerFor(line, console);
@@ -103,7 +103,7 @@ int runFleetCommand(const cli::CommandLine& line, cli::Console& console) {
   std::vector<std::u16string> addresses;
   addresses.reserve(listed.size());
   for (const std::string& address : listed) addresses.push_back(text(address));
-  return runList(line, request, std::move(addresses), console);
+  return runList(line, request, addresses, console);
 }
 
 }  // namespace app::fleet

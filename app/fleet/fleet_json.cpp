@@ -22,7 +22,7 @@ QJsonValue versionValue(const std::optional<int>& version) {
 
 std::string deviceJson(const cli::DeviceOutcome& outcome, bool restartWaitAsked,
                        const std::optional<RestartOutcome>& restart) {
-  const std::string line = cli::outcomeJson(outcome);
+  std::string line = cli::outcomeJson(outcome);
   if (!restartWaitAsked) return line;
   QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
   const bool back = restart && restart->stateAfter;

@@ -9,10 +9,10 @@
 namespace app::fleet {
 namespace {
 
-const QString kDevices = QStringLiteral("devices");
-const QString kJobs = QStringLiteral("jobs");
-const QString kScan = QStringLiteral("scan");
-const QString kWaitRestart = QStringLiteral("wait-restart");
+constexpr QLatin1StringView kDevices("devices");
+constexpr QLatin1StringView kJobs("jobs");
+constexpr QLatin1StringView kScan("scan");
+constexpr QLatin1StringView kWaitRestart("wait-restart");
 
 bool isWaitRestart(const QString& argument) {
   return argument == QLatin1String("--wait-restart") || argument == QLatin1String("-wait-restart");

@@ -48,7 +48,8 @@ class FleetRunner {
     return &addresses_[started_++];
   }
 
-  std::u16string named(const std::u16string& address, const std::u16string& line) const {
+  [[nodiscard]] std::u16string named(const std::u16string& address,
+                                     const std::u16string& line) const {
     return options_.nameDevices ? address + u": " + line : line;
   }
 

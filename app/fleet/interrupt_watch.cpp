@@ -1,8 +1,8 @@
 #include "app/fleet/interrupt_watch.h"
 
 #include <pthread.h>
-#include <signal.h>
 
+#include <csignal>
 #include <utility>
 
 namespace app::fleet {
