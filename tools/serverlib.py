@@ -208,7 +208,8 @@ class Recorder:
                     written = os.write(fd, view)
                     view = view[written:]
             if self.announce:
-                say(f"record {self.seq} {record.get('kind', '-')} {record.get('device', '-')}")
+                device = f" {record['device']}" if "device" in record else ""
+                say(f"record {self.seq} {record.get('kind', '-')}{device}")
             return self.seq
 
     def quiesce(self):
