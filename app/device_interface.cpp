@@ -7,6 +7,11 @@
 #include "text/utf8_codec.h"
 
 namespace app {
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
 
 std::u16string stateUrl(std::u16string_view address) {
   return u"http://" + std::u16string(address) + u"/api/state";
@@ -22,8 +27,16 @@ std::u16string firmwareUrl(std::u16string_view address) {
 }
 
 std::u16string decodeSettingsBody(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
   if (text::isValidUtf8(bytes)) return text::utf8ToUtf16(bytes);
   return http::defaultAnsiEncoding()->decode(bytes);
+}
+
+std::u16string_view withoutByteOrderMark(std::u16string_view text) {
+  for (const std::u16string_view mark : {u"\uFEFF", u"\u00EF\u00BB\u00BF"}) {
+    if (text.starts_with(mark)) return text.substr(mark.size());
+  }
+  return text;
 }
 
 DeviceInterface::DeviceInterface() = default;
@@ -31,6 +44,7 @@ DeviceInterface::~DeviceInterface() = default;
 
 std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   std::u16string result;
+  lastFailure_.reset();
   // The old client goes before the new one is made, so only one is ever held.
   stateClient_.reset();
   stateClient_ = std::make_unique<http::HttpClient>();
@@ -44,8 +58,10 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
     result = text::utf8ToUtf16(body.view());
   } catch (const http::HttpProtocolError& error) {
     result = error.errorMessage();
-  } catch (const http::Error&) {
+    lastFailure_ = causeOf(error);
+  } catch (const http::Error& error) {
     result = u"timeout";
+    lastFailure_ = causeOf(error);
   }
   return result;
 }

@@ -3,10 +3,10 @@
 
 #include "http/charset/charset_html_meta.h"
 #include "http/charset/charset_xml.h"
-#include "http/http_client.h"
-#include "http/http_errors.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
+#include "http/http_client.h"
+#include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
