@@ -33,6 +33,8 @@ JsonRef::JsonRef(const JsonRef& other) noexcept : value_(other.value_) {
   if (value_ != nullptr) value_->addRef();
 }
 
+// Safe on self-assignment: the new reference is counted before the old one is released.
+// NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
 JsonRef& JsonRef::operator=(const JsonRef& other) noexcept {
   if (other.value_ != nullptr) other.value_->addRef();
   JsonValue* old = std::exchange(value_, other.value_);

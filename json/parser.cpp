@@ -65,8 +65,8 @@ class Machine {
 
  private:
   ParseLevel& level() { return t_.levels[static_cast<std::size_t>(t_.depth)]; }
-  bool has(FindOption option) const { return args_.options.contains(option); }
-  bool mayModify() const { return indexCounter_ == 0; }
+  [[nodiscard]] bool has(FindOption option) const { return args_.options.contains(option); }
+  [[nodiscard]] bool mayModify() const { return indexCounter_ == 0; }
 
   Step fail(ParseError error) {
     t_.error = error;
