@@ -62,6 +62,7 @@ class Machine {
       : t_(tokenizer), args_(arguments) {}
 
   Step step(char16_t v);
+  [[nodiscard]] bool evaluatesPath() const { return static_cast<bool>(args_.self); }
 
  private:
   ParseLevel& level() { return t_.levels[static_cast<std::size_t>(t_.depth)]; }
@@ -698,25 +699,30 @@ bool skipWhitespace(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   return true;
 }
 
-// A run of number units, appended and scanned as the machine would one at a time.
-bool copyNumberRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
-  std::size_t end = t.offset;
+// The end of the number text that starts at start, scanned as the machine scans it.
+std::size_t scanNumber(std::u16string_view text, std::size_t start, std::size_t limit,
+                       int& isDouble, int& fractionDigits) {
+  std::size_t end = start;
   for (; end < limit; ++end) {
     const char16_t v = text[end];
     if (v >= u'0' && v <= u'9') {
-      if (t.isDouble == 1 && t.fractionDigits >= 0 && ++t.fractionDigits > 4) {
-        t.fractionDigits = -1;
-      }
+      if (isDouble == 1 && fractionDigits >= 0 && ++fractionDigits > 4) fractionDigits = -1;
     } else if (v == u'.') {
-      t.isDouble = 1;
-      t.fractionDigits = 0;
+      isDouble = 1;
+      fractionDigits = 0;
     } else if (v == u'E' || v == u'e') {
-      t.isDouble = 1;
-      t.fractionDigits = -1;
+      isDouble = 1;
+      fractionDigits = -1;
     } else if (v != u'+' && v != u'-') {
       break;
     }
   }
+  return end;
+}
+
+// A run of number units, appended and scanned as the machine would one at a time.
+bool copyNumberRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  const std::size_t end = scanNumber(text, t.offset, limit, t.isDouble, t.fractionDigits);
   if (end == t.offset) return false;
   t.col += static_cast<int>(end - t.offset);
   t.token.append(text.data() + t.offset, end - t.offset);
@@ -724,14 +730,62 @@ bool copyNumberRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   return true;
 }
 
+// An element or member value that is a number, or a string without escapes, and lies whole
+// in the text is made at once and handed to its container, as the machine would make it one
+// level deeper and hand it up. Document parses only: paths give numbers other meanings.
+bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
+  const bool inArray = l.savedState == ParseState::Array;
+  if (!inArray && l.savedState != ParseState::ObjectValue) return false;
+  if (t.depth >= kMaxDepth - 1 || t.offset >= limit) return false;
+  const char16_t first = text[t.offset];
+  JsonRef value;
+  std::size_t end = t.offset;
+  if (first == u'"' || first == u'\'') {
+    end = t.offset + 1;
+    while (end < limit && text[end] != first && text[end] != u'\\' && text[end] != 0) ++end;
+    if (end >= limit || text[end] != first) return false;
+    for (std::size_t k = t.offset; k <= end; ++k) advanceColumn(t, text[k]);
+    value = JsonValue::create(text.substr(t.offset + 1, end - t.offset - 1));
+    t.quote = first;
+    ++end;
+  } else if (first == u'-' || (first >= u'0' && first <= u'9')) {
+    int isDouble = 0;
+    int fractionDigits = -1;
+    end = scanNumber(text, t.offset, limit, isDouble, fractionDigits);
+    if (end >= limit) return false;  // the number may go on in the next piece
+    value = numberFromText(text.substr(t.offset, end - t.offset), isDouble == 1, fractionDigits);
+    t.col += static_cast<int>(end - t.offset);
+    t.isDouble = isDouble;
+    t.fractionDigits = fractionDigits;
+  } else {
+    return false;
+  }
+  t.offset = end;
+  if (inArray) {
+    if (JsonArray* elements = l.current ? l.current->elements() : nullptr) {
+      elements->add(std::move(value));
+    }
+    l.savedState = ParseState::ArraySep;
+  } else {
+    if (MemberTable* members = l.current ? l.current->members() : nullptr) {
+      members->store(std::move(l.fieldName), std::move(value));
+    }
+    l.fieldName.clear();
+    l.savedState = ParseState::ObjectSep;
+  }
+  l.state = ParseState::EatWs;
+  return true;
+}
+
 // Takes runs that the machine would handle unit by unit in one go.
-bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit, bool document) {
   switch (t.levels[static_cast<std::size_t>(t.depth)].state) {
     case ParseState::String:
     case ParseState::ObjectField:
       return copyQuotedRun(t, text, limit);
     case ParseState::EatWs:
-      return skipWhitespace(t, text, limit);
+      return skipWhitespace(t, text, limit) || (document && takeScalar(t, text, limit));
     case ParseState::Number:
       return copyNumberRun(t, text, limit);
     default:
@@ -756,7 +810,7 @@ RunEnd runUnits(Machine& machine, Tokenizer& t, std::u16string_view text, std::p
       return RunEnd::Stopped;
     }
     if (!last && t.offset >= text.size()) return RunEnd::EndOfPiece;
-    if (takeRun(t, text, limit)) continue;
+    if (takeRun(t, text, limit, !machine.evaluatesPath())) continue;
     const char16_t v = t.offset < text.size() ? text[t.offset] : char16_t{0};
     advanceColumn(t, v);
     Step step = Step::Redispatch;
