@@ -778,6 +778,30 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   return true;
 }
 
+// A quoted member name without escapes that lies whole in the text, and the ':' right after
+// it, are taken at once, as the machine would take them unit by unit.
+bool takeMemberName(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
+  if (l.savedState != ParseState::ObjectFieldStart || t.offset >= limit) return false;
+  const char16_t first = text[t.offset];
+  if (first != u'"' && first != u'\'') return false;
+  std::size_t end = t.offset + 1;
+  while (end < limit && text[end] != first && text[end] != u'\\' && text[end] != 0) ++end;
+  if (end >= limit || text[end] != first) return false;
+  for (std::size_t k = t.offset; k <= end; ++k) advanceColumn(t, text[k]);
+  l.fieldName.assign(text.substr(t.offset + 1, end - t.offset - 1));
+  t.quote = first;
+  t.offset = end + 1;
+  l.savedState = ParseState::ObjectFieldEnd;
+  if (t.offset < limit && text[t.offset] == u':') {
+    advanceColumn(t, u':');
+    ++t.offset;
+    l.savedState = ParseState::ObjectValue;
+  }
+  l.state = ParseState::EatWs;
+  return true;
+}
+
 // Takes runs that the machine would handle unit by unit in one go.
 bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit, bool document) {
   switch (t.levels[static_cast<std::size_t>(t.depth)].state) {
@@ -785,7 +809,8 @@ bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit, bool doc
     case ParseState::ObjectField:
       return copyQuotedRun(t, text, limit);
     case ParseState::EatWs:
-      return skipWhitespace(t, text, limit) || (document && takeScalar(t, text, limit));
+      return skipWhitespace(t, text, limit) || takeMemberName(t, text, limit) ||
+             (document && takeScalar(t, text, limit));
     case ParseState::Number:
       return copyNumberRun(t, text, limit);
     default:
