@@ -732,7 +732,8 @@ bool copyNumberRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
 
 // An element or member value that is a number, or a string without escapes, and lies whole
 // in the text is made at once and handed to its container, as the machine would make it one
-// level deeper and hand it up. Document parses only: paths give numbers other meanings.
+// level deeper and hand it up; a container value is opened one level deeper at once.
+// Document parses only: paths give numbers other meanings.
 bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
   const bool inArray = l.savedState == ParseState::Array;
@@ -758,6 +759,17 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
     t.col += static_cast<int>(end - t.offset);
     t.isDouble = isDouble;
     t.fractionDigits = fractionDigits;
+  } else if (first == u'[' || first == u'{') {
+    // The container opens one level deeper, where the machine goes on with its content.
+    advanceColumn(t, first);
+    ++t.offset;
+    l.state = inArray ? ParseState::ArrayAdd : ParseState::ObjectValueAdd;
+    ++t.depth;
+    ParseLevel& inner = t.levels[static_cast<std::size_t>(t.depth)];
+    inner.reset();
+    inner.current = JsonValue::create(first == u'[' ? JsonType::Array : JsonType::Object);
+    inner.savedState = first == u'[' ? ParseState::Array : ParseState::ObjectFieldStart;
+    return true;
   } else {
     return false;
   }
