@@ -814,6 +814,33 @@ bool takeMemberName(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   return true;
 }
 
+// A finished value inside a container is handed up as soon as something other than
+// whitespace or a comment follows it, as the machine's Finish state does.
+bool takeFinished(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
+  if (l.savedState != ParseState::Finish || t.depth == 0 || t.offset >= limit) return false;
+  if (isWhitespace(text[t.offset]) || text[t.offset] == u'/') return false;
+  ParseLevel& parent = t.levels[static_cast<std::size_t>(t.depth - 1)];
+  if (parent.state == ParseState::ArrayAdd) {
+    if (JsonArray* elements = parent.current ? parent.current->elements() : nullptr) {
+      elements->add(std::move(l.current));
+    }
+    parent.savedState = ParseState::ArraySep;
+  } else if (parent.state == ParseState::ObjectValueAdd) {
+    if (MemberTable* members = parent.current ? parent.current->members() : nullptr) {
+      members->store(std::move(parent.fieldName), std::move(l.current));
+    }
+    parent.fieldName.clear();
+    parent.savedState = ParseState::ObjectSep;
+  } else {
+    return false;
+  }
+  parent.state = ParseState::EatWs;
+  l.reset();
+  --t.depth;
+  return true;
+}
+
 // Takes runs that the machine would handle unit by unit in one go.
 bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit, bool document) {
   switch (t.levels[static_cast<std::size_t>(t.depth)].state) {
@@ -822,7 +849,7 @@ bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit, bool doc
       return copyQuotedRun(t, text, limit);
     case ParseState::EatWs:
       return skipWhitespace(t, text, limit) || takeMemberName(t, text, limit) ||
-             (document && takeScalar(t, text, limit));
+             (document && (takeScalar(t, text, limit) || takeFinished(t, text, limit)));
     case ParseState::Number:
       return copyNumberRun(t, text, limit);
     default:
