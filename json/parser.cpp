@@ -741,7 +741,7 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   if (t.depth >= kMaxDepth - 1 || t.offset >= limit) return false;
   const char16_t first = text[t.offset];
   JsonRef value;
-  std::size_t end = t.offset;
+  std::size_t end = 0;
   if (first == u'"' || first == u'\'') {
     end = t.offset + 1;
     while (end < limit && text[end] != first && text[end] != u'\\' && text[end] != 0) ++end;
