@@ -36,6 +36,7 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   stateClient_ = std::make_unique<http::HttpClient>();
   stateClient_->setConnectTimeout(kStateConnectTimeout);
   stateClient_->setReadTimeout(kStateReadTimeout);
+  stateClient_->setReplyBodyLimit(kReplyBodyLimit);
   stateClient_->request().customHeaders.clear();
 
   http::MemoryStream body;
@@ -44,7 +45,7 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
     result = http::fromUtf8(body.view());
   } catch (const http::HttpProtocolError& error) {
     result = error.errorMessage();
-  } catch (const http::Error&) {
+  } catch (const std::exception&) {
     result = u"timeout";
   }
   return result;

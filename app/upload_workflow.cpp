@@ -55,6 +55,7 @@ void runUpload(WorkflowHost& host, DeviceInterface& device) {
   http::HttpClient client;
   client.setConnectTimeout(kUploadConnectTimeout);
   client.setReadTimeout(kUploadReadTimeout);
+  client.setReplyBodyLimit(kReplyBodyLimit);
 
   std::u16string status;
   try {
@@ -62,7 +63,8 @@ void runUpload(WorkflowHost& host, DeviceInterface& device) {
     host.processPendingEvents();
     client.post(firmwareUrl(host.addressText()), *image);
     status = kUploadSucceededStatus;
-  } catch (const http::Error&) {
+  } catch (const std::exception&) {
+    // Not only the library's errors: whatever ends the upload, the run must end too.
     status = kUploadFailedStatus;
   }
   host.setStatusText(status);

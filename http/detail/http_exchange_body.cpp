@@ -4,10 +4,10 @@
 #include "http/charset/charset_html_meta.h"
 #include "http/charset/charset_xml.h"
 #include "http/detail/body_limit_stream.h"
-#include "http/http_client.h"
-#include "http/http_errors.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
+#include "http/http_client.h"
+#include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
