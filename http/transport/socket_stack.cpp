@@ -260,6 +260,15 @@ int SocketStack::send(int socket, std::span<const std::uint8_t> bytes) {
   }
 }
 
+int SocketStack::sendNow(int socket, std::span<const std::uint8_t> bytes) {
+  for (;;) {
+    const ssize_t count = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (count >= 0) return static_cast<int>(count);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+    if (errno != EINTR) raiseErrno();
+  }
+}
+
 void SocketStack::disconnect(int socket) noexcept {
   ::shutdown(socket, SHUT_WR);
   ::close(socket);
@@ -267,6 +276,10 @@ void SocketStack::disconnect(int socket) noexcept {
 
 bool SocketStack::readable(int socket, int timeoutMs) {
   return (pollOne(socket, POLLIN, timeoutMs) & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+bool SocketStack::writable(int socket, int timeoutMs) {
+  return (pollOne(socket, POLLOUT, timeoutMs) & (POLLOUT | POLLHUP | POLLERR)) != 0;
 }
 
 SocketAddress SocketStack::getSocketName(int socket) {
