@@ -333,8 +333,29 @@ void IoHandler::write(Stream& stream, std::int64_t size) {
   if (total <= 0) return;
   if (workProgress_.begin) workProgress_.begin(WorkMode::Write, total);
   const std::int64_t pieceSize = sendBufferSize_ > 0 ? sendBufferSize_ : kDefaultBufferSize;
-  std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min(total, pieceSize)));
   std::int64_t remaining = total;
+  // A memory stream's bytes go out from where they lie, piece by piece, without a copy.
+  if (auto* memory = dynamic_cast<MemoryStream*>(&stream)) {
+    const auto bytes = std::span<const std::uint8_t>(memory->bytes());
+    try {
+      while (remaining > 0) {
+        const auto at = static_cast<std::size_t>(memory->position());
+        const auto wanted = static_cast<std::size_t>(std::min(remaining, pieceSize));
+        if (at >= bytes.size()) throw NoDataToReadError(transport_text::kNoDataToRead);
+        const std::span<const std::uint8_t> piece =
+            bytes.subspan(at).first(std::min(wanted, bytes.size() - at));
+        write(piece);
+        memory->setPosition(memory->position() + static_cast<std::int64_t>(piece.size()));
+        remaining -= static_cast<std::int64_t>(piece.size());
+      }
+    } catch (...) {
+      if (workProgress_.end) workProgress_.end(WorkMode::Write);
+      throw;
+    }
+    if (workProgress_.end) workProgress_.end(WorkMode::Write);
+    return;
+  }
+  std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min(total, pieceSize)));
   try {
     while (remaining > 0) {
       const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(remaining, pieceSize));
