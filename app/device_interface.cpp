@@ -31,6 +31,7 @@ DeviceInterface::~DeviceInterface() = default;
 
 std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   std::u16string result;
+  lastFailure_.reset();
   // The old client goes before the new one is made, so only one is ever held.
   stateClient_.reset();
   stateClient_ = std::make_unique<http::HttpClient>();
@@ -45,8 +46,10 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
     result = http::fromUtf8(body.view());
   } catch (const http::HttpProtocolError& error) {
     result = error.errorMessage();
-  } catch (const std::exception&) {
+    lastFailure_ = causeOf(error);
+  } catch (const std::exception& error) {
     result = u"timeout";
+    lastFailure_ = causeOf(error);
   }
   return result;
 }

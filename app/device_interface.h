@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/failure_cause.h"
 
 namespace http {
 class HttpClient;
@@ -48,11 +51,15 @@ class DeviceInterface {
   // error reply, or "timeout" for any other std::exception (an allocation failure included).
   std::u16string fetchText(std::u16string_view url);
 
+  // Why the last state query failed (its error reply included); empty after a success.
+  [[nodiscard]] const std::optional<FailureCause>& lastFailure() const { return lastFailure_; }
+
   // The client of the last state query, or nullptr before the first.
   [[nodiscard]] http::HttpClient* stateClient() const { return stateClient_.get(); }
 
  private:
   std::unique_ptr<http::HttpClient> stateClient_;
+  std::optional<FailureCause> lastFailure_;
 };
 
 }  // namespace app

@@ -92,10 +92,12 @@ QLabel* placeLabel(QWidget* parent, const QString& caption, int left, int top) {
 
 }  // namespace
 
-MainWindow::MainWindow(const std::vector<std::u16string>& arguments, UploadAction uploadAction)
+MainWindow::MainWindow(const std::vector<std::u16string>& arguments, UploadAction uploadAction,
+                       RunChoices choices)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
-      uploadAction_(std::move(uploadAction)) {
+      uploadAction_(std::move(uploadAction)),
+      choices_(choices) {
   setWindowTitle(toQString(kMainWindowCaption));
   setFixedSize(kClientWidth, kClientHeight);
   // Tahoma 8 pt at 96 dpi is 11 pixels; where Tahoma is missing Qt picks a fallback.
@@ -229,7 +231,7 @@ void MainWindow::onUploadClicked() {
   if (uploadAction_) {
     uploadAction_(*this);
   } else {
-    runUpload(*this, device_);
+    runUpload(*this, device_, choices_.report);
   }
 }
 
@@ -276,6 +278,7 @@ void MainWindow::setStatusText(const std::u16string& text) {
 }
 
 DialogResult MainWindow::confirm(const std::u16string& message) {
+  if (choices_.presetAnswer) return *choices_.presetAnswer;
   return showConfirmation(QString::fromStdU16String(message));
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/device_interface.h"
+#include "app/upload_workflow.h"
 #include "app/workflow_host.h"
 
 class QFileDialog;
@@ -27,13 +29,22 @@ class ScanListBox;
 // What the Upload button runs; the upload workflow plugs in here.
 using UploadAction = std::function<void(WorkflowHost&)>;
 
+// What the command line adds to a run in the window.
+struct RunChoices {
+  // Answers the question without showing it.
+  std::optional<DialogResult> presetAnswer;
+  // Filled by the built-in upload; the caller keeps it alive as long as the window.
+  UploadReport* report = nullptr;
+};
+
 // The program's only window. Creation ends with onCreate(): with a command-line argument the
 // upload runs right there, before the window is first shown. The window shows itself when
 // creation ends.
 class MainWindow final : public QWidget, public WorkflowHost {
  public:
   // arguments: the command line without the program name.
-  MainWindow(const std::vector<std::u16string>& arguments, UploadAction uploadAction);
+  MainWindow(const std::vector<std::u16string>& arguments, UploadAction uploadAction,
+             RunChoices choices = {});
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
   ~MainWindow() override;
@@ -127,6 +138,7 @@ class MainWindow final : public QWidget, public WorkflowHost {
   QFileDialog* openDialog_ = nullptr;
 
   UploadAction uploadAction_;
+  RunChoices choices_;
   std::u16string unattendedAddress_;
   std::u16string selectedFileName_;
   std::int32_t scanCount_ = 0;

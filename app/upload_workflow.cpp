@@ -1,6 +1,7 @@
 #include "app/upload_workflow.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "app/device_interface.h"
@@ -9,6 +10,7 @@
 #include "app/text_to_int.h"
 #include "app/workflow_host.h"
 #include "http/http_client.h"
+#include "http/transport/io_handler.h"
 #include "json/parser.h"
 
 namespace app {
@@ -25,30 +27,61 @@ bool isUnattended(const WorkflowHost& host) { return !host.unattendedAddress().e
 
 }  // namespace
 
+std::u16string versionTextOf(std::u16string_view stateText) {
+  // A text that is not even lenient JSON gives no document and so no version, like a
+  // document without one.
+  const json::JsonRef document = json::parseDocument(stateText);
+  return document.isEmpty() ? std::u16string() : document.getPathString(u"globals.ZEDEZVer");
+}
+
 int versionNumberOf(std::u16string_view versionText) {
   std::u16string cleaned = cleanVersionText(versionText);
   if (cleaned.empty()) cleaned = u"0";
   return textToInt(cleaned);
 }
 
-void runUpload(WorkflowHost& host, DeviceInterface& device) {
+namespace {
+
+// Counts the image's bytes as the connection sends them; the header lines go out before the
+// body's write begins and are not counted.
+void reportSentBytes(http::HttpClient& client, UploadReport& report) {
+  client.onConnected = [&client, &report] {
+    http::WorkProgressHandlers& progress = client.ioHandler()->workProgress();
+    auto total = std::make_shared<std::int64_t>(-1);
+    progress.begin = [total](http::WorkMode mode, std::int64_t size) {
+      if (mode == http::WorkMode::Write) *total = size;
+    };
+    progress.work = [total, &report](http::WorkMode mode, std::int64_t count) {
+      if (mode != http::WorkMode::Write || *total < 0) return;
+      report.bytesSent += count;
+      if (report.onProgress) report.onProgress(report.bytesSent, *total);
+    };
+    progress.end = [total](http::WorkMode mode) {
+      if (mode == http::WorkMode::Write) *total = -1;
+    };
+  };
+}
+
+void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
   const std::u16string stateText = device.fetchText(stateUrl(host.addressText()));
-  // A text that is not even lenient JSON gives no document and so no version, like a
-  // document without one.
-  const json::JsonRef document = json::parseDocument(stateText);
-  const std::u16string versionText =
-      document.isEmpty() ? std::u16string() : document.getPathString(u"globals.ZEDEZVer");
+  report.stateFailure = device.lastFailure();
+  const std::u16string versionText = versionTextOf(stateText);
+  report.versionText = versionText;
 
   // The end of an unattended run is asked for already here when the device names no version;
   // it takes effect once control is back in the message loop, after the upload.
   if (cleanVersionText(versionText).empty() && isUnattended(host)) host.requestEndOfRun();
   const int version = versionNumberOf(versionText);
+  report.version = version;
 
-  if (version > kCurrentVersionThreshold &&
-      host.confirm(std::u16string(kAlreadyCurrentQuestion)) == DialogResult::Cancel) {
-    host.setStatusText(std::u16string(kAlreadyCurrentStatus));
-    if (isUnattended(host)) host.requestEndOfRun();
-    throw SilentAbortError();
+  if (version > kCurrentVersionThreshold) {
+    report.asked = true;
+    if (host.confirm(std::u16string(kAlreadyCurrentQuestion)) == DialogResult::Cancel) {
+      report.declined = true;
+      host.setStatusText(std::u16string(kAlreadyCurrentStatus));
+      if (isUnattended(host)) host.requestEndOfRun();
+      throw SilentAbortError();
+    }
   }
 
   const auto image = buildFirmwareImage();
@@ -56,6 +89,7 @@ void runUpload(WorkflowHost& host, DeviceInterface& device) {
   client.setConnectTimeout(kUploadConnectTimeout);
   client.setReadTimeout(kUploadReadTimeout);
   client.setReplyBodyLimit(kReplyBodyLimit);
+  reportSentBytes(client, report);
 
   std::u16string status;
   try {
@@ -63,12 +97,33 @@ void runUpload(WorkflowHost& host, DeviceInterface& device) {
     host.processPendingEvents();
     client.post(firmwareUrl(host.addressText()), *image);
     status = kUploadSucceededStatus;
-  } catch (const std::exception&) {
+    report.uploaded = true;
+  } catch (const std::exception& error) {
     // Not only the library's errors: whatever ends the upload, the run must end too.
     status = kUploadFailedStatus;
+    report.failure = causeOf(error);
   }
   host.setStatusText(status);
   if (isUnattended(host)) host.requestEndOfRun();
+}
+
+}  // namespace
+
+void runUpload(WorkflowHost& host, DeviceInterface& device, UploadReport* report) {
+  UploadReport scratch;
+  UploadReport& filled = report != nullptr ? *report : scratch;
+  auto onProgress = std::move(filled.onProgress);
+  filled = UploadReport{};
+  filled.onProgress = std::move(onProgress);
+  try {
+    upload(host, device, filled);
+  } catch (const SilentAbortError&) {
+    throw;
+  } catch (const std::exception& error) {
+    filled.failure = causeOf(error);
+    filled.unhandled = true;
+    throw;
+  }
 }
 
 }  // namespace app

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "app/failure_cause.h"
 
 namespace app {
 
@@ -20,14 +26,40 @@ inline constexpr std::u16string_view kUploadFailedStatus =
 // Versions above this number count as current.
 inline constexpr int kCurrentVersionThreshold = 1009;
 
+// The installed version as the state document names it at "globals.ZEDEZVer"; empty when the
+// text is no document or the path leads nowhere.
+std::u16string versionTextOf(std::u16string_view stateText);
+
 // The number the device's version text stands for: every "v" and "." removed, empty as 0.
 // Raises ConversionError when the rest is not an integer.
 int versionNumberOf(std::u16string_view versionText);
 
+// What one run of the upload did, for callers that report it. The run clears it at its start
+// and keeps only onProgress.
+struct UploadReport {
+  // Bytes of the image sent so far, of its total; called on the workflow's thread.
+  std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
+
+  std::u16string versionText;
+  // The number the version gate compared; empty when the text was no number.
+  std::optional<int> version;
+  bool asked = false;
+  bool declined = false;
+  bool uploaded = false;
+  // Why the state query failed; the workflow goes on with what it got.
+  std::optional<FailureCause> stateFailure;
+  // Why the upload failed, or the error that left the workflow.
+  std::optional<FailureCause> failure;
+  // The failure left the workflow, for the default error box.
+  bool unhandled = false;
+  std::int64_t bytesSent = 0;
+};
+
 // The Upload button: reads the device's version, asks before installing over a current one,
 // and posts the firmware image. In an unattended run it requests the end of the run wherever
 // the run is over. A declined question ends it with SilentAbortError; a version that is not a
-// number leaves it with ConversionError, for the default error box.
-void runUpload(WorkflowHost& host, DeviceInterface& device);
+// number leaves it with ConversionError, for the default error box. A report, when given, is
+// filled as the run goes.
+void runUpload(WorkflowHost& host, DeviceInterface& device, UploadReport* report = nullptr);
 
 }  // namespace app

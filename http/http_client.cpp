@@ -4,9 +4,10 @@
 
 #include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
-#include "http/http_errors.h"
 #include "http/detail/protocol_text.h"
+#include "http/detail/scope_guard.h"
 #include "http/detail/tls_handler_access.h"
+#include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
@@ -90,6 +91,9 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
   request.method = method;
   request.source = source;
   exchange_.response.contentStream = stream;
+  // Anything but a status error may have left part of a reply unread; the connection cannot
+  // carry another request.
+  ScopeGuard dropOnFailure([this] { disconnect(false); });
   try {
     for (;;) {
       prepareTarget();
@@ -113,14 +117,11 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
     }
   } catch (const HttpProtocolError&) {
     // The error body has been read whole, so the connection is in step with the peer.
+    dropOnFailure.dismiss();
     closeUnlessKept();
     throw;
-  } catch (...) {
-    // Anything else may have left part of a reply unread; the connection cannot carry
-    // another request.
-    disconnect(false);
-    throw;
   }
+  dropOnFailure.dismiss();
   closeUnlessKept();
 }
 
@@ -327,40 +328,37 @@ void HttpClient::openTunnel() {
   tunnel.request.method = u"CONNECT";
   tunnel.request.proxyConnection = u"keep-alive";
   tunnel.request.useProxy = main.useProxy;
-  try {
-    for (;;) {
-      connectIfNeeded(tunnel);
-      tunnel.buildAndSendRequest(nullptr);
-      tunnel.readStatusLine();
-      if (tunnel.response.responseText().empty()) {
-        tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
-        tunnel.response.clearHeaders();
-        tunnel.response.connection = u"close";
-      } else {
-        tunnel.retrieveHeaders(maxHeaderLines_);
-        storeCookies(tunnel.response.rawHeaders);
-      }
-      if (tunnel.response.responseCode() / 100 == 2) {
-        if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
-          tls_access::setPassThrough(*ioHandler(), false);
-        }
-        return;
-      }
-      const ResponseAction action = tunnel.processResponse({});
-      if (action == ResponseAction::Done) {
-        // No tunnel was opened: the request must not go to the proxy in its place.
-        throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(), {});
-      }
-      if (action == ResponseAction::FollowRedirect) {
-        authRetries_ = 0;
-        proxyAuthRetries_ = 0;
-      }
-      tunnel.request.url = main.destination;
+  // A connection whose tunnel is not open cannot carry the request.
+  ScopeGuard dropOnFailure([this] { disconnect(false); });
+  for (;;) {
+    connectIfNeeded(tunnel);
+    tunnel.buildAndSendRequest(nullptr);
+    tunnel.readStatusLine();
+    if (tunnel.response.responseText().empty()) {
+      tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
+      tunnel.response.clearHeaders();
+      tunnel.response.connection = u"close";
+    } else {
+      tunnel.retrieveHeaders(maxHeaderLines_);
+      storeCookies(tunnel.response.rawHeaders);
     }
-  } catch (...) {
-    // A connection whose tunnel is not open cannot carry the request.
-    disconnect(false);
-    throw;
+    if (tunnel.response.responseCode() / 100 == 2) {
+      if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
+        tls_access::setPassThrough(*ioHandler(), false);
+      }
+      dropOnFailure.dismiss();
+      return;
+    }
+    const ResponseAction action = tunnel.processResponse({});
+    if (action == ResponseAction::Done) {
+      // No tunnel was opened: the request must not go to the proxy in its place.
+      throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(), {});
+    }
+    if (action == ResponseAction::FollowRedirect) {
+      authRetries_ = 0;
+      proxyAuthRetries_ = 0;
+    }
+    tunnel.request.url = main.destination;
   }
 }
 

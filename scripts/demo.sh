@@ -30,6 +30,11 @@ if [ "$skip_build" -eq 0 ]; then
   cmake --preset default >/dev/null
   cmake --build --preset default --target zedez-updater -j 2
 fi
+# The simulator and the updater meet on a loopback of their own, where nothing else holds
+# ports 80 and 8080.
+if [ -z "${ZEDEZ_ISOLATED:-}" ]; then
+  exec bash scripts/isolated.sh bash scripts/demo.sh --address "$address" --skip-setup --skip-build
+fi
 if [ ! -x "$updater" ]; then
   echo "demo: $updater was not built" >&2
   exit 1

@@ -8,10 +8,13 @@ packages=(
   cmake ninja-build g++ qt6-base-dev libssl-dev libicu-dev
   # tests and their counterparts
   libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils libx11-dev
+  iproute2 util-linux
   # benchmarks
   libbenchmark-dev rapidjson-dev nlohmann-json3-dev
   # fuzzing and style
   clang libclang-rt-14-dev clang-format clang-tidy
+  # the Debian package and its checks (rsvg-convert renders the committed PNG icons)
+  dpkg-dev lintian desktop-file-utils appstream man-db librsvg2-bin
 )
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
@@ -27,14 +30,4 @@ if [ "${#missing[@]}" -gt 0 ]; then
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The distribution starts nginx and tinyproxy as services on install; nginx's default site
-# holds port 80 of every address, which the device simulator needs. The tests start their own.
-for service in nginx tinyproxy; do
-  if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet "$service" 2>/dev/null; then
-    "${sudo[@]}" systemctl disable --now "$service" >/dev/null 2>&1 || true
-  fi
-  "${sudo[@]}" service "$service" stop >/dev/null 2>&1 || true
-done
-if pgrep -x nginx >/dev/null 2>&1; then "${sudo[@]}" pkill -x nginx || true; fi
-if pgrep -x tinyproxy >/dev/null 2>&1; then "${sudo[@]}" pkill -x tinyproxy || true; fi
 echo "setup: all packages present"

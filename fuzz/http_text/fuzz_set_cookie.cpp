@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "http/cookies/cookie_date.h"
 #include "http/cookie_jar.h"
+#include "http/cookies/cookie_date.h"
 #include "http/transport/utf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

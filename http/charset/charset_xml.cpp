@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "http/detail/ascii_text.h"
 #include "http/charset/charset_encoding.h"
+#include "http/detail/ascii_text.h"
 #include "http/detail/stream_bytes.h"
 #include "http/transport/utf.h"
 

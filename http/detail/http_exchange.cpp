@@ -5,9 +5,10 @@
 
 #include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
+#include "http/detail/protocol_text.h"
+#include "http/detail/scope_guard.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/detail/protocol_text.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
@@ -34,18 +35,17 @@ void HttpExchange::buildAndSendRequest(const Uri* target) {
   IoHandler& io = *client_.ioHandler();
   const bool opened = !io.writeBufferingActive();
   if (opened) io.writeBufferOpen();
-  try {
-    const char16_t* version = client_.protocolVersion_ == HttpVersion::v1_0 ? u"1.0" : u"1.1";
-    io.writeLine(request.method + u" " + request.url + u" HTTP/" + version);
-    for (const std::u16string& line : request.rawHeaders.lines()) {
-      if (!line.empty()) io.writeLine(line);
-    }
-    io.writeLine(u"");
-    if (opened) io.writeBufferClose();
-  } catch (...) {
+  ScopeGuard cancelOnFailure([&] {
     if (opened) io.writeBufferCancel();
-    throw;
+  });
+  const char16_t* version = client_.protocolVersion_ == HttpVersion::v1_0 ? u"1.0" : u"1.1";
+  io.writeLine(request.method + u" " + request.url + u" HTTP/" + version);
+  for (const std::u16string& line : request.rawHeaders.lines()) {
+    if (!line.empty()) io.writeLine(line);
   }
+  io.writeLine(u"");
+  if (opened) io.writeBufferClose();
+  cancelOnFailure.dismiss();
 }
 
 void HttpExchange::readStatusLine() {
@@ -59,6 +59,7 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
   response.clearHeaders();
   response.metaHttpEquiv = EntityHeaders();
   IoHandler& io = *client_.ioHandler();
+  ScopeGuard dropOnFailure([&] { client_.disconnect(false); });
   try {
     for (;;) {
       std::u16string line = io.readLine();
@@ -73,10 +74,8 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
   } catch (const ConnectionClosedError&) {
     // The peer closed: the block ends with what arrived.
     client_.disconnect(false);
-  } catch (...) {
-    client_.disconnect(false);
-    throw;
   }
+  dropOnFailure.dismiss();
   response.deriveFields();
   if (response.contentLength < 0) {
     const std::u16string announced(trimView(response.rawHeaders.value(u"Content-Length")));
@@ -188,16 +187,16 @@ void HttpExchange::raiseProtocolError() {
   MemoryStream body;
   Stream* const callerStream = response.contentStream;
   response.contentStream = &body;
-  try {
-    readBody(&body);
-  } catch (const ConnectionClosedError&) {
-    client_.disconnect(false);
-  } catch (...) {
-    response.contentStream = callerStream;
-    client_.disconnect(false);
-    throw;
+  {
+    ScopeGuard restoreStream([&] { response.contentStream = callerStream; });
+    ScopeGuard dropOnFailure([&] { client_.disconnect(false); });
+    try {
+      readBody(&body);
+    } catch (const ConnectionClosedError&) {
+      client_.disconnect(false);
+    }
+    dropOnFailure.dismiss();
   }
-  response.contentStream = callerStream;
   body.setPosition(0);
   throw HttpProtocolError(response.responseText(), response.responseCode(),
                           decodeCharset(body, response.charSet));

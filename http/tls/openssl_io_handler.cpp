@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "http/detail/scope_guard.h"
 #include "http/tls/tls_errors.h"
 #include "http/tls/uri_host.h"
 #include "http/transport/socket_error.h"
@@ -53,13 +54,11 @@ void OpenSslIoHandler::openClientSocket() {
   }
   const bool wanted = passThrough();
   storePassThrough(true);
-  try {
+  {
+    // The socket opens plain; the wanted mode comes back however the open ends.
+    const ScopeGuard restorePassThrough([&] { storePassThrough(wanted); });
     TlsIoHandlerBase::openClientSocket();
-  } catch (...) {
-    storePassThrough(wanted);
-    throw;
   }
-  storePassThrough(wanted);
   if (onBeforeConnect) onBeforeConnect();
   startTls();
 }

@@ -5,6 +5,7 @@
 #include <openssl/ssl.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "http/tls/tls_errors.h"
@@ -123,9 +124,9 @@ void TlsContext::prepare(TlsContextKind kind) {
     raiseTlsCryptoError<TlsKeyLoadError>(tls_text::kKeyLoad);
   }
   if (!options_.dhParamsFile.empty()) {
-    BIO* file = BIO_new_file(fileName(options_.dhParamsFile).c_str(), "r");
-    EVP_PKEY* parameters = file != nullptr ? PEM_read_bio_Parameters(file, nullptr) : nullptr;
-    BIO_free(file);
+    const std::unique_ptr<BIO, decltype(&BIO_free)> file(
+        BIO_new_file(fileName(options_.dhParamsFile).c_str(), "r"), &BIO_free);
+    EVP_PKEY* parameters = file ? PEM_read_bio_Parameters(file.get(), nullptr) : nullptr;
     if (parameters == nullptr || SSL_CTX_set0_tmp_dh_pkey(context, parameters) != 1) {
       EVP_PKEY_free(parameters);
       raiseTlsCryptoError<TlsDhParamsLoadError>(tls_text::kDhParamsLoad);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <limits>
 
+#include "http/detail/scope_guard.h"
 #include "http/transport/stream.h"
 #include "http/transport/tcp_connection.h"
 
@@ -203,20 +204,17 @@ void IoHandler::readStream(Stream& stream, std::int64_t count, bool readUntilDis
     if (stream.size() > stream.position()) stream.setSize(stream.position());
     if (workProgress_.end) workProgress_.end(WorkMode::Read);
   };
-  try {
-    moveBuffered();
-    while (readUntilDisconnect || remaining > 0) {
-      const int received = fillInputBuffer(!readUntilDisconnect, kUseReadTimeout, true);
-      if (received < 1) {
-        checkForDisconnect(false, false);
-        break;
-      }
-      moveBuffered();
+  ScopeGuard finishOnFailure(finish);
+  moveBuffered();
+  while (readUntilDisconnect || remaining > 0) {
+    const int received = fillInputBuffer(!readUntilDisconnect, kUseReadTimeout, true);
+    if (received < 1) {
+      checkForDisconnect(false, false);
+      break;
     }
-  } catch (...) {
-    finish();
-    throw;
+    moveBuffered();
   }
+  finishOnFailure.dismiss();
   finish();
 }
 
@@ -233,16 +231,14 @@ void IoHandler::discard(std::int64_t count) {
 
 void IoHandler::discardAll() {
   inputBuffer_.clear();
+  const ScopeGuard discardInput([this] { inputBuffer_.clear(); });
   try {
     for (;;) {
       fillInputBuffer(true, kUseReadTimeout, true);
       inputBuffer_.clear();
     }
   } catch (const ConnectionClosedError&) {
-    inputBuffer_.clear();
-  } catch (...) {
-    inputBuffer_.clear();
-    throw;
+    // The peer closed: that is the end this read waits for.
   }
 }
 
@@ -268,13 +264,12 @@ void IoHandler::writeLine(std::u16string_view text, const TextEncoding* encoding
 void IoHandler::writeLines(const std::vector<std::u16string>& lines, const TextEncoding* encoding) {
   const bool ownBuffering = !writeBufferingActive();
   if (ownBuffering) writeBufferOpen();
-  try {
-    for (const auto& line : lines) writeLine(line, encoding);
-    if (ownBuffering) writeBufferClose();
-  } catch (...) {
+  ScopeGuard cancelOnFailure([&] {
     if (ownBuffering) writeBufferCancel();
-    throw;
-  }
+  });
+  for (const auto& line : lines) writeLine(line, encoding);
+  if (ownBuffering) writeBufferClose();
+  cancelOnFailure.dismiss();
 }
 
 void IoHandler::write(std::string_view bytes) { write(asBytes(bytes)); }
@@ -334,29 +329,25 @@ void IoHandler::write(Stream& stream, std::int64_t size) {
   if (workProgress_.begin) workProgress_.begin(WorkMode::Write, total);
   const std::int64_t pieceSize = sendBufferSize_ > 0 ? sendBufferSize_ : kDefaultBufferSize;
   std::int64_t remaining = total;
-  // A memory stream's bytes go out from where they lie, piece by piece, without a copy.
-  if (auto* memory = dynamic_cast<MemoryStream*>(&stream)) {
-    const auto bytes = std::span<const std::uint8_t>(memory->bytes());
-    try {
-      while (remaining > 0) {
-        const auto at = static_cast<std::size_t>(memory->position());
-        const auto wanted = static_cast<std::size_t>(std::min(remaining, pieceSize));
-        if (at >= bytes.size()) throw NoDataToReadError(transport_text::kNoDataToRead);
-        const std::span<const std::uint8_t> piece =
-            bytes.subspan(at).first(std::min(wanted, bytes.size() - at));
-        write(piece);
-        memory->setPosition(memory->position() + static_cast<std::int64_t>(piece.size()));
-        remaining -= static_cast<std::int64_t>(piece.size());
-      }
-    } catch (...) {
-      if (workProgress_.end) workProgress_.end(WorkMode::Write);
-      throw;
-    }
+  const auto endWork = [this] {
     if (workProgress_.end) workProgress_.end(WorkMode::Write);
-    return;
-  }
-  std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min(total, pieceSize)));
-  try {
+  };
+  ScopeGuard endWorkOnFailure(endWork);
+  if (auto* memory = dynamic_cast<MemoryStream*>(&stream)) {
+    // A memory stream's bytes go out from where they lie, piece by piece, without a copy.
+    const auto bytes = std::span<const std::uint8_t>(memory->bytes());
+    while (remaining > 0) {
+      const auto at = static_cast<std::size_t>(memory->position());
+      if (at >= bytes.size()) throw NoDataToReadError(transport_text::kNoDataToRead);
+      const auto wanted = static_cast<std::size_t>(std::min(remaining, pieceSize));
+      const std::span<const std::uint8_t> piece =
+          bytes.subspan(at).first(std::min(wanted, bytes.size() - at));
+      write(piece);
+      memory->setPosition(memory->position() + static_cast<std::int64_t>(piece.size()));
+      remaining -= static_cast<std::int64_t>(piece.size());
+    }
+  } else {
+    std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min(total, pieceSize)));
     while (remaining > 0) {
       const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(remaining, pieceSize));
       const std::size_t got = stream.read(std::span(piece).first(wanted));
@@ -364,11 +355,9 @@ void IoHandler::write(Stream& stream, std::int64_t size) {
       write(std::span<const std::uint8_t>(piece).first(got));
       remaining -= static_cast<std::int64_t>(got);
     }
-  } catch (...) {
-    if (workProgress_.end) workProgress_.end(WorkMode::Write);
-    throw;
   }
-  if (workProgress_.end) workProgress_.end(WorkMode::Write);
+  endWorkOnFailure.dismiss();
+  endWork();
 }
 
 void IoHandler::writeBufferOpen(int threshold) {
@@ -389,13 +378,8 @@ void IoHandler::writeBufferFlush(std::int64_t count) {
 }
 
 void IoHandler::writeBufferClose() {
-  try {
-    writeBufferFlush();
-  } catch (...) {
-    writeBuffer_.reset();
-    throw;
-  }
-  writeBuffer_.reset();
+  const ScopeGuard dropBuffer([this] { writeBuffer_.reset(); });
+  writeBufferFlush();
 }
 
 void IoHandler::writeBufferCancel() noexcept { writeBuffer_.reset(); }

@@ -14,10 +14,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
+#include "http/detail/scope_guard.h"
 #include "http/transport/socket_error.h"
 #include "http/transport/utf.h"
 
@@ -230,27 +232,11 @@ bool SocketStack::connectWithin(int socket, std::u16string_view ip, std::uint16_
   const socklen_t length = makeAddress(address, ip, port, ipVersion);
   const int flags = ::fcntl(socket, F_GETFL);
   if (flags < 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) != 0) raiseErrno();
-  const auto restoreBlocking = [&] { ::fcntl(socket, F_SETFL, flags); };
-  if (::connect(socket, reinterpret_cast<sockaddr*>(&address), length) == 0) {
-    restoreBlocking();
-    return true;
-  }
-  if (errno != EINPROGRESS && errno != EINTR) {
-    const int number = recordErrno();
-    restoreBlocking();
-    raiseSocketError(number);
-  }
-  short events = 0;
-  try {
-    events = pollOne(socket, POLLOUT, timeoutMs);
-  } catch (...) {
-    restoreBlocking();
-    throw;
-  }
-  if (events == 0) return false;
-  const int error = pendingSocketError(socket);
-  restoreBlocking();
-  if (error != 0) {
+  const ScopeGuard restoreBlocking([&] { ::fcntl(socket, F_SETFL, flags); });
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&address), length) == 0) return true;
+  if (errno != EINPROGRESS && errno != EINTR) raiseSocketError(recordErrno());
+  if (pollOne(socket, POLLOUT, timeoutMs) == 0) return false;
+  if (const int error = pendingSocketError(socket); error != 0) {
     lastErrorNumber = socketErrorFromErrno(error);
     raiseSocketError(lastErrorNumber);
   }
@@ -350,24 +336,17 @@ std::u16string SocketStack::hostByName(std::u16string_view host, IpVersion ipVer
   addrinfo hints{};
   hints.ai_family = familyOf(ipVersion);
   hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  const int result = ::getaddrinfo(toUtf8(host).c_str(), nullptr, &hints, &list);
+  addrinfo* found = nullptr;
+  const int result = ::getaddrinfo(toUtf8(host).c_str(), nullptr, &hints, &found);
   if (result != 0) {
     lastErrorNumber = socketErrorFromResolver(result, errno);
     raiseSocketError(lastErrorNumber);
   }
-  std::u16string text;
-  try {
-    if (list == nullptr || list->ai_addr == nullptr) raiseSocketError(11001);
-    sockaddr_storage address{};
-    std::memcpy(&address, list->ai_addr, std::min<std::size_t>(list->ai_addrlen, sizeof address));
-    text = readAddress(address).ip;
-  } catch (...) {
-    ::freeaddrinfo(list);
-    throw;
-  }
-  ::freeaddrinfo(list);
-  return text;
+  const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
+  if (list == nullptr || list->ai_addr == nullptr) raiseSocketError(11001);
+  sockaddr_storage address{};
+  std::memcpy(&address, list->ai_addr, std::min<std::size_t>(list->ai_addrlen, sizeof address));
+  return readAddress(address).ip;
 }
 
 bool SocketStack::isIP(std::u16string_view text) { return ipv4Parts(text).has_value(); }

@@ -1,5 +1,6 @@
 #include "http/transport/tcp_client.h"
 
+#include "http/detail/scope_guard.h"
 #include "http/transport/socket_io_handler.h"
 #include "http/transport/tcp_io_handler.h"
 
@@ -16,19 +17,15 @@ void TcpClient::connect() {
   if (host_.empty()) throw HostRequiredError(transport_text::kHostRequired);
   if (port_ == 0) throw PortRequiredError(transport_text::kPortRequired);
   if (ioHandler() == nullptr) setManagedIoHandler(std::make_unique<TcpIoHandler>());
-  try {
-    copySettingsToHandler();
-    ioHandler()->open();
-    reportStatus(ConnectionStatus::Connected, u"Connected.");
-    if (onConnected) onConnected();
-  } catch (...) {
-    try {
-      ioHandler()->close();
-    } catch (...) {  // the original failure is the one to report
-    }
-    releaseManagedIoHandler();
-    throw;
-  }
+  // On failure the handler is closed first, then released; the guards run in reverse order.
+  ScopeGuard releaseOnFailure([this] { releaseManagedIoHandler(); });
+  ScopeGuard closeOnFailure([this] { ioHandler()->close(); });
+  copySettingsToHandler();
+  ioHandler()->open();
+  reportStatus(ConnectionStatus::Connected, u"Connected.");
+  if (onConnected) onConnected();
+  closeOnFailure.dismiss();
+  releaseOnFailure.dismiss();
 }
 
 void TcpClient::ioHandlerAttached() { copySettingsToHandler(); }

@@ -98,6 +98,14 @@ class UnattendedUpdate(unittest.TestCase):
         self.assertEqual((code, status), (0, CURRENT))
         self.assertEqual(uploads, [])
 
+    def test_yes_answers_the_question_without_showing_it(self):
+        with start_device("--version", "v1.0.12") as device:
+            with Updater("--yes", "--exit-status", device.address) as updater:
+                code, out = updater.wait(timeout=30)
+            uploads = [r for r in device.records() if r["kind"] == "firmware"]
+        self.assertEqual((code, last_line(out)), (0, OK))
+        self.assert_uploaded(uploads, device.address)
+
     def test_error_status_from_the_firmware_endpoint_is_a_failed_upload(self):
         code, status, uploads, _ = self.run_update("--status", "firmware=500")
         self.assertEqual((code, status), (0, FAILED))

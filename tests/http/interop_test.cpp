@@ -20,9 +20,9 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "http/detail/protocol_text.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/detail/protocol_text.h"
 #include "scripted_server.h"
 
 extern char** environ;

@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "http/cookies/cookie_date.h"
 #include "http/cookie_jar.h"
+#include "http/cookies/cookie_date.h"
 #include "http/cookies/cookie_rules.h"
 
 namespace http {

@@ -18,7 +18,7 @@ TEST(Utf8, RoundTripsEveryPlane) {
 
 TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(utf8ToUtf16("a\x80z"), u"a\uFFFDz");
-  EXPECT_EQ(utf8ToUtf16("\xc0\xaf"), u"\uFFFD\uFFFD");  // never a lead byte
+  EXPECT_EQ(utf8ToUtf16("\xc0\xaf"), u"\uFFFD\uFFFD");    // never a lead byte
   EXPECT_EQ(utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD");      // encoded surrogate
   EXPECT_EQ(utf8ToUtf16("\xf4\x90\x80\x80"), u"\uFFFD");  // beyond U+10FFFF
   EXPECT_EQ(utf8ToUtf16("\xe2\x82"), u"\uFFFD");          // cut short

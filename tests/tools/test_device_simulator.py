@@ -3,6 +3,7 @@
 import hashlib
 import json
 import os
+import shutil
 import socket
 import subprocess
 import sys
@@ -228,10 +229,16 @@ class Process(unittest.TestCase):
             if int(f.read()) <= 80:
                 self.skipTest("unprivileged users may bind port 80 here")
         python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
-        result = subprocess.run(
-            ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", python,
-             os.path.join(testlib.TOOLS_DIR, "device_simulator.py"),
-             testlib.pick_loopback_address()], capture_output=True, text=True, timeout=30)
+        # The checkout may be unreadable to that user (root's home): it runs a copy.
+        with tempfile.TemporaryDirectory() as copy:
+            os.chmod(copy, 0o755)
+            for name in ("device_simulator.py", "serverlib.py"):
+                shutil.copy(os.path.join(testlib.TOOLS_DIR, name), copy)
+                os.chmod(os.path.join(copy, name), 0o644)
+            result = subprocess.run(
+                ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", python,
+                 os.path.join(copy, "device_simulator.py"), testlib.pick_loopback_address()],
+                capture_output=True, text=True, timeout=30, cwd=copy)
         self.assertEqual(result.returncode, testlib.EXIT_NO_RIGHTS, result.stderr)
         self.assertIn("no rights to bind port 80", result.stderr)
 

@@ -1,0 +1,124 @@
+#include "app/cli/program.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <chrono>
+
+#include "app/cli/answer_policy.h"
+#include "app/cli/command_line.h"
+#include "app/cli/console.h"
+#include "app/cli/device_run.h"
+#include "app/cli/outcome_json.h"
+#include "app/cli/version_report.h"
+#include "app/main_window.h"
+#include "app/start_up.h"
+
+namespace app::cli {
+namespace {
+
+constexpr std::u16string_view kNeedsDisplay =
+    u"zedez-updater: the window needs a display (DISPLAY or WAYLAND_DISPLAY); to run "
+    u"unattended without one, give the device address: zedez-updater [--yes|--no] ADDRESS";
+
+bool displayAvailable() {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int exitCode(const CommandLine& line, int code) { return line.exitStatus ? code : 0; }
+
+void report(const CommandLine& line, const DeviceOutcome& outcome, Console& console) {
+  if (line.json) {
+    console.outputLine(outcomeJson(outcome));
+  } else {
+    console.outputLine(outcome.status);
+  }
+}
+
+int runWithoutWindow(const CommandLine& line, Console& console) {
+  DeviceRunOptions options;
+  options.mode = line.check ? RunMode::Check : RunMode::Upload;
+  options.answer = answerPolicy(line.answer, console);
+  options.onDiagnostic = [&console](const std::u16string& text) { console.errorLine(text); };
+  if (!line.json) {
+    options.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
+    };
+  }
+  const DeviceOutcome outcome = runDevice(line.address, options);
+  report(line, outcome, console);
+  return exitCode(line, exitCodeOf(outcome.result));
+}
+
+int runInWindow(const CommandLine& line, Console& console) {
+  UploadReport uploadReport;
+  const auto start = std::chrono::steady_clock::now();
+  if (!line.json && !line.address.empty()) {
+    uploadReport.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
+    };
+  }
+  std::vector<std::u16string> arguments;
+  if (!line.address.empty()) arguments.push_back(line.address);
+  MainWindow window(arguments, UploadAction{}, RunChoices{line.answer, &uploadReport});
+  const auto seconds = std::chrono::steady_clock::now() - start;
+  runMessageLoop(window);
+  if (line.address.empty()) return 0;
+
+  DeviceOutcome outcome =
+      outcomeOfUpload(line.address, uploadReport, window.statusLabel()->text().toStdU16String());
+  outcome.seconds = std::chrono::duration<double>(seconds).count();
+  tellCauses(outcome, uploadReport.unhandled,
+             [&console](const std::u16string& text) { console.errorLine(text); });
+  report(line, outcome, console);
+  return exitCode(line, exitCodeOf(outcome.result));
+}
+
+int runCommandLine(const CommandLine& line, bool display) {
+  Console console;
+  if (!line.usageError.isEmpty()) {
+    console.errorLine(u"zedez-updater: " + line.usageError.toStdU16String());
+    console.errorLine(u"Try 'zedez-updater --help'.");
+    return exitCode(line, kExitUsage);
+  }
+  if (line.help) {
+    console.outputLine(helpText().trimmed().toStdU16String());
+    return 0;
+  }
+  if (line.version) {
+    const std::string text = versionReport();
+    console.outputLine(std::string_view(text).substr(0, text.size() - 1));
+    return 0;
+  }
+  if (line.address.empty() && (!display || line.headless)) {
+    console.errorLine(std::u16string(kNeedsDisplay));
+    return exitCode(line, kExitUsage);
+  }
+  if (!display || line.headless || line.check) return runWithoutWindow(line, console);
+  return runInWindow(line, console);
+}
+
+}  // namespace
+
+int runProgram(int argc, char* argv[]) {
+  const bool display = displayAvailable();
+  QStringList rawArguments;
+  for (int i = 0; i < argc; ++i) rawArguments.append(QString::fromLocal8Bit(argv[i]));
+  const CommandLine early = parseCommandLine(rawArguments);
+  // Runs that open no window need no display and no platform at all; should anything reach
+  // for one, Qt's offscreen platform is there instead of an abort.
+  const bool windowless =
+      !display || (early.usageError.isEmpty() &&
+                   (early.help || early.version || early.headless || early.check));
+  if (windowless) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QCoreApplication application(argc, argv);
+    describeApplication();
+    return runCommandLine(early, display);
+  }
+  // Qt takes its own options (-platform, -style, ...) out of the command line here.
+  const QApplication application(argc, argv);
+  describeApplication();
+  return runCommandLine(parseCommandLine(QApplication::arguments()), display);
+}
+
+}  // namespace app::cli

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs a command in a private network namespace that has only its own loopback, so the test
+# counterparts get ports 80 and 8080 even where the machine's own servers hold them, and nothing
+# inside can reach past loopback. Where no namespace can be had (no root, or unshare refused), it
+# says so and runs the command on the machine's loopback, after stopping the nginx and tinyproxy
+# services that would hold those ports.
+#
+#   bash scripts/isolated.sh COMMAND [ARG...]
+set -euo pipefail
+
+if [ "${ZEDEZ_ISOLATED:-}" = 1 ]; then exec "$@"; fi
+
+if unshare --net true 2>/dev/null && command -v ip >/dev/null 2>&1; then
+  echo "isolated: running in a private network namespace with its own loopback" >&2
+  exec unshare --net -- env ZEDEZ_ISOLATED=1 bash -c 'ip link set lo up && exec "$@"' isolated "$@"
+fi
+
+echo "isolated: no private network namespace here (needs root and unshare, plus ip from iproute2);" \
+  "running on the machine's own loopback and stopping its nginx and tinyproxy services" >&2
+if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
+for service in nginx tinyproxy; do
+  "${sudo[@]}" service "$service" stop >/dev/null 2>&1 || true
+done
+ZEDEZ_ISOLATED=0 exec "$@"

@@ -1,0 +1,66 @@
+// One device run without a window, in process: runs for several devices side by side, and
+// the outcome of a check whose state query fails.
+#include "app/cli/device_run.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <vector>
+
+#include "device_simulator.h"
+
+namespace {
+
+using app::cli::DeviceOutcome;
+using app::cli::RunResult;
+using testsupport::DeviceSimulator;
+
+TEST(DeviceRun, DevicesRunInParallelThreadsEachWithItsOwnOutcome) {
+  DeviceSimulator current({"--version", "v1.0.12"});
+  DeviceSimulator old({"--version", "1.0.9"});
+  DeviceSimulator refusing({"--status", "firmware=403"});
+  app::cli::DeviceRunOptions options;
+  options.answer = [](const std::u16string&, const std::u16string&) {
+    return app::DialogResult::Ok;
+  };
+  std::vector<std::future<DeviceOutcome>> runs;
+  for (const DeviceSimulator* device : {&current, &old, &refusing}) {
+    runs.push_back(std::async(std::launch::async, [device, &options] {
+      return app::cli::runDevice(device->address16(), options);
+    }));
+  }
+  const DeviceOutcome first = runs[0].get();
+  const DeviceOutcome second = runs[1].get();
+  const DeviceOutcome third = runs[2].get();
+
+  EXPECT_EQ(first.address, current.address16());
+  EXPECT_EQ(first.result, RunResult::Uploaded);
+  EXPECT_TRUE(first.asked);
+  EXPECT_EQ(first.version, 1012);
+  EXPECT_EQ(second.result, RunResult::Uploaded);
+  EXPECT_FALSE(second.asked);
+  EXPECT_EQ(second.bytesSent, static_cast<std::int64_t>(old.records("firmware").at(0).body.size()));
+  EXPECT_EQ(third.result, RunResult::Failed);
+  ASSERT_TRUE(third.error.has_value());
+  EXPECT_EQ(third.error->className, "HttpProtocolError");
+  EXPECT_EQ(current.records("firmware").size(), 1U);
+  EXPECT_EQ(refusing.records("firmware").size(), 1U);
+}
+
+TEST(DeviceRun, ACheckWhoseStateQueryFailsIsAFailureNotAVersion) {
+  DeviceSimulator device({"--status", "state=500"});
+  app::cli::DeviceRunOptions options;
+  options.mode = app::cli::RunMode::Check;
+  std::vector<std::u16string> lines;
+  options.onDiagnostic = [&lines](const std::u16string& line) { lines.push_back(line); };
+  const DeviceOutcome outcome = app::cli::runDevice(device.address16(), options);
+  EXPECT_EQ(outcome.result, RunResult::Failed);
+  ASSERT_TRUE(outcome.error.has_value());
+  EXPECT_EQ(outcome.error->className, "HttpProtocolError");
+  EXPECT_EQ(outcome.stateError, outcome.error);
+  ASSERT_EQ(lines.size(), 1U);
+  EXPECT_EQ(lines[0].rfind(u"state query failed: HttpProtocolError: HTTP/1.1 500", 0), 0U);
+  EXPECT_TRUE(device.records("firmware").empty());
+}
+
+}  // namespace
