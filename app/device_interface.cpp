@@ -7,6 +7,11 @@
 #include "http/transport/utf.h"
 
 namespace app {
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
 
 std::u16string stateUrl(std::u16string_view address) {
   return u"http://" + std::u16string(address) + u"/api/state";
@@ -22,8 +27,16 @@ std::u16string firmwareUrl(std::u16string_view address) {
 }
 
 std::u16string decodeSettingsBody(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
   if (http::isValidUtf8(bytes)) return http::fromUtf8(bytes);
   return http::defaultAnsiEncoding()->decode(bytes);
+}
+
+std::u16string_view withoutByteOrderMark(std::u16string_view text) {
+  for (const std::u16string_view mark : {u"\uFEFF", u"\u00EF\u00BB\u00BF"}) {
+    if (text.starts_with(mark)) return text.substr(mark.size());
+  }
+  return text;
 }
 
 DeviceInterface::DeviceInterface() = default;

@@ -36,8 +36,14 @@ std::u16string settingsUrl(std::u16string_view address);
 std::u16string firmwareUrl(std::u16string_view address);
 
 // The settings document's text: UTF-8 when the bytes are valid UTF-8, the 8-bit code page
-// otherwise (reading UTF-8 as 8-bit and writing it back would corrupt non-ASCII settings).
+// otherwise (reading UTF-8 as 8-bit and writing it back would corrupt non-ASCII settings). A
+// leading UTF-8 byte-order mark is dropped first.
 std::u16string decodeSettingsBody(std::string_view bytes);
+
+// A byte-order mark is no content, and the parser would take it for the document: the text
+// without one leading mark, read as UTF-8 (U+FEFF) or byte for byte (the characters of EF BB BF,
+// as an error reply without a charset comes back).
+std::u16string_view withoutByteOrderMark(std::u16string_view text);
 
 // The state query and the client it keeps.
 class DeviceInterface {

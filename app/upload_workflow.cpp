@@ -30,7 +30,7 @@ bool isUnattended(const WorkflowHost& host) { return !host.unattendedAddress().e
 std::u16string versionTextOf(std::u16string_view stateText) {
   // A text that is not even lenient JSON gives no document and so no version, like a
   // document without one.
-  const json::JsonRef document = json::parseDocument(stateText);
+  const json::JsonRef document = json::parseDocument(withoutByteOrderMark(stateText));
   return document.isEmpty() ? std::u16string() : document.getPathString(u"globals.ZEDEZVer");
 }
 

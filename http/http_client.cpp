@@ -234,9 +234,15 @@ void HttpClient::connectAndSend() {
   request.destination = targetUri_.host() + u":" + targetUri_.port();
   chooseEndpoint();
 
-  if (request.useProxy != lastConnectionType_ ||
-      (request.useProxy == ConnectionType::TlsProxy && request.destination != lastDestination_)) {
-    if (connected()) disconnect();
+  // A tunnel leads to one destination; a connection that carries none, or one to another
+  // destination, cannot carry a request that wants one, and a tunnelled connection cannot carry
+  // a request for the proxy itself.
+  const bool tunnelled = request.useProxy == ConnectionType::TlsProxy ||
+                         (request.useProxy == ConnectionType::Proxy &&
+                          options_.contains(HttpOption::TunnelPlainThroughProxy));
+  if (connected() && (request.useProxy != lastConnectionType_ || tunnelled != carriesTunnel_ ||
+                      (tunnelled && request.destination != lastDestination_))) {
+    disconnect();
   }
   lastConnectionType_ = request.useProxy;
   lastDestination_ = request.destination;
@@ -266,9 +272,7 @@ void HttpClient::connectAndSend() {
     request.acceptEncoding += u", identity";
   }
 
-  if (request.useProxy == ConnectionType::TlsProxy ||
-      (request.useProxy == ConnectionType::Proxy &&
-       options_.contains(HttpOption::TunnelPlainThroughProxy) && !connected())) {
+  if (tunnelled) {
     openTunnel();
   } else {
     connectIfNeeded(exchange_);
@@ -313,11 +317,14 @@ void HttpClient::connectIfNeeded(HttpExchange& exchange) {
     tls_access::setPassThrough(*handler, true);
     tls_access::setUriToCheck(*handler, fullTargetUri());
   }
+  carriesTunnel_ = false;
   connect();
 }
 
 void HttpClient::openTunnel() {
-  if (connected()) return;  // the open connection carries its tunnel already
+  // The open connection carries the tunnel already, unless the proxy has closed it meanwhile.
+  if (connected()) checkForGracefulDisconnect(false);
+  if (connected()) return;
   const HttpRequest& main = exchange_.request;
   HttpExchange tunnel(*this);
   tunnel.request.userAgent = main.userAgent;
@@ -328,6 +335,7 @@ void HttpClient::openTunnel() {
   tunnel.request.method = u"CONNECT";
   tunnel.request.proxyConnection = u"keep-alive";
   tunnel.request.useProxy = main.useProxy;
+  tunnel.keepsFinalBody = true;
   // A connection whose tunnel is not open cannot carry the request.
   ScopeGuard dropOnFailure([this] { disconnect(false); });
   for (;;) {
@@ -346,14 +354,21 @@ void HttpClient::openTunnel() {
       if (main.useProxy == ConnectionType::TlsProxy && tls_access::isTlsHandler(ioHandler())) {
         tls_access::setPassThrough(*ioHandler(), false);
       }
+      carriesTunnel_ = true;
       dropOnFailure.dismiss();
       return;
     }
+    MemoryStream refusal;
+    tunnel.response.contentStream = &refusal;
     const ResponseAction action = tunnel.processResponse({});
     if (action == ResponseAction::Done) {
-      // No tunnel was opened: the request must not go to the proxy in its place.
-      throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(), {});
+      // No tunnel was opened: the request must not go to the proxy in its place. The proxy's
+      // answer says why, as the body of any other error reply does.
+      refusal.setPosition(0);
+      throw HttpProtocolError(tunnel.response.responseText(), tunnel.response.responseCode(),
+                              decodeCharset(refusal, tunnel.response.charSet));
     }
+    tunnel.response.contentStream = nullptr;
     if (action == ResponseAction::FollowRedirect) {
       authRetries_ = 0;
       proxyAuthRetries_ = 0;

@@ -99,6 +99,7 @@ class HttpClient : public TcpClient {
   std::unique_ptr<IoHandler> ownedTlsHandler_;
   ConnectionType lastConnectionType_ = ConnectionType::Normal;
   std::u16string lastDestination_;
+  bool carriesTunnel_ = false;  // the open connection leads through a tunnel to lastDestination_
 };
 
 }  // namespace http

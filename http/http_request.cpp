@@ -14,11 +14,9 @@ void RequestHeaders::clear() {
   methodOverride.clear();
   const std::u16string keptPragma = pragma;
   const std::u16string keptTransferEncoding = transferEncoding;
-  const std::u16string keptConnection = connection;
   clearEntity();
   pragma = keptPragma;
   transferEncoding = keptTransferEncoding;
-  connection = keptConnection;
   rawHeaders.clear();
 }
 

@@ -34,8 +34,9 @@ struct RequestHeaders : EntityHeaders {
   std::u16string password;
   std::unique_ptr<Authentication> authentication;
 
-  // Restores the defaults of the fields that describe one request; leaves customHeaders,
-  // connection, proxyConnection, the credentials and the authentication object as they are.
+  // Restores the defaults of the fields that describe one request, Connection included; leaves
+  // customHeaders, pragma, transferEncoding, proxyConnection, the credentials and the
+  // authentication object as they are.
   void clear();
   // Rebuilds rawHeaders from the fields, in the order the wire carries them.
   void composeRawHeaders();

@@ -9,6 +9,8 @@ packages=(
   # tests and their counterparts
   libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils libx11-dev
   iproute2 util-linux
+  # the Ansible example and its test
+  ansible-core
   # benchmarks
   libbenchmark-dev rapidjson-dev nlohmann-json3-dev
   # fuzzing and style

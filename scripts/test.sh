@@ -12,6 +12,7 @@ jobs=$(nproc)
 cmake --preset default -DZEDEZ_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset default -j "$jobs"
 bash scripts/isolated.sh ctest --preset default -j "$jobs"
+bash scripts/style.sh build/default
 
 cmake --preset asan -DZEDEZ_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset asan -j "$jobs"

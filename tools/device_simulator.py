@@ -2,18 +2,22 @@
 """Stand-in for the Tesmora cash register's HTTP interface, for tests.
 
 Serves GET /api/state, GET and POST /api/settings on the HTTP port and
-POST /firmware?token=... on the firmware port of one loopback address, answers as told
-by its options and control file, and records every request byte for byte.
+POST /firmware?token=... on the firmware port of one or more loopback addresses (one
+device each), answers as told by its options and control file, and records every request
+byte for byte.
 
-    device_simulator.py 127.0.0.80 [--http-port 80] [--firmware-port 8080]
+    device_simulator.py 127.0.0.80 [127.0.0.81 ...] [--http-port 80] [--firmware-port 8080]
         [--version TEXT | --version-number NUMBER | --no-globals | --no-version]
-        [--state-file FILE] [--settings-file FILE] [--token TOKEN]
+        [--state-file FILE] [--settings-file FILE] [--byte-order-mark] [--token TOKEN]
         [--status ENDPOINT=CODE] [--body ENDPOINT=TEXT] [--delay ENDPOINT=SECONDS]
         [--action ENDPOINT=stall|close|reset] [--on-accept PORT=stall|close|reset]
-        [--record FILE] [--config FILE] [--announce-records] [--max-lifetime SECONDS]
+        [--restart SECONDS] [--restart-mode refuse|drop] [--version-after TEXT]
+        [--lean-records] [--record FILE] [--config FILE] [--announce-records] [--max-lifetime SECONDS]
 
 ENDPOINT is one of state, settings_get, settings_post, firmware, other; PORT is http or
-firmware. Prints "ready ADDRESS HTTP_PORT FIRMWARE_PORT" once both ports listen.
+firmware. Prints "ready ADDRESS HTTP_PORT FIRMWARE_PORT" once both ports listen; with
+several addresses, a line "device ADDRESS HTTP_PORT FIRMWARE_PORT" for each comes first and
+the ready line names the first.
 """
 
 import argparse
@@ -22,6 +26,7 @@ import hmac
 import json
 import sys
 import threading
+import time
 import urllib.parse
 
 import serverlib
@@ -30,8 +35,11 @@ UPLOAD_TOKEN = "A7C3E91F02B64D58E1F7093BC6A2D4E85F10B39C7E26A4D1830F5CB92E67D4A1
 DEFAULT_VERSION = "1.0.9"
 DEFAULT_SETTINGS = b'{"timeout":1000,"x":1}'
 ENDPOINTS = ("state", "settings_get", "settings_post", "firmware", "other")
+RESTART_MODES = ("refuse", "drop")
+DEFAULT_VERSION_AFTER = "1.0.12"
 JSON_TYPE = ("Content-Type", "application/json")
 TEXT_TYPE = ("Content-Type", "text/plain")
+UTF8_BYTE_ORDER_MARK = b"\xef\xbb\xbf"
 
 
 def state_document(config):
@@ -72,13 +80,67 @@ def token_of(request):
     return values[0] if values else None
 
 
+class DeviceConfig:
+    """One device's view of the settings: the shared ones, overlaid by its own entry under
+    "devices" in the control file, and after a restart by the version it came back with."""
+
+    def __init__(self, shared, address):
+        self.shared = shared
+        self.address = address
+        self.version_after = None
+
+    def get(self):
+        config = self.shared.get()
+        own = config.get("devices", {}).get(self.address)
+        if own:
+            config = serverlib.merge(config, own)
+        if self.version_after is not None:
+            config = {k: v for k, v in config.items()
+                      if k not in ("version_json", "omit", "state", "state_b64")}
+            config["version"] = self.version_after
+        return config
+
+    def next_index(self, key):
+        return self.shared.next_index(key)
+
+
 class Device:
-    def __init__(self, config, recorder, server):
+    def __init__(self, address, config, recorder, server):
+        self.address = address
         self.config = config
         self.recorder = recorder
         self.server = server
         self.settings_lock = threading.Lock()
         self.posted_settings = None
+        self.listeners = []
+        self.restart_lock = threading.Lock()
+        self.silent_until = 0.0
+
+    def record(self, record):
+        return self.recorder.write({"device": self.address, **record})
+
+    def silent(self):
+        with self.restart_lock:
+            return time.monotonic() < self.silent_until
+
+    def restart(self, config):
+        """After an accepted upload: silent for a while (connects refused, or accepted and
+        dropped), then the state reports the new version."""
+        plan = config.get("restart") or {}
+        seconds = float(plan.get("seconds", 0))
+        if seconds <= 0:
+            return False
+        mode = plan.get("mode", "refuse")
+        with self.restart_lock:
+            self.silent_until = time.monotonic() + seconds
+        self.config.version_after = plan.get("version_after", DEFAULT_VERSION_AFTER)
+        if mode == "refuse":
+            for listener in self.listeners:
+                listener.close_for(seconds, self.server.stop_event)
+        # Recorded once silent, so that a test which has seen it finds the device silent.
+        self.record({"kind": "restart", "mode": mode, "seconds": seconds,
+                     "version_after": self.config.version_after})
+        return True
 
     def settings_document(self, config):
         with self.settings_lock:
@@ -92,10 +154,11 @@ class Device:
 
     def default_answer(self, endpoint, request, config, port_label):
         """Status, body and headers the device gives when not told otherwise."""
+        mark = UTF8_BYTE_ORDER_MARK if config.get("byte_order_mark") else b""
         if endpoint == "state":
-            return 200, state_document(config), [JSON_TYPE]
+            return 200, mark + state_document(config), [JSON_TYPE]
         if endpoint == "settings_get":
-            return 200, self.settings_document(config), [JSON_TYPE]
+            return 200, mark + self.settings_document(config), [JSON_TYPE]
         if endpoint == "settings_post":
             if request.complete:
                 with self.settings_lock:
@@ -120,9 +183,14 @@ class Device:
 
     def handle(self, sock, peer, port_label, connection_id):
         config = self.config.get()
+        if self.silent():
+            self.record({"kind": "accept", "port_label": port_label, "connection": connection_id,
+                         "action": "drop", "peer": f"{peer[0]}:{peer[1]}"})
+            serverlib.abort(sock, "reset")
+            return
         accept_action = serverlib.accept_action_of(config.get("on_accept", {}).get(port_label))
         if accept_action:
-            self.recorder.write({"kind": "accept", "port_label": port_label,
+            self.record({"kind": "accept", "port_label": port_label,
                                  "connection": connection_id, "action": accept_action,
                                  "peer": f"{peer[0]}:{peer[1]}"})
             serverlib.on_accept(sock, accept_action, self.server.stop_event)
@@ -149,7 +217,7 @@ class Device:
                     return
             except (serverlib.PeerClosed, OSError, ValueError) as e:
                 if request.head or reader.buffer:
-                    self.recorder.write({"kind": "incomplete", "port_label": port_label,
+                    self.record({"kind": "incomplete", "port_label": port_label,
                                          "connection": connection_id,
                                          "head_b64": serverlib.b64(reader.buffer),
                                          "error": str(e) or type(e).__name__})
@@ -163,7 +231,7 @@ class Device:
                 "peer": f"{peer[0]}:{peer[1]}",
                 "connection": connection_id,
                 "request_on_connection": number,
-                **request.record(),
+                **request.record(include_body=not config.get("lean_records", False)),
             }
             if endpoint == "firmware":
                 record["token"] = token_of(request)
@@ -175,20 +243,24 @@ class Device:
             record["action"] = action
             if action == "close_before_body":
                 record["response_status"] = None
-                self.recorder.write(record)
+                self.record(record)
                 serverlib.abort(sock, "close")
                 return
             if action != "answer":
                 record["response_status"] = None
-                self.recorder.write(record)
+                self.record(record)
                 serverlib.apply_action(sock, reply_plan, self.server.stop_event)
                 return
             status, body, headers = self.default_answer(endpoint, request, config, port_label)
             data, keep = serverlib.build_response(reply_plan, request, status, body, headers)
             record["response_status"] = int(reply_plan.get("status", status)) \
                 if "raw" not in reply_plan and "raw_b64" not in reply_plan else None
-            self.recorder.write(record)
+            self.record(record)
             if not serverlib.send_answer(sock, data, reply_plan, self.server.stop_event):
+                return
+            status = record["response_status"] or 0
+            if endpoint == "firmware" and 200 <= status < 300 and self.restart(config):
+                serverlib.abort(sock, "close")
                 return
             if not keep or request.error:
                 serverlib.abort(sock, "close")
@@ -221,8 +293,10 @@ def read_file(path):
 def parse_arguments(argv):
     parser = argparse.ArgumentParser(
         description="Tesmora cash register stand-in for tests (loopback only).")
-    parser.add_argument("address", type=serverlib.loopback_address,
-                        help="loopback address to serve, such as 127.0.0.80")
+    parser.add_argument("addresses", type=serverlib.loopback_address, nargs="+",
+                        metavar="address",
+                        help="loopback address to serve, such as 127.0.0.80; several "
+                             "addresses give several devices")
     parser.add_argument("--http-port", type=serverlib.port_number, default=80,
                         help="port of the state and settings documents (default 80; 0 picks "
                              "a free one)")
@@ -241,6 +315,8 @@ def parse_arguments(argv):
                         help="serve these raw bytes as the state document")
     parser.add_argument("--settings-file", metavar="FILE",
                         help="serve these raw bytes as the settings document")
+    parser.add_argument("--byte-order-mark", action="store_true",
+                        help="put EF BB BF in front of the state and settings documents")
     parser.add_argument("--token", help="access token the firmware endpoint accepts")
     parser.add_argument("--status", type=endpoint_option, action="append", default=[],
                         metavar="ENDPOINT=CODE", help="answer the endpoint with this status")
@@ -254,8 +330,20 @@ def parse_arguments(argv):
     parser.add_argument("--on-accept", type=port_option, action="append", default=[],
                         metavar="PORT=ACTION",
                         help="stall (never read), close or reset right after accepting")
+    parser.add_argument("--restart", type=float, metavar="SECONDS",
+                        help="after an accepted upload, stay silent this long, then report "
+                             "the version given by --version-after")
+    parser.add_argument("--restart-mode", choices=RESTART_MODES, default="refuse",
+                        help="refuse connects (default) or accept and drop them while silent")
+    parser.add_argument("--version-after", default=DEFAULT_VERSION_AFTER, metavar="TEXT",
+                        help=f"version reported after a restart (default "
+                             f"{DEFAULT_VERSION_AFTER})")
+    parser.add_argument("--lean-records", action="store_true",
+                        help="leave body_b64 out of the records (length and digest stay)")
     serverlib.add_common_options(parser)
     args = parser.parse_args(argv)
+    if len(set(args.addresses)) != len(args.addresses):
+        parser.error("each address may be given once")
 
     config = {}
     if args.version_text is not None:
@@ -275,6 +363,8 @@ def parse_arguments(argv):
         config["state_b64"] = serverlib.b64(read_file(args.state_file))
     if args.settings_file:
         config["settings_b64"] = serverlib.b64(read_file(args.settings_file))
+    if args.byte_order_mark:
+        config["byte_order_mark"] = True
     if args.token is not None:
         config["token"] = args.token
     responses = {}
@@ -291,6 +381,11 @@ def parse_arguments(argv):
         config["responses"] = responses
     if args.on_accept:
         config["on_accept"] = dict(args.on_accept)
+    if args.lean_records:
+        config["lean_records"] = True
+    if args.restart is not None:
+        config["restart"] = {"seconds": args.restart, "mode": args.restart_mode,
+                             "version_after": args.version_after}
     return args, config
 
 
@@ -298,16 +393,22 @@ def main(argv):
     args, base = parse_arguments(argv)
     if args.http_port and args.http_port == args.firmware_port:
         serverlib.fail("the HTTP and firmware ports must differ", serverlib.EXIT_USAGE)
-    http_listener = serverlib.listen(args.address, args.http_port)
-    firmware_listener = serverlib.listen(args.address, args.firmware_port)
     recorder = serverlib.Recorder(args.record, args.announce_records)
     server = serverlib.Server(recorder, args.max_lifetime)
-    device = Device(serverlib.Config(base, args.config), recorder, server)
-    server.add(http_listener, device.handle, "http")
-    server.add(firmware_listener, device.handle, "firmware")
-    http_port = http_listener.getsockname()[1]
-    firmware_port = firmware_listener.getsockname()[1]
-    server.run(f"ready {args.address} {http_port} {firmware_port}")
+    lines = []
+    for address in args.addresses:
+        http_listener = serverlib.listen(address, args.http_port)
+        firmware_listener = serverlib.listen(address, args.firmware_port)
+        config = DeviceConfig(serverlib.Config(base, args.config), address)
+        device = Device(address, config, recorder, server)
+        device.listeners = [server.add(http_listener, device.handle, "http"),
+                            server.add(firmware_listener, device.handle, "firmware")]
+        lines.append(f"{address} {http_listener.getsockname()[1]} "
+                     f"{firmware_listener.getsockname()[1]}")
+    if len(lines) > 1:
+        for line in lines:
+            serverlib.say(f"device {line}")
+    server.run(f"ready {lines[0]}")
 
 
 if __name__ == "__main__":

@@ -138,15 +138,24 @@ def describe_port_in_use(address, port):
     return f"port {port} on {address} is in use (a connection or socket still holds it)"
 
 
-def listen(address, port, backlog=64):
-    """A listening socket on address:port, or exit naming why it cannot be had."""
+def try_listen(address, port, backlog=64):
+    """A listening socket on address:port; raises OSError when it cannot be had."""
     sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     try:
         sock.bind((address, port))
         sock.listen(backlog)
-    except OSError as e:
+    except OSError:
         sock.close()
+        raise
+    return sock
+
+
+def listen(address, port, backlog=64):
+    """A listening socket on address:port, or exit naming why it cannot be had."""
+    try:
+        return try_listen(address, port, backlog)
+    except OSError as e:
         if e.errno == errno.EADDRINUSE:
             fail(describe_port_in_use(address, port), EXIT_PORT_IN_USE)
         if e.errno == errno.EACCES:
@@ -162,7 +171,6 @@ def listen(address, port, backlog=64):
             fail(f"cannot bind {address}:{port}: address not available on this machine",
                  EXIT_BIND_FAILED)
         fail(f"cannot bind {address}:{port}: {e.strerror}", EXIT_BIND_FAILED)
-    return sock
 
 
 # --- records -------------------------------------------------------------------------------
@@ -172,29 +180,36 @@ def b64(data):
 
 
 class Recorder:
-    """Appends one JSON object per line; every line is complete once write() returns."""
+    """Appends one JSON object per line; every line is complete once write() returns.
+    A path naming {address} gives each device (the record's "device") a file of its own."""
 
     def __init__(self, path, announce):
         self.path = path
         self.announce = announce
         self.lock = threading.Lock()
         self.seq = 0
-        self.fd = None
-        if path:
-            self.fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_APPEND, 0o644)
+        self.files = {}
+
+    def _fd_for(self, device):
+        path = self.path.replace("{address}", device or "unknown")
+        if path not in self.files:
+            self.files[path] = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_APPEND, 0o644)
+        return self.files[path]
 
     def write(self, record):
         with self.lock:
             self.seq += 1
             record = {"seq": self.seq, "time": round(time.time(), 6), **record}
-            if self.fd is not None:
+            if self.path:
                 line = (json.dumps(record, ensure_ascii=True) + "\n").encode("ascii")
                 view = memoryview(line)
+                fd = self._fd_for(record.get("device"))
                 while view:
-                    written = os.write(self.fd, view)
+                    written = os.write(fd, view)
                     view = view[written:]
             if self.announce:
-                say(f"record {self.seq} {record.get('kind', '-')}")
+                device = f" {record['device']}" if "device" in record else ""
+                say(f"record {self.seq} {record.get('kind', '-')}{device}")
             return self.seq
 
     def quiesce(self):
@@ -583,6 +598,61 @@ def on_accept(sock, action, stop_event, seconds=DEFAULT_STALL_SECONDS):
 
 # --- process frame -------------------------------------------------------------------------
 
+class Listener:
+    """One listening socket that can be closed for a while (connects are then refused)
+    and opened again on the same address and port."""
+
+    def __init__(self, sock, handler, label):
+        self.sock = sock
+        self.handler = handler
+        self.label = label
+        self.address, self.port = sock.getsockname()[:2]
+        self.open = threading.Condition()
+        self.closed_for_now = False
+
+    def close_for(self, seconds, stop_event):
+        """Closes the socket now and listens again after seconds (in the background)."""
+        with self.open:
+            if self.closed_for_now:
+                return
+            self.closed_for_now = True
+            shut(self.sock)
+        threading.Thread(target=self._reopen_after, args=(seconds, stop_event),
+                         daemon=True).start()
+
+    def _reopen_after(self, seconds, stop_event):
+        if stop_event.wait(seconds):
+            return
+        for _ in range(100):  # bounded: a port that stays taken ends the retries
+            try:
+                sock = try_listen(self.address, self.port)
+                break
+            except OSError:
+                if stop_event.wait(0.05):
+                    return
+        else:
+            print(f"cannot listen again on {self.address}:{self.port}", file=sys.stderr,
+                  flush=True)
+            return
+        with self.open:
+            self.sock = sock
+            self.closed_for_now = False
+            self.open.notify_all()
+
+    def wait_until_open(self, stop_event):
+        with self.open:
+            while self.closed_for_now and not stop_event.is_set():
+                self.open.wait(0.5)
+
+
+def shut(sock):
+    try:
+        sock.shutdown(socket.SHUT_RDWR)
+    except OSError:
+        pass
+    sock.close()
+
+
 class Server:
     """Accepts on several listeners, one thread per connection, until SIGTERM/SIGINT or the
     lifetime runs out."""
@@ -596,26 +666,30 @@ class Server:
         self.count_lock = threading.Lock()
 
     def add(self, sock, handler, label):
-        self.listeners.append((sock, handler, label))
+        listener = Listener(sock, handler, label)
+        self.listeners.append(listener)
+        return listener
 
     def next_connection_id(self):
         with self.count_lock:
             self.connection_count += 1
             return self.connection_count
 
-    def _accept_loop(self, sock, handler, label):
+    def _accept_loop(self, listener):
         while not self.stop_event.is_set():
             try:
-                conn, peer = sock.accept()
+                conn, peer = listener.sock.accept()
             except OSError:
                 if self.stop_event.is_set():
                     return
+                listener.wait_until_open(self.stop_event)
                 continue
             conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
             conn.settimeout(IDLE_TIMEOUT)
             connection_id = self.next_connection_id()
             thread = threading.Thread(target=self._run_handler,
-                                      args=(handler, conn, peer, label, connection_id),
+                                      args=(listener.handler, conn, peer, listener.label,
+                                            connection_id),
                                       daemon=True)
             thread.start()
 
@@ -636,21 +710,17 @@ class Server:
         # the blocked mask, so no handler can interrupt a thread holding a lock.
         stop_signals = {signal.SIGTERM, signal.SIGINT}
         signal.pthread_sigmask(signal.SIG_BLOCK, stop_signals)
-        for sock, handler, label in self.listeners:
-            threading.Thread(target=self._accept_loop, args=(sock, handler, label),
-                             daemon=True).start()
+        for listener in self.listeners:
+            threading.Thread(target=self._accept_loop, args=(listener,), daemon=True).start()
         say(ready_line)
         if self.max_lifetime > 0:
             signal.sigtimedwait(stop_signals, self.max_lifetime)
         else:
             signal.sigwait(stop_signals)
         self.stop_event.set()
-        for sock, _, _ in self.listeners:
-            try:
-                sock.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-            sock.close()
+        for listener in self.listeners:
+            with listener.open:
+                shut(listener.sock)
         self.recorder.quiesce()
         sys.stdout.flush()
         os._exit(0)

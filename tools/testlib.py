@@ -74,6 +74,7 @@ class Tool:
         self.address = None
         self.ports = []
         self._announced = 0
+        self.devices = {}
         self._changed = threading.Condition()
         self._ready = False
         self._stdout_done = False
@@ -100,7 +101,9 @@ class Tool:
         for line in self.process.stdout:
             words = line.split()
             with self._changed:
-                if words and words[0] == "ready" and not self._ready:
+                if words and words[0] == "device":
+                    self.devices[words[1]] = [int(w) for w in words[2:]]
+                elif words and words[0] == "ready" and not self._ready:
                     self.address = words[1]
                     self.ports = [int(w) for w in words[2:]]
                     self._ready = True
@@ -187,10 +190,61 @@ class Simulator(Tool):
         return f"http://{self.address}:{port}{path}"
 
 
+class Fleet(Simulator):
+    """Several simulated devices in one process, each with its own record file; the port
+    properties are the first device's."""
+
+    def __init__(self, script, args, config=None):
+        super().__init__(script, args, config)
+        self.record_path = os.path.join(self.workdir, "{address}.jsonl")
+        self.argv[self.argv.index("--record") + 1] = self.record_path
+
+    @property
+    def addresses(self):
+        return list(self.devices) or [self.address]
+
+    def records(self, address=None):
+        """One device's records, or with no address every device's, by address."""
+        if address is None:
+            return {a: self.records(a) for a in self.addresses}
+        try:
+            with open(self.record_path.replace("{address}", address)) as f:
+                return [json.loads(line) for line in f if line.strip()]
+        except FileNotFoundError:
+            return []
+
+    def wait_for_kind(self, address, kind, count=1, timeout=RECORD_TIMEOUT):
+        """Waits (bounded) until address has count records of kind; returns them."""
+        def found():
+            return [r for r in self.records(address) if r.get("kind") == kind]
+
+        with self._changed:
+            self._changed.wait_for(lambda: len(found()) >= count or self._stdout_done, timeout)
+        records = found()
+        if len(records) < count:
+            raise ToolError(f"{address}: expected {count} {kind} records, have "
+                            f"{len(records)}: {self.stderr()}")
+        return records
+
+
 class SinglePortTool(Tool):
     @property
     def port(self):
         return self.ports[0]
+
+
+def start_fleet(addresses, *options, http_port=80, firmware_port=8080, config=None):
+    """One simulator process serving a device on each address (by default on the product's
+    ports, so root). config may hold {"devices": {address: overlay}} for each device's own
+    behaviour."""
+    tool = Fleet("device_simulator.py",
+                 [*addresses, "--http-port", str(http_port), "--firmware-port",
+                  str(firmware_port), *options], config)
+    try:
+        return tool.start()
+    except BaseException:
+        shutil.rmtree(tool.workdir, ignore_errors=True)
+        raise
 
 
 def _start(cls, script, address, port_args, options, config, attempts=5):

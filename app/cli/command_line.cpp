@@ -11,7 +11,8 @@ const char* const kDescription =
     "with one the update runs at once and the program ends by itself.\n"
     "\n"
     "Without --exit-status the exit code is 0. With it: 0 uploaded (or checked), 1 failed,\n"
-    "2 declined because the device is current, 64 a wrong command line.";
+    "2 declined because the device is current, 64 a wrong command line. Over a device\n"
+    "list: 1 when any device failed, did not come back or was not started, else 0.";
 
 // The options, in the order the help lists them.
 struct Options {
@@ -38,6 +39,7 @@ struct Options {
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({help, version, headless, yes, no, check, json, exitStatus});
+    fleet::addFleetOptions(parser);
     parser.addPositionalArgument(QStringLiteral("address"),
                                  QStringLiteral("The cash register's address (IP or host name)."),
                                  QStringLiteral("[address]"));
@@ -50,7 +52,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   const Options options(parser);
   CommandLine line;
-  if (!parser.parse(arguments)) {
+  if (!parser.parse(fleet::withWaitRestartValue(arguments))) {
     line.usageError = parser.errorText();
     // Still honoured, so that a script sees the usage error in the exit code.
     line.exitStatus = arguments.contains(QStringLiteral("--exit-status"));
@@ -69,10 +71,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(options.no)) {
     line.answer = DialogResult::Cancel;
   }
+  line.fleet = fleet::readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
   if (line.usageError.isEmpty() && line.check && line.address.empty() && !line.help &&
-      !line.version) {
+      !line.version && !line.fleet.listOrScan()) {
     line.usageError = QStringLiteral("--check needs a device address.");
   }
   return line;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/fleet/fleet_options.h"
 #include "app/workflow_host.h"
 
 namespace app::cli {
@@ -21,6 +22,7 @@ struct CommandLine {
   bool exitStatus = false;
   std::optional<DialogResult> answer;  // --yes or --no
   QString usageError;                  // not empty: the command line is wrong
+  fleet::FleetRequest fleet;           // --devices, --jobs, --scan, --wait-restart
 };
 
 // arguments: the whole command line, the program's name first.

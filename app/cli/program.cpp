@@ -10,6 +10,7 @@
 #include "app/cli/device_run.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/version_report.h"
+#include "app/fleet/fleet_command.h"
 #include "app/main_window.h"
 #include "app/start_up.h"
 
@@ -89,6 +90,7 @@ int runCommandLine(const CommandLine& line, bool display) {
     console.outputLine(std::string_view(text).substr(0, text.size() - 1));
     return 0;
   }
+  if (fleet::isFleetCommand(line)) return fleet::runFleetCommand(line, console);
   if (line.address.empty() && (!display || line.headless)) {
     console.errorLine(std::u16string(kNeedsDisplay));
     return exitCode(line, kExitUsage);
@@ -107,8 +109,8 @@ int runProgram(int argc, char* argv[]) {
   // Runs that open no window need no display and no platform at all; should anything reach
   // for one, Qt's offscreen platform is there instead of an abort.
   const bool windowless =
-      !display || (early.usageError.isEmpty() &&
-                   (early.help || early.version || early.headless || early.check));
+      !display || (early.usageError.isEmpty() && (early.help || early.version || early.headless ||
+                                                  early.check || fleet::isFleetCommand(early)));
   if (windowless) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QCoreApplication application(argc, argv);

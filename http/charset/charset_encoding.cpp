@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "http/charset/charset_aliases.h"
+#include "http/charset/latin10.h"
 #include "http/detail/stream_bytes.h"
 
 namespace http {
@@ -31,19 +33,13 @@ std::optional<std::string> converterName(std::u16string_view charset) {
     if (!isCharsetNameCharacter(c)) return std::nullopt;
     name.push_back(static_cast<char>(c));
   }
-  // Names that the XML charset detection gives but ICU knows only by other names.
-  std::string lower = name;
-  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  if (lower == "ucs-4be") return "UTF-32BE";
-  if (lower == "ucs-4le") return "UTF-32LE";
+  if (const auto target = registeredAliasTarget(name)) return std::string(*target);
   return name;
 }
 
-Converter openConverter(std::u16string_view charset) {
-  const std::optional<std::string> name = converterName(charset);
-  if (!name) return nullptr;
+Converter openConverter(const std::string& name) {
   UErrorCode status = U_ZERO_ERROR;
-  Converter converter(ucnv_open(name->c_str(), &status));
+  Converter converter(ucnv_open(name.c_str(), &status));
   if (U_FAILURE(status) != 0) return nullptr;
   return converter;
 }
@@ -64,10 +60,16 @@ std::string encode8Bit(std::u16string_view text) {
 
 }  // namespace
 
-bool isKnownCharset(std::u16string_view charset) { return openConverter(charset) != nullptr; }
+bool isKnownCharset(std::u16string_view charset) {
+  const std::optional<std::string> name = converterName(charset);
+  return name && (*name == kIso8859_16 || openConverter(*name) != nullptr);
+}
 
 std::u16string decodeCharset(std::string_view bytes, std::u16string_view charset) {
-  const Converter converter = openConverter(charset);
+  const std::optional<std::string> name = converterName(charset);
+  if (!name) return decode8Bit(bytes);
+  if (*name == kIso8859_16) return decodeLatin10(bytes);
+  const Converter converter = openConverter(*name);
   if (!converter) return decode8Bit(bytes);
 
   std::u16string text;
@@ -98,7 +100,10 @@ std::u16string decodeCharset(Stream& stream, std::u16string_view charset) {
 }
 
 std::string encodeCharset(std::u16string_view text, std::u16string_view charset) {
-  const Converter converter = openConverter(charset);
+  const std::optional<std::string> name = converterName(charset);
+  if (!name) return encode8Bit(text);
+  if (*name == kIso8859_16) return encodeLatin10(text);
+  const Converter converter = openConverter(*name);
   if (!converter) return encode8Bit(text);
 
   UErrorCode substStatus = U_ZERO_ERROR;

@@ -121,7 +121,9 @@ ResponseAction HttpExchange::processResponse(std::span<const std::int32_t> ignor
       request.methodOverride.clear();
       result = ResponseAction::FollowRedirect;
     }
-    if (client_.connected()) readBody(nullptr);
+    if (client_.connected()) {
+      readBody(result == ResponseAction::Done && keepsFinalBody ? response.contentStream : nullptr);
+    }
     return result;
   }
 
@@ -179,8 +181,9 @@ void HttpExchange::handleProtocolError(std::span<const std::int32_t> ignoredCode
   if (!ignored && !client_.options_.contains(HttpOption::NoProtocolErrorException)) {
     raiseProtocolError();
   }
-  readBody(client_.options_.contains(HttpOption::WantProtocolErrorContent) ? response.contentStream
-                                                                           : nullptr);
+  const bool keep =
+      keepsFinalBody || client_.options_.contains(HttpOption::WantProtocolErrorContent);
+  readBody(keep ? response.contentStream : nullptr);
 }
 
 void HttpExchange::raiseProtocolError() {

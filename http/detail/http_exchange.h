@@ -24,6 +24,10 @@ class HttpExchange {
 
   HttpRequest request;
   HttpResponse response;
+  // Set for a tunnel request: the body of a reply that ends the exchange goes to
+  // response.contentStream even where a main request's would be thrown away, so that a refused
+  // tunnel can say why.
+  bool keepsFinalBody = false;
 
   // Writes the request line and header block; target carries the cookies' URI (nullptr for a
   // tunnel request).

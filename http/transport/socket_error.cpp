@@ -193,7 +193,6 @@ int socketErrorFromResolver(int resolverCode, int errnoValue) {
 #endif
 #ifdef EAI_ADDRFAMILY
     case EAI_ADDRFAMILY:
-      return 11001;
 #endif
     case EAI_NONAME:
       return 11001;

@@ -94,9 +94,12 @@ class UnattendedUpdate(unittest.TestCase):
                 self.assert_uploaded(uploads, address)
 
     def test_current_version_cancel_ends_without_upload(self):
-        code, status, uploads, _ = self.run_update("--version", "v1.0.12", answer="Escape")
-        self.assertEqual((code, status), (0, CURRENT))
-        self.assertEqual(uploads, [])
+        # A byte-order mark in front of the state document does not hide the version.
+        for options in (["--version", "v1.0.12"], ["--version", "1.0.12", "--byte-order-mark"]):
+            with self.subTest(options=options):
+                code, status, uploads, _ = self.run_update(*options, answer="Escape")
+                self.assertEqual((code, status), (0, CURRENT))
+                self.assertEqual(uploads, [])
 
     def test_yes_answers_the_question_without_showing_it(self):
         with start_device("--version", "v1.0.12") as device:

@@ -96,6 +96,42 @@ TEST(Proxy, TunnelIsOpenedOnceAndCarriesOriginFormRequests) {
   EXPECT_EQ(requests[2].connection, 1);
 }
 
+TEST(Proxy, PlainRequestsWantingATunnelNeverShareAConnectionWithoutOne) {
+  ScriptedServer proxy;
+  proxy.addReply("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none", /*close=*/false);
+  proxy.addReply("HTTP/1.1 200 Connection established\r\n\r\n", /*close=*/false);
+  proxy.addReply("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\ntwo", /*close=*/false);
+  proxy.addReply("HTTP/1.1 200 Connection established\r\n\r\n", /*close=*/false);
+  proxy.addReply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nthree", /*close=*/false);
+  proxy.addReply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nfour");
+  http::HttpClient client;
+  useProxy(client, proxy);
+  client.setReadTimeout(5000);  // a reply that went astray fails fast
+  http::MemoryStream body;
+  client.get(u"http://127.77.82.80/a", body);
+  // The connection open to the proxy carries no tunnel, and the tunnel leads to one place.
+  client.setOptions({http::HttpOption::TunnelPlainThroughProxy});
+  client.get(u"http://127.77.82.80/b", body);
+  client.get(u"http://127.77.82.81/c", body);
+  // A request for the proxy itself does not go into a tunnel.
+  client.setOptions({});
+  client.get(u"http://127.77.82.81/d", body);
+
+  EXPECT_EQ(body.view(), "onetwothreefour");
+  const auto requests = proxy.requests();
+  ASSERT_EQ(requests.size(), 6U);
+  const std::pair<const char*, int> expected[] = {{"GET http://127.77.82.80/a HTTP/1.1\r\n", 1},
+                                                  {"CONNECT 127.77.82.80:80 HTTP/1.1\r\n", 2},
+                                                  {"GET /b HTTP/1.1\r\n", 2},
+                                                  {"CONNECT 127.77.82.81:80 HTTP/1.1\r\n", 3},
+                                                  {"GET /c HTTP/1.1\r\n", 3},
+                                                  {"GET http://127.77.82.81/d HTTP/1.1\r\n", 4}};
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    EXPECT_TRUE(requests[i].bytes.starts_with(expected[i].first)) << requests[i].bytes;
+    EXPECT_EQ(requests[i].connection, expected[i].second) << i;
+  }
+}
+
 TEST(Proxy, RefusedTunnelRaisesTheProxysStatus) {
   ScriptedServer proxy;
   proxy.addReply(
@@ -117,18 +153,51 @@ TEST(Proxy, RefusedTunnelRaisesTheProxysStatus) {
   EXPECT_FALSE(client.connected());
 }
 
-TEST(Proxy, RefusedTunnelIsAnErrorEvenWhenErrorsAreNotRaised) {
-  ScriptedServer proxy;
-  proxy.addReply("HTTP/1.1 403 Forbidden\r\nContent-Length: 2\r\n\r\nno", /*close=*/false);
-  http::HttpClient client;
-  useProxy(client, proxy);
-  client.setOptions(
-      {http::HttpOption::TunnelPlainThroughProxy, http::HttpOption::NoProtocolErrorException});
-  http::MemoryStream body;
-  EXPECT_THROW(client.get(u"http://127.77.82.80/a", body), http::HttpProtocolError);
-  EXPECT_EQ(proxy.requests().size(), 1U);
-  EXPECT_FALSE(client.connected());
-  EXPECT_EQ(body.size(), 0);
+TEST(Proxy, RefusedTunnelCarriesTheProxysAnswerWhereNoErrorWasRaisedForIt) {
+  struct Case {
+    const char* reply;
+    void (*configure)(http::HttpClient&);
+    std::int32_t code;
+    std::u16string message;
+  };
+  const Case cases[] = {
+      {"HTTP/1.1 302 Found\r\nLocation: http://127.77.82.81/\r\n"
+       "Content-Type: text/plain; charset=cswindows1250\r\nContent-Length: 3\r\n\r\n\x8A\x9A\xE1",
+       [](http::HttpClient& client) {
+         client.setHandleRedirects(true);
+         client.setRedirectMaximum(1);
+       },
+       302, u"\u0160\u0161\u00E1"},
+      {"HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"p\"\r\n"
+       "Content-Length: 4\r\n\r\nauth",
+       [](http::HttpClient& client) { client.proxyParams().setProxyUsername(u"shop"); }, 407,
+       u"auth"},
+      {"HTTP/1.1 403 Forbidden\r\nContent-Length: 2\r\n\r\nno",
+       [](http::HttpClient& client) {
+         client.setOptions({http::HttpOption::TunnelPlainThroughProxy,
+                            http::HttpOption::NoProtocolErrorException});
+       },
+       403, u"no"},
+  };
+  for (const Case& test : cases) {
+    ScriptedServer proxy;
+    proxy.addReply(test.reply, /*close=*/false);
+    http::HttpClient client;
+    useProxy(client, proxy);
+    client.setOptions({http::HttpOption::TunnelPlainThroughProxy});
+    test.configure(client);
+    http::MemoryStream body;
+    try {
+      client.get(u"http://127.77.82.80/a", body);
+      ADD_FAILURE() << "no error for " << test.code;
+    } catch (const http::HttpProtocolError& error) {
+      EXPECT_EQ(error.errorCode(), test.code);
+      EXPECT_EQ(error.errorMessage(), test.message);
+    }
+    EXPECT_EQ(proxy.requests().size(), 1U);
+    EXPECT_FALSE(client.connected());
+    EXPECT_EQ(body.size(), 0);
+  }
 }
 
 TEST(Proxy, ProxyWithoutPortIsTheTransportsMissingPort) {

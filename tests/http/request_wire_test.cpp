@@ -194,4 +194,23 @@ TEST(RequestWire, RequestsThatCannotBeSentRaiseTheirErrors) {
   }
 }
 
+TEST(RequestRecord, ClearRestoresTheDefaultsConnectionIncluded) {
+  http::HttpRequest request;
+  request.accept = u"*/*";
+  request.range = u"bytes=0-1";
+  request.contentType = u"text/plain";
+  request.connection = u"keep-alive";  // as a POST leaves it
+  request.proxyConnection = u"keep-alive";
+  request.pragma = u"no-cache";
+  request.customHeaders.add(u"X-Trace", u"7");
+  request.clear();
+  EXPECT_EQ(request.accept, http::kDefaultAccept);
+  EXPECT_TRUE(request.range.empty());
+  EXPECT_TRUE(request.contentType.empty());
+  EXPECT_TRUE(request.connection.empty());
+  EXPECT_EQ(request.proxyConnection, u"keep-alive");
+  EXPECT_EQ(request.pragma, u"no-cache");
+  EXPECT_EQ(request.customHeaders.count(), 1U);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 import wire  # also puts tools/ on the import path
@@ -200,6 +201,59 @@ class Misbehaviour(unittest.TestCase):
                                 device.url("/firmware?token=" + TOKEN, firmware=True))
             self.assertEqual(out, b"busy 500")
             self.assertEqual(curl(device.url("/api/settings"))[0], 52)
+
+
+class SeveralDevices(unittest.TestCase):
+    def test_each_address_is_a_device_with_its_own_behaviour_and_records(self):
+        base = testlib.pick_loopback_address().rsplit(".", 1)[0]
+        addresses = [f"{base}.{n}" for n in (11, 12, 13)]
+        config = {"devices": {addresses[1]: {"version": "v1.0.12"},
+                              addresses[2]: {"responses": {"state": {"status": 500}}}}}
+        with testlib.start_fleet(addresses, http_port=0, firmware_port=0,
+                                 config=config) as fleet:
+            self.assertEqual(fleet.addresses, addresses)
+            answers = [wire.exchange(a, fleet.devices[a][0], state_get(a)) for a in addresses]
+            self.assertEqual([a.status for a in answers], [200, 200, 500])
+            self.assertEqual([json.loads(a.body)["globals"]["ZEDEZVer"] for a in answers[:2]],
+                             ["1.0.9", "v1.0.12"])
+            for address in addresses:
+                [record] = fleet.wait_for_kind(address, "state")
+                self.assertEqual(record["device"], address)
+                self.assertEqual(record["local"].split(":")[0], address)
+
+
+class Restart(unittest.TestCase):
+    def upload(self, device):
+        answer = wire.exchange(device.address, device.firmware_port,
+                               firmware_post(device.address, device.firmware_port, b"image"))
+        self.assertEqual(answer.status, 200)
+
+    def wait_for_state(self, device, timeout=10.0):
+        """Polls the state until the device answers; bounded by timeout."""
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                return wire.exchange(device.address, device.http_port, state_get(device.address))
+            except (ConnectionError, EOFError):
+                if time.monotonic() > deadline:
+                    raise
+                time.sleep(0.05)  # polling cadence, as a client waiting for a restart would
+
+    def test_silent_after_upload_then_reports_the_new_version(self):
+        for mode, failure in (("refuse", ConnectionRefusedError),
+                              ("drop", (ConnectionResetError, EOFError))):
+            with self.subTest(mode=mode), testlib.start_fleet(
+                    [testlib.pick_loopback_address()], "--restart", "1.5", "--restart-mode",
+                    mode, "--version-after", "1.0.13", http_port=0, firmware_port=0) as device:
+                self.upload(device)
+                [restart] = device.wait_for_kind(device.address, "restart")
+                self.assertEqual((restart["mode"], restart["seconds"]), (mode, 1.5))
+                with self.assertRaises(failure):
+                    wire.exchange(device.address, device.http_port, state_get(device.address))
+                started = time.monotonic()
+                answer = self.wait_for_state(device)
+                self.assertGreater(time.monotonic() - started, 0.5)
+                self.assertEqual(json.loads(answer.body)["globals"]["ZEDEZVer"], "1.0.13")
 
 
 class Process(unittest.TestCase):

@@ -48,15 +48,18 @@ void setTimeout(Exchange& exchange, DeviceSimulator& device, const std::u16strin
 }
 
 TEST(SettingsExchange, ReplacesTimeoutAndKeepsTheRestInWriterOrder) {
-  DeviceSimulator device;  // serves {"timeout":1000,"x":1}
-  Exchange exchange;
-  setTimeout(exchange, device, u"6000");
-  ASSERT_EQ(exchange.posts.size(), 1U);
-  EXPECT_EQ(exchange.posts[0].body, R"({"x":1,"timeout":6000})");
-  EXPECT_EQ(exchange.posts[0].head.rfind("POST /api/settings HTTP/1.0\r\n", 0), 0U)
-      << exchange.posts[0].head;
-  ASSERT_EQ(exchange.host.statusTexts.size(), 1U);
-  EXPECT_EQ(exchange.host.statusTexts[0], u"{\"result\":\"OK\"}");
+  // A byte-order mark in front of the settings is read past and not sent back.
+  for (const auto& options : {std::vector<std::string>{}, {"--byte-order-mark"}}) {
+    DeviceSimulator device(options);  // serves {"timeout":1000,"x":1}
+    Exchange exchange;
+    setTimeout(exchange, device, u"6000");
+    ASSERT_EQ(exchange.posts.size(), 1U);
+    EXPECT_EQ(exchange.posts[0].body, R"({"x":1,"timeout":6000})");
+    EXPECT_EQ(exchange.posts[0].head.rfind("POST /api/settings HTTP/1.0\r\n", 0), 0U)
+        << exchange.posts[0].head;
+    ASSERT_EQ(exchange.host.statusTexts.size(), 1U);
+    EXPECT_EQ(exchange.host.statusTexts[0], u"{\"result\":\"OK\"}");
+  }
 }
 
 TEST(SettingsExchange, AddsAMissingTimeoutAndSendsNegativeNumbersAsEntered) {

@@ -66,15 +66,22 @@ TEST(UploadWorkflow, OldVersionUploadsTheImageWithoutAQuestion) {
 }
 
 TEST(UploadWorkflow, CurrentVersionAsksAndCancelStopsSilently) {
-  DeviceSimulator simulator({"--version", "1.0.10"});
-  UploadRun run;
-  run.host.answers = {DialogResult::Cancel};
-  EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::SilentAbortError);
-  EXPECT_EQ(run.host.questions,
-            std::vector<std::u16string>{u"ZEDEZ v ORP je už aktuálne! Napriek tomu prehrať ?"});
-  EXPECT_EQ(run.host.statusTexts, std::vector<std::u16string>{kCurrent});
-  EXPECT_EQ(run.host.endOfRunRequests, 1);
-  EXPECT_TRUE(simulator.records("firmware").empty());
+  // A byte-order mark in front of the document, on a success or an error reply, hides nothing.
+  const std::vector<std::vector<std::string>> devices = {
+      {"--version", "1.0.10"},
+      {"--version", "1.0.12", "--byte-order-mark"},
+      {"--version", "1.0.12", "--byte-order-mark", "--status", "state=404"}};
+  for (const auto& options : devices) {
+    DeviceSimulator simulator(options);
+    UploadRun run;
+    run.host.answers = {DialogResult::Cancel};
+    EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::SilentAbortError);
+    EXPECT_EQ(run.host.questions,
+              std::vector<std::u16string>{u"ZEDEZ v ORP je už aktuálne! Napriek tomu prehrať ?"});
+    EXPECT_EQ(run.host.statusTexts, std::vector<std::u16string>{kCurrent});
+    EXPECT_EQ(run.host.endOfRunRequests, 1);
+    EXPECT_TRUE(simulator.records("firmware").empty());
+  }
 }
 
 TEST(UploadWorkflow, CurrentVersionAnsweredOkUploads) {

@@ -1,0 +1,54 @@
+#include "http/charset/latin10.h"
+
+#include <array>
+
+namespace http {
+namespace {
+
+constexpr unsigned kFirstHighByte = 0xA0;
+
+// Bytes A0 to FF.
+constexpr std::array<char16_t, 96> kHighHalf = {
+    0x00A0, 0x0104, 0x0105, 0x0141, 0x20AC, 0x201E, 0x0160, 0x00A7,  // A0
+    0x0161, 0x00A9, 0x0218, 0x00AB, 0x0179, 0x00AD, 0x017A, 0x017B,  // A8
+    0x00B0, 0x00B1, 0x010C, 0x0142, 0x017D, 0x201D, 0x00B6, 0x00B7,  // B0
+    0x017E, 0x010D, 0x0219, 0x00BB, 0x0152, 0x0153, 0x0178, 0x017C,  // B8
+    0x00C0, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0106, 0x00C6, 0x00C7,  // C0
+    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD, 0x00CE, 0x00CF,  // C8
+    0x0110, 0x0143, 0x00D2, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x015A,  // D0
+    0x0170, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x0118, 0x021A, 0x00DF,  // D8
+    0x00E0, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x0107, 0x00E6, 0x00E7,  // E0
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // E8
+    0x0111, 0x0144, 0x00F2, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x015B,  // F0
+    0x0171, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0119, 0x021B, 0x00FF,  // F8
+};
+
+char encodeCharacter(char16_t c) {
+  if (c < kFirstHighByte) return static_cast<char>(c);
+  for (unsigned i = 0; i < kHighHalf.size(); ++i) {
+    if (kHighHalf[i] == c) return static_cast<char>(kFirstHighByte + i);
+  }
+  return '?';
+}
+
+}  // namespace
+
+std::u16string decodeLatin10(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    text.push_back(byte < kFirstHighByte ? static_cast<char16_t>(byte)
+                                         : kHighHalf[byte - kFirstHighByte]);
+  }
+  return text;
+}
+
+std::string encodeLatin10(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (const char16_t c : text) bytes.push_back(encodeCharacter(c));
+  return bytes;
+}
+
+}  // namespace http

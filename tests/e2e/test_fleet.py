@@ -1,0 +1,146 @@
+"""The real updater over many devices, without a display: a device list under --jobs, the
+scan of a loopback /24, the wait for a restart and Ctrl-C. Simulated devices listen on ports
+80 and 8080 of 127.x addresses (root)."""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+
+import testlib  # noqa: E402
+from fleet_support import (UPDATER, firmware_count, headless_env, json_lines,  # noqa: E402
+                           random_subnet, run_updater)
+
+IMAGE_SIZE = 886008
+SERVER_ERROR = {"status": 500, "body": "busy"}
+
+
+def list_file(directory, addresses):
+    path = os.path.join(directory, "devices.txt")
+    with open(path, "w") as f:
+        f.write("# the shop's registers\n\n" + "\n".join(f"  {a}  # till" for a in addresses))
+    return path
+
+
+class DeviceList(unittest.TestCase):
+    def test_five_devices_each_get_exactly_their_one_upload(self):
+        for jobs in (2, 4):
+            with self.subTest(jobs=jobs), tempfile.TemporaryDirectory() as directory:
+                net = random_subnet()
+                current, absent, failing, first, second = (f"{net}.{n}" for n in range(1, 6))
+                config = {"devices": {current: {"version": "v1.0.12"},
+                                      failing: {"responses": {"state": SERVER_ERROR,
+                                                              "firmware": SERVER_ERROR}}}}
+                with testlib.start_fleet([current, failing, first, second],
+                                         config=config) as fleet:
+                    devices = [current, absent, failing, first, second]
+                    code, out, err = run_updater("--devices", list_file(directory, devices),
+                                                 "--jobs", str(jobs), "--json", "--exit-status")
+                    results = {o["address"]: o for o in json_lines(out)}
+                    self.assertEqual(code, 1, err)
+                    self.assertEqual(sorted(results), sorted(devices))
+                    self.assertEqual({a: o["result"] for a, o in results.items()},
+                                     {current: "declined", absent: "failed",
+                                      failing: "failed", first: "uploaded",
+                                      second: "uploaded"})
+                    self.assertEqual(results[absent]["error"]["class"], "SocketError")
+                    self.assertEqual(results[failing]["error"]["class"], "HttpProtocolError")
+                    self.assertEqual(results[first]["bytesSent"], IMAGE_SIZE)
+                    self.assertIn(f"{current}: ", err)  # the question names its device
+                    self.assertIn("5 devices: 2 uploaded, 2 failed, 1 declined",
+                                  err.splitlines()[-1])
+                    self.assertEqual({a: firmware_count(fleet, a) for a in fleet.addresses},
+                                     {current: 0, failing: 1, first: 1, second: 1})
+                    for address in (first, second):
+                        [upload] = [r for r in fleet.records(address) if r["kind"] == "firmware"]
+                        self.assertEqual(upload["body_length"], IMAGE_SIZE)
+                        self.assertEqual(upload["local"], f"{address}:8080")
+
+    def test_ctrl_c_starts_no_further_device_and_lets_the_running_one_finish(self):
+        net = random_subnet()
+        devices = [f"{net}.{n}" for n in range(1, 5)]
+        slow = {"responses": {"firmware": {"delay": 2}}}
+        with testlib.start_fleet(devices, config=slow) as fleet, \
+                tempfile.TemporaryDirectory() as directory:
+            process = subprocess.Popen(
+                [UPDATER, "--devices", list_file(directory, devices), "--jobs", "1",
+                 "--exit-status"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                stderr=subprocess.PIPE, text=True, env=headless_env())
+            try:
+                fleet.wait_for_kind(devices[0], "firmware")  # the first upload is under way
+                process.send_signal(signal.SIGINT)
+                out, err = process.communicate(timeout=60)
+            finally:
+                if process.poll() is None:
+                    process.kill()
+                    process.communicate()
+            self.assertEqual(process.returncode, 1, err)
+            self.assertEqual(out.splitlines(),
+                             [f"{devices[0]}: OK. ORP sa reštartuje, a o chvíľu bude pripravená."])
+            self.assertIn("4 devices: 1 uploaded, 0 failed, 0 declined, 3 not started",
+                          err.splitlines()[-1])
+            self.assertEqual([firmware_count(fleet, a) for a in devices], [1, 0, 0, 0])
+
+
+class Scan(unittest.TestCase):
+    def test_finds_exactly_the_registers_of_a_loopback_24(self):
+        net = random_subnet()
+        devices = [f"{net}.7", f"{net}.80", f"{net}.254"]
+        config = {"devices": {devices[1]: {"version": "v1.0.12"},
+                              devices[2]: {"version": "V1.0.12"}}}
+        with testlib.start_fleet(devices, config=config) as fleet:
+            started = time.monotonic()
+            code, out, err = run_updater("--scan", f"{net}.0/24", "--json", "--exit-status",
+                                         timeout=60)
+            self.assertLess(time.monotonic() - started, 30)
+            self.assertEqual(code, 0, err)
+            self.assertEqual(json_lines(out), [
+                {"address": devices[0], "versionText": "1.0.9", "version": 109},
+                {"address": devices[1], "versionText": "v1.0.12", "version": 1012},
+                {"address": devices[2], "versionText": "V1.0.12", "version": None}])
+            self.assertIn("254 addresses", err)
+
+            # The plain lines feed a list as they are; the check uploads nothing either.
+            code, plain, err = run_updater("--scan", f"{net}.0/24")
+            self.assertEqual(plain.splitlines()[0], f"{devices[0]} 1.0.9")
+            code, out, err = run_updater("--devices", "-", "--check", "--json", input=plain)
+            self.assertEqual({o["address"]: o["result"] for o in json_lines(out)},
+                             dict(zip(devices, ["checked", "checked", "failed"])))
+            self.assertEqual([firmware_count(fleet, a) for a in devices], [0, 0, 0])
+
+    def test_ranges_wider_than_16_are_refused_before_any_connect(self):
+        code, out, err = run_updater("--scan", "127.0.0.0/15", "--exit-status", timeout=10)
+        self.assertEqual((code, out), (64, ""))
+        self.assertIn("wider than /16", err)
+
+
+class WaitRestart(unittest.TestCase):
+    def test_version_after_the_restart_or_not_back_in_time(self):
+        net = random_subnet()
+        quick, slow = f"{net}.1", f"{net}.2"
+        config = {"devices": {quick: {"restart": {"seconds": 2, "version_after": "1.0.12"}},
+                              slow: {"restart": {"seconds": 60, "mode": "drop"}}}}
+        with testlib.start_fleet([quick, slow], config=config) as fleet:
+            code, out, err = run_updater(quick, "--wait-restart", "20", "--json",
+                                         "--exit-status")
+            [outcome] = json_lines(out)
+            self.assertEqual((code, outcome["result"], outcome["versionAfter"]),
+                             (0, "uploaded", "1.0.12"), err)
+            self.assertGreaterEqual(outcome["restartSeconds"], 1.5)
+            self.assertIn("back after", err)
+
+            code, out, err = run_updater(slow, "--wait-restart", "3", "--exit-status")
+            self.assertEqual(code, 1, err)
+            self.assertEqual(out, "OK. ORP sa reštartuje, a o chvíľu bude pripravená.\n")
+            self.assertIn("not back within 3 s", err)
+            self.assertEqual([firmware_count(fleet, a) for a in (quick, slow)], [1, 1])
+
+
+if __name__ == "__main__":
+    unittest.main()
