@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/connectivity_message.h"
+#include "app/device_interface.h"
 #include "http/http_client.h"
 #include "http/tls/openssl_io_handler.h"
 #include "http/transport/stream.h"
@@ -53,6 +54,7 @@ std::u16string runConnectivityTest(const ConnectivityTestTarget& target) {
     client.setProtocolVersion(http::HttpVersion::v1_1);
     client.setConnectTimeout(kConnectTimeout);
     client.setReadTimeout(kReadTimeout);
+    client.setReplyBodyLimit(kReplyBodyLimit);
     try {
       outcome = client.post(target.serviceUrl, body);
     } catch (const http::Error& error) {

@@ -50,6 +50,7 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   stateClient_ = std::make_unique<http::HttpClient>();
   stateClient_->setConnectTimeout(kStateConnectTimeout);
   stateClient_->setReadTimeout(kStateReadTimeout);
+  stateClient_->setReplyBodyLimit(kReplyBodyLimit);
   stateClient_->request().customHeaders.clear();
 
   http::MemoryStream body;
@@ -59,7 +60,7 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   } catch (const http::HttpProtocolError& error) {
     result = error.errorMessage();
     lastFailure_ = causeOf(error);
-  } catch (const http::Error& error) {
+  } catch (const std::exception& error) {
     result = u"timeout";
     lastFailure_ = causeOf(error);
   }

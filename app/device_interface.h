@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ inline constexpr int kUploadReadTimeout = 300000;
 inline constexpr int kSettingsConnectTimeout = 15000;
 // The settings exchange would otherwise wait for a silent device without end.
 inline constexpr int kSettingsReadTimeout = 60000;
+// The most any reply body of a client of the updater may have: the device's documents are a
+// few kilobytes, and no peer may decide how much memory the updater takes.
+inline constexpr std::int64_t kReplyBodyLimit = std::int64_t{16} << 20;
 
 // The device address goes into the URLs exactly as typed.
 std::u16string stateUrl(std::u16string_view address);
@@ -50,7 +54,7 @@ class DeviceInterface {
   ~DeviceInterface();
 
   // GETs the URL with a fresh kept client. Result: the body as UTF-8 text, the body of an
-  // error reply, or "timeout" for any other failure of the library's error family.
+  // error reply, or "timeout" for any other std::exception (an allocation failure included).
   std::u16string fetchText(std::u16string_view url);
 
   // Why the last state query failed (its error reply included); empty after a success.

@@ -38,11 +38,12 @@ void runSetTimeout(WorkflowHost& host) {
   http::HttpClient client;
   client.setConnectTimeout(kSettingsConnectTimeout);
   client.setReadTimeout(kSettingsReadTimeout);
+  client.setReplyBodyLimit(kReplyBodyLimit);
 
   std::u16string result;
   try {
     result = exchangeSettings(host, client);
-  } catch (const http::Error&) {
+  } catch (const std::exception&) {
     result = kSetTimeoutFailedStatus;
   }
   host.setStatusText(result);

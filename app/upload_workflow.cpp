@@ -88,6 +88,7 @@ void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
   http::HttpClient client;
   client.setConnectTimeout(kUploadConnectTimeout);
   client.setReadTimeout(kUploadReadTimeout);
+  client.setReplyBodyLimit(kReplyBodyLimit);
   reportSentBytes(client, report);
 
   std::u16string status;
@@ -97,7 +98,8 @@ void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
     client.post(firmwareUrl(host.addressText()), *image);
     status = kUploadSucceededStatus;
     report.uploaded = true;
-  } catch (const http::Error& error) {
+  } catch (const std::exception& error) {
+    // Not only the library's errors: whatever ends the upload, the run must end too.
     status = kUploadFailedStatus;
     report.failure = causeOf(error);
   }

@@ -55,6 +55,10 @@ class HttpClient : public TcpClient {
   [[nodiscard]] std::int32_t proxyAuthRetries() const { return proxyAuthRetries_; }
   [[nodiscard]] std::int32_t maxHeaderLines() const { return maxHeaderLines_; }
   void setMaxHeaderLines(std::int32_t value) { maxHeaderLines_ = value; }
+  // The most bytes a reply body may have, whether it is kept or dropped (0 or less: no
+  // limit, the default). A longer body raises ReplyLimitError and closes the connection.
+  [[nodiscard]] std::int64_t replyBodyLimit() const { return replyBodyLimit_; }
+  void setReplyBodyLimit(std::int64_t bytes) { replyBodyLimit_ = bytes; }
 
   [[nodiscard]] ProxySettings& proxyParams() { return proxyParams_; }
   [[nodiscard]] HttpRequest& request() { return exchange_.request; }
@@ -91,6 +95,7 @@ class HttpClient : public TcpClient {
   std::int32_t authRetries_ = 0;
   std::int32_t proxyAuthRetries_ = 0;
   std::int32_t maxHeaderLines_ = 255;
+  std::int64_t replyBodyLimit_ = 0;
   std::unique_ptr<IoHandler> ownedTlsHandler_;
   ConnectionType lastConnectionType_ = ConnectionType::Normal;
   std::u16string lastDestination_;

@@ -12,7 +12,7 @@ HTTP_DECLARE_ERROR(ReplyRfcError, ReplyError);
 HTTP_DECLARE_ERROR(UnknownProtocolError, NetError);
 HTTP_DECLARE_ERROR(InvalidIoHandlerError, NetError);
 // A reply that breaks a limit of the client: too many header lines, a Content-Length or chunk
-// size that does not fit a signed 64-bit number.
+// size that does not fit a signed 64-bit number, a body longer than the reply-body limit.
 HTTP_DECLARE_ERROR(ReplyLimitError, ReplyError);
 
 // An error status: the message is the status line; the body is read and decoded.

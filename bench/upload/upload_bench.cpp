@@ -1,5 +1,11 @@
-// Posting a body to a loopback sink through HttpClient, against curl --data-binary posting the
-// same bytes to the same sink: the firmware image and a 64 MiB body.
+// Posting a body to a loopback sink through HttpClient, against curl posting the same bytes to
+// the same sink: the firmware image and a 64 MiB body.
+//
+// The two alternate round by round, and the sink times both with one clock: from accepting the
+// connection to the last byte of the body. That leaves out what only one side has (curl's
+// process start and the reading of its file, our client's set-up) and what neither controls
+// (the reply and the close). Each side's own view is shown beside it: ours around post(),
+// curl's time_total, and curl's whole process as this program sees it.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -12,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,12 +32,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double msBetween(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// What the sink saw of one upload.
+struct Transfer {
+  long long bodyBytes = 0;
+  double ms = 0;  // from the accepted connection to the last body byte
+};
+
 // Accepts connections one after another, reads one request with a Content-Length body,
 // answers 200 and closes.
 class Sink {
  public:
   Sink() {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -50,14 +67,19 @@ class Sink {
     thread_.join();
   }
   [[nodiscard]] int port() const { return port_; }
-  [[nodiscard]] long long lastBodyBytes() const { return lastBodyBytes_; }
+  // The last upload; complete once its client has read the reply.
+  [[nodiscard]] Transfer last() const {
+    const std::lock_guard guard(mutex_);
+    return last_;
+  }
 
  private:
   void serve() {
-    std::vector<char> buffer(1 << 16);
+    std::vector<char> buffer(1 << 20);  // large receives, so that the sink is not what limits
     while (!stopping_) {
-      const int peer = accept(listener_, nullptr, nullptr);
+      const int peer = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
       if (peer < 0) return;
+      const auto accepted = Clock::now();
       std::string head;
       long long body = 0;
       long long expected = -1;
@@ -79,7 +101,10 @@ class Sink {
         }
         if (body >= expected) break;
       }
-      lastBodyBytes_ = body;
+      {
+        const std::lock_guard guard(mutex_);
+        last_ = {body, msBetween(accepted, Clock::now())};
+      }
       const std::string reply =
           "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK";
       send(peer, reply.data(), reply.size(), MSG_NOSIGNAL);
@@ -90,37 +115,67 @@ class Sink {
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
-  std::atomic<long long> lastBodyBytes_{0};
+  mutable std::mutex mutex_;
+  Transfer last_;
   std::thread thread_;
 };
 
-double medianMs(std::vector<double> samples) {
+// min, median and max of a set of samples.
+struct Spread {
+  double min = 0;
+  double median = 0;
+  double max = 0;
+};
+
+Spread spreadOf(std::vector<double> samples) {
   std::sort(samples.begin(), samples.end());
-  return samples[samples.size() / 2];
+  return {samples.front(), samples[samples.size() / 2], samples.back()};
 }
 
+std::string url(const Sink& sink) {
+  return "http://127.0.0.1:" + std::to_string(sink.port()) + "/firmware?token=bench";
+}
+
+// Our post as the updater makes it; returns the time around the client's whole life.
 double postWithClient(const Sink& sink, http::MemoryStream& body) {
   const auto start = Clock::now();
   http::HttpClient client;
   client.setConnectTimeout(60000);
   client.setReadTimeout(300000);
-  (void)client.post(text::latin1ToUtf16("http://127.0.0.1:" + std::to_string(sink.port()) +
-                                        "/firmware?token=bench"),
-                    body);
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  (void)client.post(text::latin1ToUtf16(url(sink)), body);
+  return msBetween(start, Clock::now());
 }
 
-// curl's own measure of the transfer (connect to reply), without its process start-up.
-double postWithCurl(const Sink& sink, const std::filesystem::path& file) {
+struct CurlTimes {
+  double timeTotalMs = 0;  // curl's own measure, from its start of the transfer
+  double processMs = 0;    // the whole process, as this program sees it
+};
+
+// "Expect:" keeps curl from announcing the body and waiting up to a second for a 100 Continue
+// that the sink never sends.
+CurlTimes postWithCurl(const Sink& sink, const std::filesystem::path& file) {
   const std::string command =
       "curl -s -o /dev/null -w '%{time_total}' -H 'Expect:' --data-binary @" + file.string() +
-      " 'http://127.0.0.1:" + std::to_string(sink.port()) + "/firmware?token=bench'";
+      " '" + url(sink) + "'";
+  const auto start = Clock::now();
   FILE* curl = popen(command.c_str(), "r");
-  if (curl == nullptr) return 0;
+  if (curl == nullptr) return {};
   double seconds = 0;
   if (std::fscanf(curl, "%lf", &seconds) != 1) std::fprintf(stderr, "curl failed\n");
   pclose(curl);
-  return seconds * 1000.0;
+  return {seconds * 1000.0, msBetween(start, Clock::now())};
+}
+
+void checkBody(const Sink& sink, std::size_t size) {
+  if (sink.last().bodyBytes != static_cast<long long>(size)) {
+    std::fprintf(stderr, "short body: %lld of %zu bytes\n", sink.last().bodyBytes, size);
+    std::exit(1);
+  }
+}
+
+void printSpread(const char* label, const Spread& spread) {
+  std::printf("    %-34s min %8.3f  median %8.3f  max %8.3f ms\n", label, spread.min, spread.median,
+              spread.max);
 }
 
 void compare(const char* name, const std::vector<std::uint8_t>& bytes, int rounds) {
@@ -129,31 +184,51 @@ void compare(const char* name, const std::vector<std::uint8_t>& bytes, int round
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
   http::MemoryStream body(bytes);
-  Sink sink;
-  std::vector<double> client;
-  std::vector<double> curl;
-  for (int i = 0; i < rounds; ++i) {
-    client.push_back(postWithClient(sink, body));
-    if (sink.lastBodyBytes() != static_cast<long long>(bytes.size()))
-      std::fprintf(stderr, "short body\n");
-    curl.push_back(postWithCurl(sink, file));
-    if (sink.lastBodyBytes() != static_cast<long long>(bytes.size()))
-      std::fprintf(stderr, "short body\n");
+  const Sink sink;
+  std::vector<double> oursAtSink;
+  std::vector<double> curlAtSink;
+  std::vector<double> oursOwn;
+  std::vector<double> curlTimeTotal;
+  std::vector<double> curlProcess;
+  // Round 0 warms both up and is not counted; then they alternate, each going first in turn.
+  for (int round = 0; round <= rounds; ++round) {
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((turn == 0) == (round % 2 == 0)) {
+        const double own = postWithClient(sink, body);
+        checkBody(sink, bytes.size());
+        if (round == 0) continue;
+        oursOwn.push_back(own);
+        oursAtSink.push_back(sink.last().ms);
+      } else {
+        const CurlTimes times = postWithCurl(sink, file);
+        checkBody(sink, bytes.size());
+        if (round == 0) continue;
+        curlTimeTotal.push_back(times.timeTotalMs);
+        curlProcess.push_back(times.processMs);
+        curlAtSink.push_back(sink.last().ms);
+      }
+    }
   }
   std::filesystem::remove(file);
-  const double ours = medianMs(client);
-  const double theirs = medianMs(curl);
-  std::printf("%-16s %10zu bytes  HttpClient %8.2f ms  curl %8.2f ms  ratio (curl/ours) %.2f\n",
-              name, bytes.size(), ours, theirs, theirs / ours);
+  const Spread ours = spreadOf(oursAtSink);
+  const Spread theirs = spreadOf(curlAtSink);
+  std::printf("%s, %zu bytes, %d rounds each, interleaved\n", name, bytes.size(), rounds);
+  printSpread("HttpClient, at the sink", ours);
+  printSpread("curl, at the sink", theirs);
+  printSpread("HttpClient, around post()", spreadOf(oursOwn));
+  printSpread("curl, its time_total", spreadOf(curlTimeTotal));
+  printSpread("curl, whole process", spreadOf(curlProcess));
+  std::printf("    ratio curl/ours at the sink: median %.2f, min %.2f\n\n",
+              theirs.median / ours.median, theirs.min / ours.min);
 }
 
 }  // namespace
 
 int main() {
   const auto image = app::buildFirmwareImage();
-  compare("firmware image", image->bytes(), 15);
+  compare("firmware image", image->bytes(), 101);
   std::vector<std::uint8_t> large(64U << 20U);
   for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 131U);
-  compare("64 MiB body", large, 7);
+  compare("64 MiB body", large, 21);
   return 0;
 }

@@ -9,6 +9,7 @@
 
 namespace http {
 
+class BodyLimitStream;
 class HttpClient;
 class Uri;
 
@@ -44,7 +45,9 @@ class HttpExchange {
   // Reads the body into the stream (nullptr throws it away), with the framing the headers
   // announce, then applies the HTML and XML charset rules.
   void readBody(Stream* target);
+  // Puts the client's reply-body limit between the framing and the stream.
   void readFramedBody(Stream* target);
+  void readFramed(Stream* target);
   void readChunked(Stream* target);
   void readCounted(Stream* target, std::int64_t count, bool tolerateEarlyClose = true);
   void readMultipart(Stream* target, std::u16string_view boundary);
@@ -56,6 +59,8 @@ class HttpExchange {
   void handleProtocolError(std::span<const std::int32_t> ignoredCodes);
 
   HttpClient& client_;
+  // The limit of the body being read; null when the client sets none.
+  BodyLimitStream* bodyLimit_ = nullptr;
 };
 
 }  // namespace http

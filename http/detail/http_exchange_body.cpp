@@ -3,6 +3,7 @@
 
 #include "http/charset/charset_html_meta.h"
 #include "http/charset/charset_xml.h"
+#include "http/detail/body_limit_stream.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
 #include "http/http_client.h"
@@ -147,6 +148,23 @@ void HttpExchange::applyMetaHttpEquiv(std::string_view body) {
 }
 
 void HttpExchange::readFramedBody(Stream* target) {
+  if (client_.replyBodyLimit_ <= 0) {
+    readFramed(target);
+    return;
+  }
+  // Dropped bodies count as well: a peer that never stops must not hold the client.
+  BodyLimitStream limited(target, client_.replyBodyLimit_);
+  bodyLimit_ = &limited;
+  try {
+    readFramed(&limited);
+  } catch (...) {
+    bodyLimit_ = nullptr;
+    throw;
+  }
+  bodyLimit_ = nullptr;
+}
+
+void HttpExchange::readFramed(Stream* target) {
   const HttpOptions options = client_.options_;
   if (containsIgnoreCase(response.transferEncoding, u"chunked")) {
     if (!options.contains(HttpOption::NoReadChunked)) readChunked(target);
@@ -206,6 +224,7 @@ void HttpExchange::readTrailers() {
 
 void HttpExchange::readCounted(Stream* target, std::int64_t count, bool tolerateEarlyClose) {
   IoHandler& io = *client_.ioHandler();
+  if (bodyLimit_ != nullptr) bodyLimit_->expect(count);
   try {
     if (target != nullptr) {
       io.readStream(*target, count, false);

@@ -117,6 +117,15 @@ int SocketHandle::send(std::span<const std::uint8_t> bytes) {
   return SocketStack::instance().send(handle_, bytes);
 }
 
+int SocketHandle::sendNow(std::span<const std::uint8_t> bytes) {
+  return SocketStack::instance().sendNow(handle_, bytes);
+}
+
+bool SocketHandle::writable(int timeoutMs) {
+  if (!handleAllocated_) throw ConnectionClosedError(transport_text::kConnectionClosed);
+  return SocketStack::instance().writable(handle_, timeoutMs < 0 ? -1 : timeoutMs);
+}
+
 void SocketHandle::closeSocket() noexcept {
   const std::lock_guard guard(lock_);
   if (!handleAllocated_) return;

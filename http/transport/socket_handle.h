@@ -66,6 +66,10 @@ class SocketHandle {
   // Without waiting: -1 when nothing can be received right now.
   int receiveNow(std::span<std::uint8_t> buffer);
   int send(std::span<const std::uint8_t> bytes);
+  // Without waiting: -1 when the socket takes nothing right now.
+  int sendNow(std::span<const std::uint8_t> bytes);
+  // The socket takes more bytes (or has failed) within timeoutMs (< 0: no limit, 0: poll).
+  bool writable(int timeoutMs);
 
   // Shuts down the sending side and closes; does nothing without a socket. Thread-safe.
   void closeSocket() noexcept;

@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "http/detail/scope_guard.h"
@@ -53,6 +55,36 @@ int familyOf(IpVersion ipVersion) {
   return ipVersion == IpVersion::V4 ? AF_INET : AF_INET6;
 }
 
+// A decimal piece of an address: trimmed, digits only, else -1.
+long pieceValue(std::u16string_view piece) {
+  while (!piece.empty() && piece.front() <= u' ') piece.remove_prefix(1);
+  while (!piece.empty() && piece.back() <= u' ') piece.remove_suffix(1);
+  if (piece.empty() || piece.size() > 9) return -1;
+  long value = 0;
+  for (const char16_t c : piece) {
+    if (c < u'0' || c > u'9') return -1;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+// The four parts of a dotted IPv4 literal, each trimmed and read as a decimal number, so that
+// "010.077.082.080" is 10.77.82.80; nothing when the text is no such literal.
+std::optional<std::array<std::uint8_t, 4>> ipv4Parts(std::u16string_view text) {
+  std::array<std::uint8_t, 4> parts{};
+  for (std::size_t part = 0; part < parts.size(); ++part) {
+    const std::size_t dot = text.find(u'.');
+    const bool last = part == parts.size() - 1;
+    if (!last && dot == std::u16string_view::npos) return std::nullopt;
+    const std::u16string_view piece = last ? text : text.substr(0, dot);
+    const long value = pieceValue(piece);
+    if (value < 0 || value > 255) return std::nullopt;
+    parts[part] = static_cast<std::uint8_t>(value);
+    if (!last) text.remove_prefix(dot + 1);
+  }
+  return parts;
+}
+
 // Builds the address for ip text (empty: any) and port; raises 10022 for text that is not an
 // address of the family.
 socklen_t makeAddress(sockaddr_storage& storage, std::u16string_view ip, std::uint16_t port,
@@ -65,7 +97,10 @@ socklen_t makeAddress(sockaddr_storage& storage, std::u16string_view ip, std::ui
     address.sin_port = htons(port);
     if (text.empty()) {
       address.sin_addr.s_addr = htonl(INADDR_ANY);
-    } else if (inet_pton(AF_INET, text.c_str(), &address.sin_addr) != 1) {
+    } else if (const auto parts = ipv4Parts(ip)) {
+      // Built from the parts' values: the system's parser refuses leading zeros and blanks.
+      std::memcpy(&address.sin_addr.s_addr, parts->data(), parts->size());
+    } else {
       raiseSocketError(10022);
     }
     return sizeof(sockaddr_in);
@@ -136,19 +171,6 @@ bool equalsIgnoringAsciiCase(std::u16string_view text, std::u16string_view upper
     if (c != upper[i]) return false;
   }
   return true;
-}
-
-// A decimal piece of an address: trimmed, digits only, else -1.
-long pieceValue(std::u16string_view piece) {
-  while (!piece.empty() && piece.front() <= u' ') piece.remove_prefix(1);
-  while (!piece.empty() && piece.back() <= u' ') piece.remove_suffix(1);
-  if (piece.empty() || piece.size() > 9) return -1;
-  long value = 0;
-  for (const char16_t c : piece) {
-    if (c < u'0' || c > u'9') return -1;
-    value = value * 10 + (c - u'0');
-  }
-  return value;
 }
 
 }  // namespace
@@ -246,6 +268,15 @@ int SocketStack::send(int socket, std::span<const std::uint8_t> bytes) {
   }
 }
 
+int SocketStack::sendNow(int socket, std::span<const std::uint8_t> bytes) {
+  for (;;) {
+    const ssize_t count = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (count >= 0) return static_cast<int>(count);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+    if (errno != EINTR) raiseErrno();
+  }
+}
+
 void SocketStack::disconnect(int socket) noexcept {
   ::shutdown(socket, SHUT_WR);
   ::close(socket);
@@ -253,6 +284,10 @@ void SocketStack::disconnect(int socket) noexcept {
 
 bool SocketStack::readable(int socket, int timeoutMs) {
   return (pollOne(socket, POLLIN, timeoutMs) & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+bool SocketStack::writable(int socket, int timeoutMs) {
+  return (pollOne(socket, POLLOUT, timeoutMs) & (POLLOUT | POLLHUP | POLLERR)) != 0;
 }
 
 SocketAddress SocketStack::getSocketName(int socket) {
@@ -314,18 +349,7 @@ std::u16string SocketStack::hostByName(std::u16string_view host, IpVersion ipVer
   return readAddress(address).ip;
 }
 
-bool SocketStack::isIP(std::u16string_view text) {
-  for (int part = 0; part < 4; ++part) {
-    const std::size_t dot = text.find(u'.');
-    const bool last = part == 3;
-    if (!last && dot == std::u16string_view::npos) return false;
-    const std::u16string_view piece = last ? text : text.substr(0, dot);
-    const long value = pieceValue(piece);
-    if (value < 0 || value > 255) return false;
-    if (!last) text.remove_prefix(dot + 1);
-  }
-  return true;
-}
+bool SocketStack::isIP(std::u16string_view text) { return ipv4Parts(text).has_value(); }
 
 int SocketStack::lastError() { return lastErrorNumber; }
 

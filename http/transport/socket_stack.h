@@ -52,11 +52,15 @@ class SocketStack {
   int receiveNow(int socket, std::span<std::uint8_t> buffer);
   // One send; returns the count the system took. Never raises SIGPIPE. Failures raise.
   int send(int socket, std::span<const std::uint8_t> bytes);
+  // As send(), without waiting: -1 when the socket takes nothing right now.
+  int sendNow(int socket, std::span<const std::uint8_t> bytes);
   // Shuts the sending side down, then closes; never raises.
   void disconnect(int socket) noexcept;
   // Waits until the socket has data or an end of stream to read; timeoutMs < 0 waits forever,
   // 0 polls.
   bool readable(int socket, int timeoutMs);
+  // Waits until the socket takes more bytes to send (or has failed); as readable() otherwise.
+  bool writable(int socket, int timeoutMs);
 
   SocketAddress getSocketName(int socket);
   SocketAddress getPeerName(int socket);

@@ -24,6 +24,8 @@ class TcpIoHandler : public SocketIoHandler {
  protected:
   bool waitForData(int ms) override;
   int receiveRaw(std::span<std::uint8_t> buffer) override;
+  // Waits at most readTimeout() each time the socket takes nothing, then raises
+  // ReadTimeoutError.
   int sendRaw(std::span<const std::uint8_t> bytes) override;
   int filterSocketError(int result) override;
   [[noreturn]] void raiseTransportError(int number) override;

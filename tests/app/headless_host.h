@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ class HeadlessHost final : public WorkflowHost {
   int endOfRunRequests = 0;
   // One entry per call, e.g. "status:Nahrávam ...", "confirm", "events", "end", "error".
   std::vector<std::u16string> log;
+  // Runs inside processPendingEvents(), e.g. to fail there.
+  std::function<void()> duringPendingEvents;
 
   void setStatusText(const std::u16string& text) override {
     statusTexts.push_back(text);
@@ -40,6 +43,7 @@ class HeadlessHost final : public WorkflowHost {
   void processPendingEvents() override {
     ++pendingEventRounds;
     log.emplace_back(u"events");
+    if (duringPendingEvents) duringPendingEvents();
   }
   void requestEndOfRun() override {
     ++endOfRunRequests;

@@ -1,6 +1,9 @@
 // Reply bodies by their framing, and the limits on what a peer may announce.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
@@ -170,6 +173,53 @@ TEST(ReplyFraming, SilentPeerRaisesReadTimeoutAndDropsTheConnection) {
   client.setReadTimeout(300);
   EXPECT_THROW(fetch(server, client), http::ReadTimeoutError);
   // Part of the body is still owed: the connection cannot carry the next request.
+  EXPECT_FALSE(client.connected());
+}
+
+TEST(ReplyBodyLimit, EveryFramingStopsAtTheLimitAndDropsTheConnection) {
+  const std::string head = "HTTP/1.1 200 OK\r\n";
+  const std::string half(600, 'a');
+  const std::string more(2000, 'b');
+  const std::vector<std::string> replies = {
+      head + "Content-Length: 1001\r\n\r\n" + std::string(1001, 'c'),
+      head + "Transfer-Encoding: chunked\r\n\r\n258\r\n" + half + "\r\n258\r\n" + half +
+          "\r\n0\r\n\r\n",
+      head + "Content-Type: application/octet-stream\r\n\r\n" + more,
+      head + "Content-Type: multipart/mixed; boundary=xyz\r\n\r\n--xyz\r\n\r\n" + more,
+      "HTTP/1.1 404 Not Found\r\n\r\n" + more,
+  };
+  ScriptedServer server;
+  // The peer stays open after each reply: only the limit can end the reads.
+  for (const std::string& reply : replies) server.addReply(reply, /*close=*/false);
+  http::HttpClient client;
+  client.setReplyBodyLimit(1000);
+  for (std::size_t i = 0; i < replies.size(); ++i) {
+    SCOPED_TRACE(i);
+    http::MemoryStream body;
+    try {
+      client.get(server.url("/"), body);
+      ADD_FAILURE() << "no error";
+    } catch (const http::ReplyLimitError& error) {
+      EXPECT_EQ(error.message(), u"Reply body is larger than the limit of 1000 bytes.");
+    }
+    // A counted body is refused before any of it is read.
+    EXPECT_LE(body.size(), i == 0 ? 0 : 1000);
+    EXPECT_FALSE(client.connected());
+  }
+  EXPECT_EQ(server.connections(), static_cast<int>(replies.size()));
+}
+
+TEST(ReplyBodyLimit, BodiesUpToTheLimitAndTextRepliesOfPost) {
+  ScriptedServer server;
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(1000, 'x'),
+                  /*close=*/false);
+  server.addReply("HTTP/1.0 200 OK\r\n\r\n" + std::string(1001, 'y'), /*close=*/false);
+  http::HttpClient client;
+  client.setReplyBodyLimit(1000);
+  EXPECT_EQ(fetch(server, client).size(), 1000U);
+  http::MemoryStream source;
+  source.write(std::string_view("image"));
+  EXPECT_THROW(client.post(server.url("/"), source), http::ReplyLimitError);
   EXPECT_FALSE(client.connected());
 }
 

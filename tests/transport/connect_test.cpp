@@ -137,6 +137,19 @@ TEST(ConnectTest, LocalhostInAnyCaseConnectsToLoopback) {
   EXPECT_EQ(reports, expected);
 }
 
+TEST(ConnectTest, AddressesWithLeadingZerosOrBlanksConnectByTheirParts) {
+  const LoopbackServer server;
+  for (const std::u16string host : {u"127.000.000.001", u" 127.0.0.1", u"127.0.0.001 "}) {
+    TcpClient client;
+    for (const int limit : {0, 3000}) {  // the plain and the timed connect
+      client.setConnectTimeout(limit);
+      client.connect(host, server.port());
+      EXPECT_EQ(client.socket()->binding()->peerIP(), u"127.0.0.1");
+      client.disconnect();
+    }
+  }
+}
+
 TEST(ConnectTest, UnknownHostRaisesLookupErrorAndFreesHandler) {
   TcpClient client;
   client.setConnectTimeout(1000);

@@ -7,6 +7,7 @@
 #include "http/transport/connection_errors.h"
 #include "http/transport/stream.h"
 #include "http/transport/tcp_client.h"
+#include "http/transport/tcp_io_handler.h"
 #include "test_helpers.h"
 
 using namespace http;
@@ -105,4 +106,29 @@ TEST_F(WriteTest, WriteAfterPeerCloseRaisesClosed) {
   io().readStream(stream, -1, true);  // notices the close
   expectError<ConnectionClosedError>([&] { io().write(std::string_view("x")); },
                                      u"Connection Closed Gracefully.");
+}
+
+TEST(WriteLimit, APeerThatNeverReadsEndsTheSendWithTheReadTimeout) {
+  transport_test::LoopbackServer server;
+  TcpIoHandler handler;
+  // Small buffers on both sides, so that the bytes in flight fill them quickly.
+  handler.onAfterBind = [&] {
+    SocketStack::instance().setSocketOption(handler.binding()->handle(), SOL_SOCKET, SO_SNDBUF,
+                                            4096);
+  };
+  TcpClient client;
+  client.setIoHandler(&handler);
+  client.setHost(u"127.0.0.1");
+  client.setPort(server.port());
+  client.setReadTimeout(300);
+  client.connect();
+  const transport_test::Peer peer = server.accept();
+  const int small = 4096;
+  ::setsockopt(peer.fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  MemoryStream stream(std::vector<std::uint8_t>(4U << 20U, 'x'));
+  const transport_test::Stopwatch watch;
+  expectError<ReadTimeoutError>([&] { handler.write(stream); }, u"Read timed out.");
+  EXPECT_GE(watch.elapsedMs(), 250);
+  EXPECT_LT(watch.elapsedMs(), 5000);
+  client.setIoHandler(nullptr);
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "device_simulator.h"
+#include "failing_allocation.h"
 #include "http/http_client.h"
 #include "text/utf8_codec.h"
 
@@ -51,6 +52,33 @@ TEST(FetchText, GivesTimeoutForEveryOtherFailure) {
   EXPECT_EQ(interface.fetchText(u"http://"), u"timeout");
   DeviceSimulator device({"--action", "state=close"});
   EXPECT_EQ(interface.fetchText(app::stateUrl(device.address16())), u"timeout");
+}
+
+TEST(FetchText, AnAllocationFailureIsATimeoutToo) {
+  const std::filesystem::path stateFile =
+      std::filesystem::temp_directory_path() / ("zedez-big-state-" + std::to_string(::getpid()));
+  std::ofstream(stateFile, std::ios::binary)
+      << R"({"globals":{"ZEDEZVer":")" << std::string(12 << 20, '1') << R"("}})";
+  DeviceSimulator device({"--state-file", stateFile.string()});
+  std::filesystem::remove(stateFile);
+  app::DeviceInterface interface;
+  std::u16string text;
+  {
+    const workflow_test::LargeAllocationsFail failing(6 << 20);
+    text = interface.fetchText(app::stateUrl(device.address16()));
+  }
+  EXPECT_EQ(text, u"timeout");
+}
+
+TEST(FetchText, AReplyPastSixteenMebibytesIsATimeout) {
+  const std::filesystem::path stateFile =
+      std::filesystem::temp_directory_path() / ("zedez-huge-state-" + std::to_string(::getpid()));
+  std::ofstream(stateFile, std::ios::binary) << std::string((16 << 20) + 1, ' ');
+  DeviceSimulator device({"--state-file", stateFile.string()});
+  std::filesystem::remove(stateFile);
+  app::DeviceInterface interface;
+  EXPECT_EQ(interface.fetchText(app::stateUrl(device.address16())), u"timeout");
+  EXPECT_EQ(interface.stateClient()->replyBodyLimit(), 16 << 20);
 }
 
 }  // namespace

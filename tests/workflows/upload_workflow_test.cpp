@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "../app/headless_host.h"
 #include "app/device_interface.h"
 #include "app/errors.h"
@@ -109,6 +111,16 @@ TEST(UploadWorkflow, AnErrorStatusFromTheFirmwareEndpointIsAFailedUpload) {
   upload(run, simulator, /*unattended=*/true);
   EXPECT_EQ(run.host.statusTexts.back(), kFailed);
   EXPECT_EQ(run.host.endOfRunRequests, 1);
+}
+
+TEST(UploadWorkflow, AnyStandardExceptionIsAFailedUploadAndTheRunStillEnds) {
+  DeviceSimulator simulator({"--version", "1.0.9"});
+  UploadRun run;
+  run.host.duringPendingEvents = [] { throw std::runtime_error("not one of the library's"); };
+  upload(run, simulator, /*unattended=*/true);
+  EXPECT_EQ(run.host.statusTexts.back(), kFailed);
+  EXPECT_EQ(run.host.endOfRunRequests, 1);
+  EXPECT_TRUE(run.host.errorBoxes.empty());
 }
 
 TEST(UploadWorkflow, AVersionThatIsNoNumberLeavesBeforeAnythingIsSent) {

@@ -1,0 +1,304 @@
+"""The real updater, unattended and without a display, against devices that misbehave on
+purpose: one that streams an endless state reply, one that answers the upload with 300 MB,
+one that never reads the upload, one that stalls. Each run must end by itself within the
+time limits of its requests, print its status line, and stay small, as the child's own
+accounting (wait4's peak resident size) tells.
+
+Loopback only; every loop and every wait is bounded.
+"""
+
+import errno
+import os
+import random
+import socket
+import threading
+import time
+import unittest
+
+UPDATER = os.environ.get("ZEDEZ_UPDATER", "")
+
+OK = "OK. ORP sa reštartuje, a o chvíľu bude pripravená."
+FAILED = "Chyba č.:2 Nepodarilo sa nahrať ZEDEZ !"
+
+MB = 1024 * 1024
+# A sanitized build's shadow memory and quarantine of freed blocks come on top.
+PEAK_LIMIT_KB = (200 if os.environ.get("ZEDEZ_SANITIZED") else 100) * 1024
+# A child past this is killed at once, so that a fault cannot exhaust the machine.
+KILL_RSS_KB = 600 * 1024
+HUGE_REPLY_BYTES = 300 * 1000 * 1000
+ENDLESS_CAP_BYTES = 64 * 1024 * MB  # "endless": far beyond anything a client should take
+STATE = b'{"globals":{"ZEDEZVer":"1.0.9"}}'  # version 109: uploads without a question
+MAX_HEAD = 64 * 1024
+DEVICE_PATIENCE = 420.0  # the longest any device connection is kept open
+
+
+def answer_head(status, *headers):
+    lines = [f"HTTP/1.1 {status}", *headers, "", ""]
+    return "\r\n".join(lines).encode("ascii")
+
+
+class Connection:
+    """The device's end of one accepted connection."""
+
+    def __init__(self, sock, stop):
+        self.sock = sock
+        self.stop = stop
+        sock.settimeout(30.0)
+
+    def read_request(self, with_body=True):
+        """The request head, and its body when asked; None when the client went away."""
+        data = b""
+        while b"\r\n\r\n" not in data:
+            if len(data) > MAX_HEAD:
+                return None
+            piece = self.sock.recv(65536)
+            if not piece:
+                return None
+            data += piece
+        head, _, rest = data.partition(b"\r\n\r\n")
+        length = 0
+        for line in head.split(b"\r\n")[1:]:
+            name, _, value = line.partition(b":")
+            if name.strip().lower() == b"content-length":
+                length = int(value.strip())
+        if with_body:
+            while len(rest) < length:
+                piece = self.sock.recv(min(1 * MB, length - len(rest)))
+                if not piece:
+                    return None
+                rest += piece
+        return head
+
+    def send_repeated(self, piece, total):
+        """Sends piece again and again, total bytes in all, until the client stops taking."""
+        sent = 0
+        try:
+            while sent < total and not self.stop.is_set():
+                chunk = piece[:total - sent]
+                self.sock.sendall(chunk)
+                sent += len(chunk)
+        except OSError:
+            pass
+        return sent
+
+    def hold(self):
+        """Keeps the connection open without a word until the test ends."""
+        self.stop.wait(DEVICE_PATIENCE)
+
+
+def state_ok(connection):
+    if connection.read_request() is not None:
+        connection.sock.sendall(answer_head("200 OK", "Content-Type: application/json",
+                                            f"Content-Length: {len(STATE)}") + STATE)
+
+
+def state_endless(connection):
+    if connection.read_request() is not None:
+        connection.sock.sendall(answer_head("200 OK", "Content-Type: application/json"))
+        connection.send_repeated(b"[" + b"1," * (MB // 2), ENDLESS_CAP_BYTES)
+
+
+def state_stalls(connection):
+    if connection.read_request() is not None:
+        connection.sock.sendall(answer_head("200 OK", "Content-Length: 1000") + b'{"glo')
+        connection.hold()
+
+
+def firmware_ok(connection):
+    if connection.read_request() is not None:
+        connection.sock.sendall(answer_head("200 OK", "Connection: close", "Content-Length: 2")
+                                + b"OK")
+
+
+def firmware_huge_reply(connection):
+    if connection.read_request() is not None:
+        connection.sock.sendall(answer_head("200 OK", "Content-Type: text/plain",
+                                            f"Content-Length: {HUGE_REPLY_BYTES}"))
+        connection.send_repeated(b"x" * MB, HUGE_REPLY_BYTES)
+
+
+def firmware_never_reads(connection):
+    connection.hold()
+
+
+class HostileDevice:
+    """Ports 80 and 8080 of a random loopback address, each answering with a behaviour."""
+
+    def __init__(self, state, firmware, small_receive_buffer=False):
+        self.stop = threading.Event()
+        self.threads = []
+        self.listeners = []
+        for _ in range(20):
+            self.address = (f"127.{random.randint(1, 254)}.{random.randint(1, 254)}."
+                            f"{random.randint(2, 254)}")
+            try:
+                self.listeners = [self._listen(80), self._listen(8080, small_receive_buffer)]
+                break
+            except OSError as error:
+                for listener in self.listeners:
+                    listener.close()
+                self.listeners = []
+                if error.errno == errno.EACCES:
+                    raise unittest.SkipTest("ports 80 and 8080 need root") from None
+        if not self.listeners:
+            raise RuntimeError("no free loopback address for the device")
+        for listener, behaviour in zip(self.listeners, (state, firmware)):
+            self._start(self._serve, listener, behaviour)
+
+    def _listen(self, port, small_receive_buffer=False):
+        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        try:
+            if small_receive_buffer:
+                # Set before listen, so that accepted connections advertise a small window and
+                # small segments; the updater's send buffer then stays small as on a real
+                # network, and the image cannot vanish into it.
+                listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+                listener.setsockopt(socket.IPPROTO_TCP, socket.TCP_MAXSEG, 536)
+            listener.bind((self.address, port))
+            listener.listen(8)
+            listener.settimeout(0.2)
+        except OSError:
+            listener.close()
+            raise
+        return listener
+
+    def _start(self, target, *args):
+        thread = threading.Thread(target=target, args=args, daemon=True)
+        thread.start()
+        self.threads.append(thread)
+
+    def _serve(self, listener, behaviour):
+        deadline = time.monotonic() + DEVICE_PATIENCE
+        while not self.stop.is_set() and time.monotonic() < deadline:
+            try:
+                sock, _ = listener.accept()
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            self._start(self._handle, sock, behaviour)
+
+    def _handle(self, sock, behaviour):
+        with sock:
+            try:
+                behaviour(Connection(sock, self.stop))
+            except OSError:
+                pass
+
+    def close(self):
+        self.stop.set()
+        for thread in self.threads:
+            thread.join(5.0)
+        for listener in self.listeners:
+            listener.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class Run:
+    """One unattended run of the updater, without a display, reaped with wait4."""
+
+    def __init__(self, address):
+        if not UPDATER:
+            raise RuntimeError("ZEDEZ_UPDATER names no executable")
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env["QT_QPA_PLATFORM"] = "offscreen"
+        out_read, out_write = os.pipe()
+        null = os.open(os.devnull, os.O_RDWR)
+        try:
+            self.pid = os.posix_spawn(UPDATER, [UPDATER, address], env, file_actions=[
+                (os.POSIX_SPAWN_DUP2, null, 0), (os.POSIX_SPAWN_DUP2, out_write, 1),
+                (os.POSIX_SPAWN_DUP2, null, 2)])
+        finally:
+            os.close(out_write)
+            os.close(null)
+        self.started = time.monotonic()
+        self.output = b""
+        self.outcome = None
+        self.watched_rss_kb = 0
+        self.killed = False
+        self.reader = threading.Thread(target=self._read, args=(out_read,), daemon=True)
+        self.reaper = threading.Thread(target=self._reap, daemon=True)
+        self.reader.start()
+        self.reaper.start()
+
+    def _read(self, fd):
+        with os.fdopen(fd, "rb") as stream:
+            self.output = stream.read(1 * MB)
+
+    def _reap(self):
+        _, status, usage = os.wait4(self.pid, 0)
+        self.outcome = (status, usage.ru_maxrss, time.monotonic() - self.started)
+
+    def _rss_kb(self):
+        try:
+            with open(f"/proc/{self.pid}/status") as f:
+                for line in f:
+                    if line.startswith("VmRSS:"):
+                        return int(line.split()[1])
+        except OSError:
+            pass
+        return 0
+
+    def finish(self, limit):
+        """Waits at most limit seconds, watching the resident size; kills after that."""
+        deadline = self.started + limit
+        while self.reaper.is_alive() and time.monotonic() < deadline:
+            self.reaper.join(0.1)
+            self.watched_rss_kb = max(self.watched_rss_kb, self._rss_kb())
+            if self.watched_rss_kb > KILL_RSS_KB:
+                break
+        if self.reaper.is_alive():
+            self.killed = True
+            os.kill(self.pid, 9)
+            self.reaper.join(10.0)
+        self.reader.join(10.0)
+        return self.outcome
+
+    @property
+    def status_line(self):
+        lines = self.output.decode("utf-8", "replace").splitlines()
+        return lines[-1] if lines else ""
+
+
+class HostileDevices(unittest.TestCase):
+    def run_against(self, state, firmware, limit, small_receive_buffer=False):
+        with HostileDevice(state, firmware, small_receive_buffer) as device:
+            run = Run(device.address)
+            _, peak_kb, seconds = run.finish(limit)
+        print(f"\n  {self.id().split('.')[-1]}: {seconds:.1f} s, peak resident "
+              f"{peak_kb / 1024:.1f} MB{' (killed)' if run.killed else ''}: "
+              f"{run.status_line!r}", flush=True)
+        self.assertFalse(run.killed, f"the run did not end by itself within {limit} s "
+                                     f"(resident size seen: {run.watched_rss_kb // 1024} MB)")
+        self.assertLess(peak_kb, PEAK_LIMIT_KB)
+        return run.status_line, seconds
+
+    def test_endless_state_reply_is_cut_and_the_upload_goes_on(self):
+        # The state query gives up at its reply limit, so the version counts as 0.
+        status, _ = self.run_against(state_endless, firmware_ok, limit=60)
+        self.assertEqual(status, OK)
+
+    def test_state_reply_that_stalls_ends_with_the_read_limit(self):
+        status, seconds = self.run_against(state_stalls, firmware_ok, limit=60)
+        self.assertEqual(status, OK)
+        self.assertGreaterEqual(seconds, 9.5)
+
+    def test_huge_firmware_reply_fails_the_upload(self):
+        status, _ = self.run_against(state_ok, firmware_huge_reply, limit=60)
+        self.assertEqual(status, FAILED)
+
+    def test_device_that_never_reads_the_upload_fails_it_within_the_read_limit(self):
+        # Waits out the upload's read limit of 300 s: nothing else ends such a run.
+        status, seconds = self.run_against(state_ok, firmware_never_reads, limit=380,
+                                           small_receive_buffer=True)
+        self.assertEqual(status, FAILED)
+        self.assertGreaterEqual(seconds, 299)
+
+
+if __name__ == "__main__":
+    unittest.main()
