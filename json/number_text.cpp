@@ -1,10 +1,12 @@
 #include "json/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace json {
 
@@ -25,8 +27,9 @@ int significantDigits(const char* text, const char* end) {
 
 std::size_t formatFloat(double value, char* out) {
   if (!std::isfinite(value)) {
-    std::memcpy(out, "null", 4);
-    return 4;
+    constexpr std::string_view kNull = "null";
+    std::copy(kNull.begin(), kNull.end(), out);
+    return kNull.size();
   }
   if (value == 0.0) {
     out[0] = '0';
