@@ -11,8 +11,14 @@ bash scripts/setup.sh
 jobs=$(nproc)
 cmake --preset default -DZEDEZ_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset default -j "$jobs"
-bash scripts/isolated.sh ctest --preset default -j "$jobs"
-bash scripts/style.sh build/default
+# The style check runs beside the tests, which spend most of their time waiting on peers.
+bash scripts/style.sh build/default &
+style=$!
+tests_rc=0
+bash scripts/isolated.sh ctest --preset default -j "$jobs" || tests_rc=$?
+style_rc=0
+wait "$style" || style_rc=$?
+if [ "$tests_rc" -ne 0 ] || [ "$style_rc" -ne 0 ]; then exit 1; fi
 
 cmake --preset asan -DZEDEZ_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset asan -j "$jobs"
