@@ -1,9 +1,7 @@
 #include "app/start_up.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMetaObject>
-#include <cstdio>
 
 #include "app/main_window.h"
 #include "app/product.h"
@@ -32,13 +30,6 @@ int runMessageLoop(const MainWindow& window) {
   }
   QApplication::exec();
   return 0;
-}
-
-void reportUnattendedOutcome(const MainWindow& window) {
-  if (window.unattendedAddress().empty()) return;
-  const QByteArray line = window.statusLabel()->text().toUtf8() + '\n';
-  std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), stdout);
-  std::fflush(stdout);
 }
 
 }  // namespace app

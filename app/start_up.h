@@ -18,7 +18,4 @@ std::vector<std::u16string> programArguments(const QStringList& commandLine);
 class MainWindow;
 int runMessageLoop(const MainWindow& window);
 
-// An unattended run leaves its outcome on standard output as one line, for scripts.
-void reportUnattendedOutcome(const MainWindow& window);
-
 }  // namespace app
