@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -90,10 +91,30 @@ class BlockPool {
   static constexpr std::size_t kStride = (BlockSize + kAlignment - 1) / kAlignment * kAlignment;
   static constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
   static constexpr std::size_t kHeader = (sizeof(Chunk) + kAlignment - 1) / kAlignment * kAlignment;
+  static constexpr std::size_t kBlocks = (kChunkBytes - kHeader) / kStride;
   static_assert(BlockSize >= sizeof(FreeBlock));
 
   static Chunk* chunkOf(void* block) {
     return reinterpret_cast<Chunk*>(reinterpret_cast<std::uintptr_t>(block) & ~(kChunkBytes - 1));
+  }
+
+  // Relinks a chunk's free blocks in address order, whatever order they were freed in.
+  static void sortFreeBlocks(Chunk* chunk) {
+    std::array<std::uint64_t, (kBlocks + 63) / 64> isFree{};
+    auto* bytes = reinterpret_cast<unsigned char*>(chunk);
+    for (FreeBlock* block = chunk->free; block != nullptr; block = block->next) {
+      const auto index =
+          static_cast<std::size_t>(reinterpret_cast<unsigned char*>(block) - bytes - kHeader) /
+          kStride;
+      isFree[index / 64] |= std::uint64_t{1} << (index % 64);
+    }
+    chunk->free = nullptr;
+    for (std::size_t i = kBlocks; i-- > 0;) {
+      if ((isFree[i / 64] >> (i % 64) & 1U) == 0) continue;
+      auto* block = reinterpret_cast<FreeBlock*>(bytes + kHeader + i * kStride);
+      block->next = chunk->free;
+      chunk->free = block;
+    }
   }
 
   // The current chunk ran dry: the next one with free blocks, or a new one.
@@ -102,6 +123,7 @@ class BlockPool {
     if (local.withFree != nullptr) {
       local.current = local.withFree;
       local.withFree = local.current->nextWithFree;
+      sortFreeBlocks(local.current);
       return local.current;
     }
     auto* chunk = static_cast<Chunk*>(::operator new (kChunkBytes, std::align_val_t{kChunkBytes}));
@@ -116,7 +138,6 @@ class BlockPool {
     // Linked from the top down, so that blocks are handed out in address order: values built
     // one after another then lie one after another, as a later walk over them reads them.
     auto* bytes = reinterpret_cast<unsigned char*>(chunk);
-    constexpr std::size_t kBlocks = (kChunkBytes - kHeader) / kStride;
     for (std::size_t i = kBlocks; i-- > 0;) {
       auto* block = reinterpret_cast<FreeBlock*>(bytes + kHeader + i * kStride);
       block->next = chunk->free;
