@@ -203,7 +203,7 @@ TEST(JsonValue, ReleasingAVeryDeepTreeDoesNotExhaustTheStack) {
 
 // Blocks return to the chunk of the thread that made them, or, freed on another thread, to
 // that thread's own list; documents built from either afterwards must come out whole.
-TEST(BlockReuse, DocumentsBuiltFromFreedBlocksOnAnyThreadAreIntact) {
+TEST(ValueBlocks, DocumentsBuiltFromFreedBlocksOnAnyThreadAreIntact) {
   std::u16string text = u"[";
   for (int i = 0; i < 20000; ++i) {
     text += u"{\"id\":" + text::utf8ToUtf16(std::to_string(i)) + u",\"s\":\"t" +
