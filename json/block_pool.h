@@ -95,7 +95,8 @@ class BlockPool {
   static_assert(BlockSize >= sizeof(FreeBlock));
 
   static Chunk* chunkOf(void* block) {
-    return reinterpret_cast<Chunk*>(reinterpret_cast<std::uintptr_t>(block) & ~(kChunkBytes - 1));
+    const std::uintptr_t intoChunk = reinterpret_cast<std::uintptr_t>(block) & (kChunkBytes - 1);
+    return reinterpret_cast<Chunk*>(static_cast<unsigned char*>(block) - intoChunk);
   }
 
   // Relinks a chunk's free blocks in address order, whatever order they were freed in.
