@@ -86,6 +86,8 @@ class BlockPool {
     Chunk* current = nullptr;
     Chunk* withFree = nullptr;
     FreeBlock* strays = nullptr;
+    unsigned char* spare = nullptr;  // aligned chunks cut but not yet used
+    std::size_t spareChunks = 0;
   };
   static constexpr std::size_t kAlignment = alignof(std::max_align_t);
   static constexpr std::size_t kStride = (BlockSize + kAlignment - 1) / kAlignment * kAlignment;
@@ -118,6 +120,22 @@ class BlockPool {
     }
   }
 
+  // Chunks are cut from larger allocations, so that aligning them to their size costs one
+  // chunk of address space per group rather than a page or more of memory per chunk.
+  static unsigned char* takeAlignedChunk(Local& local) {
+    if (local.spareChunks == 0) {
+      constexpr std::size_t kGroup = 16;
+      auto* bytes = static_cast<unsigned char*>(::operator new(kChunkBytes*(kGroup + 1)));
+      const std::uintptr_t intoChunk = reinterpret_cast<std::uintptr_t>(bytes) & (kChunkBytes - 1);
+      local.spare = bytes + (intoChunk == 0 ? 0 : kChunkBytes - intoChunk);
+      local.spareChunks = kGroup;
+    }
+    unsigned char* chunk = local.spare;
+    local.spare += kChunkBytes;
+    --local.spareChunks;
+    return chunk;
+  }
+
   // The current chunk ran dry: the next one with free blocks, or a new one.
   static Chunk* nextChunk(Local& local) {
     if (local.current != nullptr) local.current->listed = false;
@@ -127,7 +145,7 @@ class BlockPool {
       sortFreeBlocks(local.current);
       return local.current;
     }
-    auto* chunk = static_cast<Chunk*>(::operator new (kChunkBytes, std::align_val_t{kChunkBytes}));
+    auto* chunk = reinterpret_cast<Chunk*>(takeAlignedChunk(local));
     chunk->next = chunks.load(std::memory_order_relaxed);
     while (!chunks.compare_exchange_weak(chunk->next, chunk, std::memory_order_release,
                                          std::memory_order_relaxed)) {
