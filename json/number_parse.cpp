@@ -35,7 +35,7 @@ IntegerScan scanInteger(std::u16string_view text) {
       negative ? std::uint64_t{1} << 63 : std::uint64_t{std::numeric_limits<std::int64_t>::max()};
   // Divided once here rather than for every digit.
   const std::uint64_t limitTenth = limit / 10;
-  const unsigned limitLastDigit = static_cast<unsigned>(limit % 10);
+  const auto limitLastDigit = static_cast<unsigned>(limit % 10);
   std::uint64_t magnitude = 0;
   while (pos < text.size() && isDigit(text[pos])) {
     const unsigned digit = text[pos] - u'0';
