@@ -6,6 +6,7 @@
 
 #include "json/json_array.h"
 #include "json/member_table.h"
+#include "json/text_blocks.h"
 
 namespace json {
 
@@ -82,7 +83,7 @@ void JsonValue::destroy(JsonValue* value) noexcept {
       pendingArrays = value->payload_.elements;
       break;
     case JsonType::String:
-      ::operator delete(value->payload_.text);
+      if (TextBlock* text = value->payload_.text) TextBlocks::release(text, textBytes(text->size));
       break;
     default:
       break;
@@ -124,8 +125,7 @@ void JsonValue::setUserData(void* data) {
 
 JsonValue::TextBlock* JsonValue::makeText(std::u16string_view text) {
   if (text.empty()) return nullptr;
-  auto* block =
-      static_cast<TextBlock*>(::operator new(sizeof(TextBlock) + text.size() * sizeof(char16_t)));
+  auto* block = static_cast<TextBlock*>(TextBlocks::allocate(textBytes(text.size())));
   block->size = text.size();
   std::memcpy(block->units(), text.data(), text.size() * sizeof(char16_t));
   return block;

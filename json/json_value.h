@@ -112,6 +112,9 @@ class JsonValue {
     }
   };
   static TextBlock* makeText(std::u16string_view text);
+  static constexpr std::size_t textBytes(std::size_t units) {
+    return sizeof(TextBlock) + units * sizeof(char16_t);
+  }
 
   // Sixteen bytes: a document holds millions of values. The rarely used user data lives in a
   // table aside, and the text of a string in a block of its own.

@@ -33,10 +33,15 @@ IntegerScan scanInteger(std::u16string_view text) {
   }
   const std::uint64_t limit =
       negative ? std::uint64_t{1} << 63 : std::uint64_t{std::numeric_limits<std::int64_t>::max()};
+  // Divided once here rather than for every digit.
+  const std::uint64_t limitTenth = limit / 10;
+  const auto limitLastDigit = static_cast<unsigned>(limit % 10);
   std::uint64_t magnitude = 0;
   while (pos < text.size() && isDigit(text[pos])) {
     const unsigned digit = text[pos] - u'0';
-    if (magnitude > (limit - digit) / 10) scan.overflow = true;
+    if (magnitude > limitTenth || (magnitude == limitTenth && digit > limitLastDigit)) {
+      scan.overflow = true;
+    }
     if (!scan.overflow) magnitude = magnitude * 10 + digit;
     ++pos;
   }

@@ -730,9 +730,98 @@ bool copyNumberRun(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   return true;
 }
 
-// An element or member value that is a number, or a string without escapes, and lies whole
-// in the text is made at once and handed to its container, as the machine would make it one
-// level deeper and hand it up; a container value is opened one level deeper at once.
+// The text of a quoted string with escapes, decoded into token as the machine decodes it:
+// gives the offset of the closing quote, or 0 where the string does not end well within limit.
+std::size_t decodeEscapedText(TextBuffer& token, std::u16string_view text, std::size_t start,
+                              std::size_t end, std::size_t limit, char16_t quote) {
+  token.reset();
+  token.append(text.data() + start, end - start);
+  while (end < limit) {
+    const char16_t v = text[end];
+    if (v == quote) return end;
+    if (v == 0) return 0;
+    if (v != u'\\') {
+      std::size_t run = end + 1;
+      while (run < limit && text[run] != quote && text[run] != u'\\' && text[run] != 0) ++run;
+      token.append(text.data() + end, run - end);
+      end = run;
+      continue;
+    }
+    if (end + 1 >= limit) return 0;
+    const char16_t escaped = text[end + 1];
+    end += 2;
+    switch (escaped) {
+      case 0:
+        return 0;
+      case u'b':
+        token.append(char16_t{8});
+        break;
+      case u'f':
+        token.append(char16_t{12});
+        break;
+      case u'n':
+        token.append(u'\n');
+        break;
+      case u'r':
+        token.append(u'\r');
+        break;
+      case u't':
+        token.append(u'\t');
+        break;
+      case u'u':
+      case u'x': {
+        const std::size_t digits = escaped == u'u' ? 4 : 2;
+        if (end + digits >= limit) return 0;
+        unsigned unit = 0;
+        for (std::size_t k = 0; k < digits; ++k) {
+          const int digit = hexDigit(text[end + k]);
+          if (digit < 0) return 0;  // the machine reports the error
+          unit = unit * 16 + static_cast<unsigned>(digit);
+        }
+        token.append(static_cast<char16_t>(unit));
+        end += digits;
+        break;
+      }
+      default:
+        token.append(escaped);
+        break;
+    }
+  }
+  return 0;
+}
+
+// A ',' or the closing bracket after an element or member, taken as the machine takes it.
+bool takeSeparator(Tokenizer& t, std::u16string_view text, std::size_t limit) {
+  ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
+  if (t.offset >= limit) return false;
+  const char16_t v = text[t.offset];
+  if (l.savedState == ParseState::ArraySep) {
+    if (v == u',') {
+      l.savedState = ParseState::Array;
+    } else if (v == u']') {
+      l.savedState = ParseState::Finish;
+    } else {
+      return false;
+    }
+  } else if (l.savedState == ParseState::ObjectSep) {
+    if (v == u',') {
+      l.savedState = ParseState::ObjectFieldStart;
+    } else if (v == u'}') {
+      l.savedState = ParseState::Finish;
+    } else {
+      return false;
+    }
+  } else {
+    return false;
+  }
+  ++t.col;
+  ++t.offset;
+  return true;
+}
+
+// An element or member value that is a number, a string or a literal, and lies whole in the
+// text is made at once and handed to its container, as the machine would make it one level
+// deeper and hand it up; a container value is opened one level deeper at once.
 // Document parses only: paths give numbers other meanings.
 bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
@@ -745,11 +834,27 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   if (first == u'"' || first == u'\'') {
     end = t.offset + 1;
     while (end < limit && text[end] != first && text[end] != u'\\' && text[end] != 0) ++end;
-    if (end >= limit || text[end] != first) return false;
+    if (end >= limit) return false;
+    if (text[end] == u'\\') {
+      const std::size_t runStart = t.offset + 1;
+      end = decodeEscapedText(t.token, text, runStart, end, limit, first);
+      if (end == 0) return false;
+      value = JsonValue::create(t.token.text());
+    } else if (text[end] == first) {
+      value = JsonValue::create(text.substr(t.offset + 1, end - t.offset - 1));
+    } else {
+      return false;
+    }
     for (std::size_t k = t.offset; k <= end; ++k) advanceColumn(t, text[k]);
-    value = JsonValue::create(text.substr(t.offset + 1, end - t.offset - 1));
     t.quote = first;
     ++end;
+  } else if (first == u't' || first == u'f' || first == u'n') {
+    const std::u16string_view word = first == u't' ? u"true" : first == u'f' ? u"false" : u"null";
+    end = t.offset + word.size();
+    if (end >= limit || text.substr(t.offset, word.size()) != word) return false;
+    if (continuesLiteral(text[end])) return false;
+    value = first == u'n' ? JsonValue::create(JsonType::Null) : JsonValue::create(first == u't');
+    t.col += static_cast<int>(word.size());
   } else if (first == u'-' || (first >= u'0' && first <= u'9')) {
     int isDouble = 0;
     int fractionDigits = -1;
@@ -849,7 +954,8 @@ bool takeRun(Tokenizer& t, std::u16string_view text, std::size_t limit, bool doc
       return copyQuotedRun(t, text, limit);
     case ParseState::EatWs:
       return skipWhitespace(t, text, limit) || takeMemberName(t, text, limit) ||
-             (document && (takeScalar(t, text, limit) || takeFinished(t, text, limit)));
+             (document && (takeSeparator(t, text, limit) || takeScalar(t, text, limit) ||
+                           takeFinished(t, text, limit)));
     case ParseState::Number:
       return copyNumberRun(t, text, limit);
     default:

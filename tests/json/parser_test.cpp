@@ -254,9 +254,15 @@ class LenientJsonGenerator {
 
  private:
   std::u16string value(int depth) {
-    static const std::array<std::u16string_view, 12> kScalars{
-        u"null",  u"true", u"-12",    u"1.5",       u"2.",           u"1e3",
-        u"1.2.3", u"\"\"", u"'q\"x'", u"\"a\\nb\"", u"\"\u20ac\t\"", u"99999999999999999999"};
+    static const std::array<std::u16string_view, 16> kScalars{
+        u"null",         u"true",
+        u"-12",          u"1.5",
+        u"2.",           u"1e3",
+        u"1.2.3",        u"\"\"",
+        u"'q\"x'",       u"\"a\\nb\"",
+        u"\"\u20ac\t\"", u"99999999999999999999",
+        u"false",        u"\"\\u00e9\\x41\\/\\q\\\"\"",
+        u"\"\\u12G4\"",  u"'\\'x'"};
     const unsigned kind = random_() % (depth < 6 ? 4 : 2);
     if (kind < 2) return std::u16string(kScalars[random_() % kScalars.size()]);
     const bool array = kind == 2;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_support.h"
@@ -198,6 +199,31 @@ TEST(JsonValue, ReleasingAVeryDeepTreeDoesNotExhaustTheStack) {
   inner.reset();
   root.reset();
   SUCCEED();
+}
+
+// Blocks return to the chunk of the thread that made them, or, freed on another thread, to
+// that thread's own list; documents built from either afterwards must come out whole.
+TEST(ValueBlocks, DocumentsBuiltFromFreedBlocksOnAnyThreadAreIntact) {
+  std::u16string text = u"[";
+  for (int i = 0; i < 20000; ++i) {
+    text += u"{\"id\":" + text::utf8ToUtf16(std::to_string(i)) + u",\"s\":\"t" +
+            std::u16string(static_cast<std::size_t>(i % 70), u'x') + u"\",\"a\":[true,1.5]},";
+  }
+  text += u"null]";
+  const std::u16string expected = parseDocument(text).asJson();
+  std::vector<JsonRef> made;
+  for (int i = 0; i < 3; ++i) made.push_back(parseDocument(text));
+  std::thread other([&] {
+    made[0].reset();  // freed away from its chunks' thread
+    const JsonRef there = parseDocument(text);
+    EXPECT_EQ(there.asJson(), expected);
+  });
+  other.join();
+  made[1].reset();
+  made.push_back(parseDocument(text));
+  made[2].reset();
+  EXPECT_EQ(made.back().asJson(), expected);
+  EXPECT_EQ(parseDocument(text).asJson(), expected);
 }
 
 }  // namespace
