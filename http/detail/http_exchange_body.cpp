@@ -6,6 +6,7 @@
 #include "http/detail/body_limit_stream.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
+#include "http/detail/scope_guard.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
@@ -155,13 +156,8 @@ void HttpExchange::readFramedBody(Stream* target) {
   // Dropped bodies count as well: a peer that never stops must not hold the client.
   BodyLimitStream limited(target, client_.replyBodyLimit_);
   bodyLimit_ = &limited;
-  try {
-    readFramed(&limited);
-  } catch (...) {
-    bodyLimit_ = nullptr;
-    throw;
-  }
-  bodyLimit_ = nullptr;
+  const ScopeGuard forgetLimit([this] { bodyLimit_ = nullptr; });
+  readFramed(&limited);
 }
 
 void HttpExchange::readFramed(Stream* target) {
