@@ -17,9 +17,11 @@ std::optional<StateReading> probeState(const std::string& address, int connectTi
     http::HttpClient client;
     client.setConnectTimeout(connectTimeoutMs);
     client.setReadTimeout(readTimeoutMs);
+    client.setReplyBodyLimit(kReplyBodyLimit);
     client.request().customHeaders.clear();
     client.get(stateUrl(text::utf8ToUtf16(address)), body);
-  } catch (const http::Error&) {
+  } catch (const std::exception&) {
+    // Whatever went wrong, no register answered here.
     return std::nullopt;
   }
   const json::JsonRef document = json::parseDocument(text::utf8ToUtf16(body.view()));

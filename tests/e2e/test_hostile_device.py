@@ -202,7 +202,7 @@ class HostileDevice:
 class Run:
     """One unattended run of the updater, without a display, reaped with wait4."""
 
-    def __init__(self, address):
+    def __init__(self, address, options=()):
         if not UPDATER:
             raise RuntimeError("ZEDEZ_UPDATER names no executable")
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
@@ -210,7 +210,7 @@ class Run:
         out_read, out_write = os.pipe()
         null = os.open(os.devnull, os.O_RDWR)
         try:
-            self.pid = os.posix_spawn(UPDATER, [UPDATER, address], env, file_actions=[
+            self.pid = os.posix_spawn(UPDATER, [UPDATER, *options, address], env, file_actions=[
                 (os.POSIX_SPAWN_DUP2, null, 0), (os.POSIX_SPAWN_DUP2, out_write, 1),
                 (os.POSIX_SPAWN_DUP2, null, 2)])
         finally:
@@ -266,9 +266,11 @@ class Run:
 
 
 class HostileDevices(unittest.TestCase):
-    def run_against(self, state, firmware, limit, small_receive_buffer=False):
+    def run_against(self, state, firmware, limit, small_receive_buffer=False, scan=False):
         with HostileDevice(state, firmware, small_receive_buffer) as device:
-            run = Run(device.address)
+            # A scan asks the whole /24 around the device.
+            run = Run(f"{device.address.rsplit('.', 1)[0]}.0/24", ["--scan"]) if scan \
+                else Run(device.address)
             _, peak_kb, seconds = run.finish(limit)
         print(f"\n  {self.id().split('.')[-1]}: {seconds:.1f} s, peak resident "
               f"{peak_kb / 1024:.1f} MB{' (killed)' if run.killed else ''}: "
@@ -282,6 +284,10 @@ class HostileDevices(unittest.TestCase):
         # The state query gives up at its reply limit, so the version counts as 0.
         status, _ = self.run_against(state_endless, firmware_ok, limit=60)
         self.assertEqual(status, OK)
+
+    def test_scan_cuts_an_endless_state_reply_and_lists_no_register(self):
+        status, _ = self.run_against(state_endless, firmware_ok, limit=60, scan=True)
+        self.assertEqual(status, "")
 
     def test_state_reply_that_stalls_ends_with_the_read_limit(self):
         status, seconds = self.run_against(state_stalls, firmware_ok, limit=60)
