@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -18,11 +19,11 @@ namespace json {
 
 // Fixed-size blocks for the many small objects of a value tree, taken from 64 KB chunks that
 // belong to the thread that made them. A block freed on its chunk's thread goes back to that
-// chunk, and allocation drains one chunk before it moves to the next: a document built after
-// another was freed again lies in few chunks, close together, instead of scattered over all
-// of them. A block freed on another thread joins that thread's own list of strays, which it
-// reuses first. Memory taken for chunks is kept for the life of the process (it stays
-// reachable through the chunk list). Sanitizer builds use the general allocator, so that use
+// chunk, and allocation drains one chunk, lowest address first, before it moves to the next: a
+// document built after another was freed again lies in few chunks, close together, instead of
+// scattered over all of them. A block freed on another thread joins that thread's own list of
+// strays, which it reuses first. Memory taken for chunks is kept for the life of the process (it
+// stays reachable through the chunk list). Sanitizer builds use the general allocator, so that use
 // after free is still detected.
 template <std::size_t BlockSize>
 class BlockPool {
@@ -32,19 +33,22 @@ class BlockPool {
     return ::operator new(BlockSize);
 #else
     Local& local = localState;
-    FreeBlock* block = nullptr;
     if (local.strays != nullptr) {
-      block = local.strays;
+      FreeBlock* block = local.strays;
       local.strays = block->next;
       return block;
     }
     Chunk* chunk = local.current;
-    if (chunk == nullptr || chunk->free == nullptr) chunk = nextChunk(local);
-    block = chunk->free;
-    chunk->free = block->next;
-    // Fetching the next block now spares the next allocation the wait for its link.
-    if (chunk->free != nullptr) __builtin_prefetch(chunk->free);
-    return block;
+    if (chunk == nullptr) chunk = nextChunk(local);
+    for (;;) {
+      while (chunk->cursor < kWords && chunk->freeBits[chunk->cursor] == 0) ++chunk->cursor;
+      if (chunk->cursor < kWords) break;
+      chunk = nextChunk(local);
+    }
+    std::uint64_t& word = chunk->freeBits[chunk->cursor];
+    const auto index = chunk->cursor * 64 + static_cast<std::size_t>(__builtin_ctzll(word));
+    word &= word - 1;
+    return reinterpret_cast<unsigned char*>(chunk) + kHeader + index * kStride;
 #endif
   }
 
@@ -53,15 +57,18 @@ class BlockPool {
     ::operator delete(block);
 #else
     Local& local = localState;
-    auto* freed = static_cast<FreeBlock*>(block);
     Chunk* chunk = chunkOf(block);
     if (chunk->owner != local.id) {
+      auto* freed = static_cast<FreeBlock*>(block);
       freed->next = local.strays;
       local.strays = freed;
       return;
     }
-    freed->next = chunk->free;
-    chunk->free = freed;
+    const auto index = static_cast<std::size_t>(static_cast<unsigned char*>(block) -
+                                                reinterpret_cast<unsigned char*>(chunk) - kHeader) /
+                       kStride;
+    chunk->freeBits[index / 64] |= std::uint64_t{1} << (index % 64);
+    chunk->cursor = std::min(chunk->cursor, index / 64);
     if (!chunk->listed) {
       chunk->listed = true;
       chunk->nextWithFree = local.withFree;
@@ -74,50 +81,39 @@ class BlockPool {
   struct FreeBlock {
     FreeBlock* next;
   };
+  static constexpr std::size_t kAlignment = alignof(std::max_align_t);
+  static constexpr std::size_t kStride = (BlockSize + kAlignment - 1) / kAlignment * kAlignment;
+  static constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
+  // An upper bound of the blocks per chunk, to size the bit map of the header.
+  static constexpr std::size_t kWords = (kChunkBytes / kStride + 63) / 64;
+
+  // A chunk's free blocks are bits of a map rather than a linked list: freeing one touches
+  // only the header, never the block, and allocation takes the lowest free address first
+  // without walking links through memory that has long left the cache.
   struct Chunk {
     Chunk* next;          // every chunk of this size, for reachability
     Chunk* nextWithFree;  // the owner's chunks that have free blocks
-    FreeBlock* free;      // this chunk's free blocks; only its owner touches them
     std::uint64_t owner;  // the id of the thread that made it
+    std::size_t cursor;   // no word of the map before this one has a free block
     bool listed;          // current or on the owner's list of chunks with free blocks
+    std::array<std::uint64_t, kWords> freeBits;  // only its owner touches them
   };
   struct Local {
-    std::uint64_t id = nextThreadId.fetch_add(1, std::memory_order_relaxed) + 1;
+    std::uint64_t id = 0;  // given with the thread's first chunk
     Chunk* current = nullptr;
     Chunk* withFree = nullptr;
     FreeBlock* strays = nullptr;
     unsigned char* spare = nullptr;  // aligned chunks cut but not yet used
     std::size_t spareChunks = 0;
   };
-  static constexpr std::size_t kAlignment = alignof(std::max_align_t);
-  static constexpr std::size_t kStride = (BlockSize + kAlignment - 1) / kAlignment * kAlignment;
-  static constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
   static constexpr std::size_t kHeader = (sizeof(Chunk) + kAlignment - 1) / kAlignment * kAlignment;
   static constexpr std::size_t kBlocks = (kChunkBytes - kHeader) / kStride;
   static_assert(BlockSize >= sizeof(FreeBlock));
+  static_assert(kBlocks <= kWords * 64);
 
   static Chunk* chunkOf(void* block) {
     const std::uintptr_t intoChunk = reinterpret_cast<std::uintptr_t>(block) & (kChunkBytes - 1);
     return reinterpret_cast<Chunk*>(static_cast<unsigned char*>(block) - intoChunk);
-  }
-
-  // Relinks a chunk's free blocks in address order, whatever order they were freed in.
-  static void sortFreeBlocks(Chunk* chunk) {
-    std::array<std::uint64_t, (kBlocks + 63) / 64> isFree{};
-    auto* bytes = reinterpret_cast<unsigned char*>(chunk);
-    for (FreeBlock* block = chunk->free; block != nullptr; block = block->next) {
-      const auto index =
-          static_cast<std::size_t>(reinterpret_cast<unsigned char*>(block) - bytes - kHeader) /
-          kStride;
-      isFree[index / 64] |= std::uint64_t{1} << (index % 64);
-    }
-    chunk->free = nullptr;
-    for (std::size_t i = kBlocks; i-- > 0;) {
-      if ((isFree[i / 64] >> (i % 64) & 1U) == 0) continue;
-      auto* block = reinterpret_cast<FreeBlock*>(bytes + kHeader + i * kStride);
-      block->next = chunk->free;
-      chunk->free = block;
-    }
   }
 
   // Chunks are cut from larger allocations, so that aligning them to their size costs one
@@ -142,25 +138,22 @@ class BlockPool {
     if (local.withFree != nullptr) {
       local.current = local.withFree;
       local.withFree = local.current->nextWithFree;
-      sortFreeBlocks(local.current);
       return local.current;
     }
+    if (local.id == 0) local.id = nextThreadId.fetch_add(1, std::memory_order_relaxed) + 1;
     auto* chunk = reinterpret_cast<Chunk*>(takeAlignedChunk(local));
     chunk->next = chunks.load(std::memory_order_relaxed);
     while (!chunks.compare_exchange_weak(chunk->next, chunk, std::memory_order_release,
                                          std::memory_order_relaxed)) {
     }
     chunk->nextWithFree = nullptr;
-    chunk->free = nullptr;
     chunk->owner = local.id;
+    chunk->cursor = 0;
     chunk->listed = true;
-    // Linked from the top down, so that blocks are handed out in address order: values built
-    // one after another then lie one after another, as a later walk over them reads them.
-    auto* bytes = reinterpret_cast<unsigned char*>(chunk);
-    for (std::size_t i = kBlocks; i-- > 0;) {
-      auto* block = reinterpret_cast<FreeBlock*>(bytes + kHeader + i * kStride);
-      block->next = chunk->free;
-      chunk->free = block;
+    chunk->freeBits.fill(0);
+    for (std::size_t i = 0; i < kBlocks / 64; ++i) chunk->freeBits[i] = ~std::uint64_t{0};
+    if constexpr (kBlocks % 64 != 0) {
+      chunk->freeBits[kBlocks / 64] = (std::uint64_t{1} << (kBlocks % 64)) - 1;
     }
     local.current = chunk;
     return chunk;
