@@ -83,7 +83,7 @@ void JsonValue::destroy(JsonValue* value) noexcept {
       pendingArrays = value->payload_.elements;
       break;
     case JsonType::String:
-      if (TextBlock* text = value->payload_.text) TextBlocks::release(text, textBytes(text->size));
+      if (TextBlock* text = value->payload_.text) TextBlocks::release(text, value->textClass_);
       break;
     default:
       break;
@@ -123,12 +123,15 @@ void JsonValue::setUserData(void* data) {
   hasUserData_ = true;
 }
 
-JsonValue::TextBlock* JsonValue::makeText(std::u16string_view text) {
-  if (text.empty()) return nullptr;
-  auto* block = static_cast<TextBlock*>(TextBlocks::allocate(textBytes(text.size())));
+void JsonValue::setText(std::u16string_view text) {
+  if (text.empty()) return;
+  const std::size_t bytes = textBytes(text.size());
+  const unsigned sizeClass = TextBlocks::sizeClass(bytes);
+  auto* block = static_cast<TextBlock*>(TextBlocks::allocate(sizeClass, bytes));
   block->size = text.size();
   std::memcpy(block->units(), text.data(), text.size() * sizeof(char16_t));
-  return block;
+  payload_.text = block;
+  textClass_ = static_cast<std::uint8_t>(sizeClass);
 }
 
 void* JsonValue::operator new(std::size_t /*size*/) {
@@ -168,7 +171,7 @@ JsonRef JsonValue::create(double value) {
 
 JsonRef JsonValue::create(std::u16string_view text) {
   JsonRef created = owned(new JsonValue(JsonType::String));
-  created.value_->payload_.text = makeText(text);
+  created.value_->setText(text);
   return created;
 }
 

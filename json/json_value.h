@@ -111,7 +111,7 @@ class JsonValue {
       return reinterpret_cast<const char16_t*>(this + 1);
     }
   };
-  static TextBlock* makeText(std::u16string_view text);
+  void setText(std::u16string_view text);
   static constexpr std::size_t textBytes(std::size_t units) {
     return sizeof(TextBlock) + units * sizeof(char16_t);
   }
@@ -122,6 +122,7 @@ class JsonValue {
   bool processing_ = false;
   JsonType type_;
   bool hasUserData_ = false;
+  std::uint8_t textClass_ = 0;  // the size class of the text block, for freeing it unread
   union Payload {
     bool boolean;
     double dbl;

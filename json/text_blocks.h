@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 
@@ -9,15 +10,22 @@ namespace json {
 
 // Storage for the text of string values. Most strings of a document are short, so their
 // blocks come from pools in steps of 16 bytes (no coarser than the general allocator's)
-// instead of the general allocator; the size asked for must be given again on release, to
-// find the pool it came from.
+// instead of the general allocator; the size class asked for must be given again on release,
+// to find the pool it came from.
 class TextBlocks {
  public:
   static constexpr std::size_t kLargestPooled = 128;
 
-  static void* allocate(std::size_t bytes) {
-    switch ((bytes + 15) / 16) {
-      case 0:
+  // The pool a block of that many bytes comes from; above kLargestPooled, the general
+  // allocator. Kept with the block's owner, so that freeing it need not read the block.
+  static constexpr unsigned sizeClass(std::size_t bytes) {
+    return bytes > kLargestPooled
+               ? 0U
+               : static_cast<unsigned>(std::max<std::size_t>(bytes, 1) + 15) / 16;
+  }
+
+  static void* allocate(unsigned sizeClass, std::size_t bytes) {
+    switch (sizeClass) {
       case 1:
         return BlockPool<16>::allocate();
       case 2:
@@ -39,9 +47,8 @@ class TextBlocks {
     }
   }
 
-  static void release(void* block, std::size_t bytes) noexcept {
-    switch ((bytes + 15) / 16) {
-      case 0:
+  static void release(void* block, unsigned sizeClass) noexcept {
+    switch (sizeClass) {
       case 1:
         return BlockPool<16>::release(block);
       case 2:
