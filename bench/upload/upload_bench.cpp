@@ -1,11 +1,13 @@
 // Posting a body to a loopback sink through HttpClient, against curl posting the same bytes to
 // the same sink: the firmware image and a 64 MiB body.
 //
-// The two alternate round by round, and the sink times both with one clock: from accepting the
-// connection to the last byte of the body. That leaves out what only one side has (curl's
-// process start and the reading of its file, our client's set-up) and what neither controls
-// (the reply and the close). Each side's own view is shown beside it: ours around post(),
-// curl's time_total, and curl's whole process as this program sees it.
+// Both post from a process of their own that reads the body from the same file first: this
+// program run again with --post for ours, curl for the peer, so that neither shares the sink's
+// process. The two alternate round by round, and the sink times both with one clock: from
+// accepting the connection to the last byte of the body. That leaves out what only one side has
+// (process start, reading the file, set-up) and what neither controls (the reply and the
+// close). Each side's own view is shown beside it: ours around post(), curl's time_total, and
+// each whole process as this program sees it.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -20,6 +22,7 @@
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -136,34 +139,47 @@ std::string url(const Sink& sink) {
   return "http://127.0.0.1:" + std::to_string(sink.port()) + "/firmware?token=bench";
 }
 
-// Our post as the updater makes it; returns the time around the client's whole life.
-double postWithClient(const Sink& sink, http::MemoryStream& body) {
+// Our post as the updater makes it, in this process: gives the time around post().
+double postInThisProcess(const std::string& target, const std::filesystem::path& file) {
+  std::vector<std::uint8_t> bytes(std::filesystem::file_size(file));
+  std::ifstream(file, std::ios::binary)
+      .read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  http::MemoryStream body(bytes);
   const auto start = Clock::now();
   http::HttpClient client;
   client.setConnectTimeout(60000);
   client.setReadTimeout(300000);
-  (void)client.post(text::latin1ToUtf16(url(sink)), body);
+  (void)client.post(text::latin1ToUtf16(target), body);
   return msBetween(start, Clock::now());
 }
 
-struct CurlTimes {
-  double timeTotalMs = 0;  // curl's own measure, from its start of the transfer
-  double processMs = 0;    // the whole process, as this program sees it
+struct PostTimes {
+  double ownMs = 0;      // the poster's own measure: around post(), or curl's time_total
+  double processMs = 0;  // the whole process, as this program sees it
 };
+
+// Runs a command that prints its own measure in seconds, or, with ownInMs, in milliseconds.
+PostTimes runPoster(const std::string& command, bool ownInMs) {
+  const auto start = Clock::now();
+  FILE* poster = popen(command.c_str(), "r");
+  if (poster == nullptr) return {};
+  double own = 0;
+  if (std::fscanf(poster, "%lf", &own) != 1) std::fprintf(stderr, "%s failed\n", command.c_str());
+  pclose(poster);
+  return {ownInMs ? own : own * 1000.0, msBetween(start, Clock::now())};
+}
+
+PostTimes postWithClient(const Sink& sink, const std::filesystem::path& file) {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  return runPoster("'" + self + "' --post '" + url(sink) + "' " + file.string(), true);
+}
 
 // "Expect:" keeps curl from announcing the body and waiting up to a second for a 100 Continue
 // that the sink never sends.
-CurlTimes postWithCurl(const Sink& sink, const std::filesystem::path& file) {
-  const std::string command =
-      "curl -s -o /dev/null -w '%{time_total}' -H 'Expect:' --data-binary @" + file.string() +
-      " '" + url(sink) + "'";
-  const auto start = Clock::now();
-  FILE* curl = popen(command.c_str(), "r");
-  if (curl == nullptr) return {};
-  double seconds = 0;
-  if (std::fscanf(curl, "%lf", &seconds) != 1) std::fprintf(stderr, "curl failed\n");
-  pclose(curl);
-  return {seconds * 1000.0, msBetween(start, Clock::now())};
+PostTimes postWithCurl(const Sink& sink, const std::filesystem::path& file) {
+  return runPoster("curl -s -o /dev/null -w '%{time_total}' -H 'Expect:' --data-binary @" +
+                       file.string() + " '" + url(sink) + "'",
+                   false);
 }
 
 void checkBody(const Sink& sink, std::size_t size) {
@@ -183,30 +199,23 @@ void compare(const char* name, const std::vector<std::uint8_t>& bytes, int round
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
-  http::MemoryStream body(bytes);
   const Sink sink;
   std::vector<double> oursAtSink;
   std::vector<double> curlAtSink;
   std::vector<double> oursOwn;
+  std::vector<double> oursProcess;
   std::vector<double> curlTimeTotal;
   std::vector<double> curlProcess;
   // Round 0 warms both up and is not counted; then they alternate, each going first in turn.
   for (int round = 0; round <= rounds; ++round) {
     for (int turn = 0; turn < 2; ++turn) {
-      if ((turn == 0) == (round % 2 == 0)) {
-        const double own = postWithClient(sink, body);
-        checkBody(sink, bytes.size());
-        if (round == 0) continue;
-        oursOwn.push_back(own);
-        oursAtSink.push_back(sink.last().ms);
-      } else {
-        const CurlTimes times = postWithCurl(sink, file);
-        checkBody(sink, bytes.size());
-        if (round == 0) continue;
-        curlTimeTotal.push_back(times.timeTotalMs);
-        curlProcess.push_back(times.processMs);
-        curlAtSink.push_back(sink.last().ms);
-      }
+      const bool oursNow = (turn == 0) == (round % 2 == 0);
+      const PostTimes times = oursNow ? postWithClient(sink, file) : postWithCurl(sink, file);
+      checkBody(sink, bytes.size());
+      if (round == 0) continue;
+      (oursNow ? oursOwn : curlTimeTotal).push_back(times.ownMs);
+      (oursNow ? oursProcess : curlProcess).push_back(times.processMs);
+      (oursNow ? oursAtSink : curlAtSink).push_back(sink.last().ms);
     }
   }
   std::filesystem::remove(file);
@@ -217,6 +226,7 @@ void compare(const char* name, const std::vector<std::uint8_t>& bytes, int round
   printSpread("curl, at the sink", theirs);
   printSpread("HttpClient, around post()", spreadOf(oursOwn));
   printSpread("curl, its time_total", spreadOf(curlTimeTotal));
+  printSpread("HttpClient, whole process", spreadOf(oursProcess));
   printSpread("curl, whole process", spreadOf(curlProcess));
   std::printf("    ratio curl/ours at the sink: median %.2f, min %.2f\n\n",
               theirs.median / ours.median, theirs.min / ours.min);
@@ -224,7 +234,11 @@ void compare(const char* name, const std::vector<std::uint8_t>& bytes, int round
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--post") {
+    std::printf("%.6f\n", postInThisProcess(argv[2], argv[3]));
+    return 0;
+  }
   const auto image = app::buildFirmwareImage();
   compare("firmware image", image->bytes(), 101);
   std::vector<std::uint8_t> large(64U << 20U);
