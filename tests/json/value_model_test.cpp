@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "json/block_pool.h"
 #include "test_support.h"
 
 namespace json {
@@ -199,6 +201,31 @@ TEST(JsonValue, ReleasingAVeryDeepTreeDoesNotExhaustTheStack) {
   inner.reset();
   root.reset();
   SUCCEED();
+}
+
+// Blocks freed in any order over many chunks are handed out again once each, and a block in
+// use is never handed out a second time.
+TEST(ValueBlocks, FreedBlocksComeBackOnceAndLiveOnesNever) {
+  using Pool = BlockPool<48>;
+  std::vector<std::uint64_t*> live;
+  for (std::uint64_t i = 0; i < 20000; ++i) {
+    live.push_back(static_cast<std::uint64_t*>(Pool::allocate()));
+    *live.back() = i;
+  }
+  std::shuffle(live.begin(), live.end(), std::mt19937(7));
+  std::vector<std::uint64_t*> kept(live.begin(), live.begin() + 10000);
+  for (std::size_t i = 10000; i < live.size(); ++i) Pool::release(live[i]);
+  std::vector<std::uint64_t> marks;
+  for (std::uint64_t* block : kept) marks.push_back(*block);
+  for (int i = 0; i < 15000; ++i) {
+    kept.push_back(static_cast<std::uint64_t*>(Pool::allocate()));
+    *kept.back() = ~std::uint64_t{0};
+  }
+  for (std::size_t i = 0; i < marks.size(); ++i) EXPECT_EQ(*kept[i], marks[i]);
+  std::vector<std::uint64_t*> sorted = kept;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+  for (std::uint64_t* block : kept) Pool::release(block);
 }
 
 // Blocks return to the chunk of the thread that made them, or, freed on another thread, to
