@@ -124,6 +124,7 @@ void JsonValue::setUserData(void* data) {
 }
 
 void JsonValue::setText(std::u16string_view text) {
+  payload_.text = nullptr;  // the payload's braces set only its first member
   if (text.empty()) return;
   const std::size_t bytes = textBytes(text.size());
   const unsigned sizeClass = TextBlocks::sizeClass(bytes);
