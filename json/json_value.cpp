@@ -124,7 +124,6 @@ void JsonValue::setUserData(void* data) {
 }
 
 void JsonValue::setText(std::u16string_view text) {
-  payload_.text = nullptr;  // the payload's braces set only its first member
   if (text.empty()) return;
   const std::size_t bytes = textBytes(text.size());
   const unsigned sizeClass = TextBlocks::sizeClass(bytes);
@@ -143,9 +142,25 @@ void JsonValue::operator delete(void* block) noexcept {
   BlockPool<sizeof(JsonValue)>::release(block);
 }
 
+// The payload's braces set only its first member, so the member of the type is set here.
 JsonValue::JsonValue(JsonType type) : type_(type) {
-  if (type == JsonType::Object) payload_.members = new MemberTable();
-  if (type == JsonType::Array) payload_.elements = new JsonArray();
+  switch (type) {
+    case JsonType::Object:
+      payload_.members = new MemberTable();
+      break;
+    case JsonType::Array:
+      payload_.elements = new JsonArray();
+      break;
+    case JsonType::String:
+      payload_.text = nullptr;
+      break;
+    case JsonType::Method:
+      payload_.method = nullptr;
+      break;
+    default:
+      payload_.integer = 0;
+      break;
+  }
 }
 
 static_assert(sizeof(JsonValue) == 16, "documents hold millions of values");
