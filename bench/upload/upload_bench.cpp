@@ -139,7 +139,7 @@ std::string url(const Sink& sink) {
   return "http://127.0.0.1:" + std::to_string(sink.port()) + "/firmware?token=bench";
 }
 
-// Our post as the updater makes it, in this process: gives the time around post().
+// Our post as the updater makes it, in this process: gives the seconds around post().
 double postInThisProcess(const std::string& target, const std::filesystem::path& file) {
   std::vector<std::uint8_t> bytes(std::filesystem::file_size(file));
   std::ifstream(file, std::ios::binary)
@@ -150,7 +150,7 @@ double postInThisProcess(const std::string& target, const std::filesystem::path&
   client.setConnectTimeout(60000);
   client.setReadTimeout(300000);
   (void)client.post(text::latin1ToUtf16(target), body);
-  return msBetween(start, Clock::now());
+  return msBetween(start, Clock::now()) / 1000.0;
 }
 
 struct PostTimes {
@@ -158,28 +158,27 @@ struct PostTimes {
   double processMs = 0;  // the whole process, as this program sees it
 };
 
-// Runs a command that prints its own measure in seconds, or, with ownInMs, in milliseconds.
-PostTimes runPoster(const std::string& command, bool ownInMs) {
+// Runs a command that prints its own measure in seconds.
+PostTimes runPoster(const std::string& command) {
   const auto start = Clock::now();
   FILE* poster = popen(command.c_str(), "r");
   if (poster == nullptr) return {};
   double own = 0;
   if (std::fscanf(poster, "%lf", &own) != 1) std::fprintf(stderr, "%s failed\n", command.c_str());
   pclose(poster);
-  return {ownInMs ? own : own * 1000.0, msBetween(start, Clock::now())};
+  return {own * 1000.0, msBetween(start, Clock::now())};
 }
 
 PostTimes postWithClient(const Sink& sink, const std::filesystem::path& file) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  return runPoster("'" + self + "' --post '" + url(sink) + "' " + file.string(), true);
+  return runPoster("'" + self + "' --post '" + url(sink) + "' " + file.string());
 }
 
 // "Expect:" keeps curl from announcing the body and waiting up to a second for a 100 Continue
 // that the sink never sends.
 PostTimes postWithCurl(const Sink& sink, const std::filesystem::path& file) {
   return runPoster("curl -s -o /dev/null -w '%{time_total}' -H 'Expect:' --data-binary @" +
-                       file.string() + " '" + url(sink) + "'",
-                   false);
+                   file.string() + " '" + url(sink) + "'");
 }
 
 void checkBody(const Sink& sink, std::size_t size) {
