@@ -1,3 +1,3 @@
-#include "app/cli/program.h"
+#include "app/program.h"
 
-int main(int argc, char* argv[]) { return app::cli::runProgram(argc, argv); }
+int main(int argc, char* argv[]) { return app::runProgram(argc, argv); }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "app/cli/console.h"
-#include "app/cli/device_run.h"
+#include "app/core/device_run.h"
 
 namespace app::cli {
 

@@ -14,6 +14,23 @@ const char* const kDescription =
     "2 declined because the device is current, 64 a wrong command line. Over a device\n"
     "list: 1 when any device failed, did not come back or was not started, else 0.";
 
+// Qt's own options, which QApplication takes out of the command line for itself: known here
+// so that one parse serves both, hidden from the help.
+void addQtOptions(QCommandLineParser& parser) {
+  for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                           "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+                           "session", "display", "geometry", "style", "stylesheet"}) {
+    QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+  for (const char* name : {"reverse", "widgetcount", "nograb", "dograb"}) {
+    QCommandLineOption option(QString::fromLatin1(name));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+}
+
 // The options, in the order the help lists them.
 struct Options {
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
@@ -39,7 +56,8 @@ struct Options {
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({help, version, headless, yes, no, check, json, exitStatus});
-    fleet::addFleetOptions(parser);
+    addFleetOptions(parser);
+    addQtOptions(parser);
     parser.addPositionalArgument(QStringLiteral("address"),
                                  QStringLiteral("The cash register's address (IP or host name)."),
                                  QStringLiteral("[address]"));
@@ -52,7 +70,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   const Options options(parser);
   CommandLine line;
-  if (!parser.parse(fleet::withWaitRestartValue(arguments))) {
+  if (!parser.parse(withWaitRestartValue(arguments))) {
     line.usageError = parser.errorText();
     // Still honoured, so that a script sees the usage error in the exit code.
     line.exitStatus = arguments.contains(QStringLiteral("--exit-status"));
@@ -71,7 +89,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(options.no)) {
     line.answer = DialogResult::Cancel;
   }
-  line.fleet = fleet::readFleetOptions(parser, line.usageError);
+  line.fleet = readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
   if (line.usageError.isEmpty() && line.check && line.address.empty() && !line.help &&

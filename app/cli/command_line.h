@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "app/fleet/fleet_options.h"
-#include "app/workflow_host.h"
+#include "app/cli/fleet_options.h"
+#include "app/core/workflow_host.h"
 
 namespace app::cli {
 
@@ -22,8 +22,11 @@ struct CommandLine {
   bool exitStatus = false;
   std::optional<DialogResult> answer;  // --yes or --no
   QString usageError;                  // not empty: the command line is wrong
-  fleet::FleetRequest fleet;           // --devices, --jobs, --scan, --wait-restart
+  FleetRequest fleet;                  // --devices, --jobs, --scan, --wait-restart
 };
+
+// The exit code of a wrong command line.
+inline constexpr int kExitUsage = 64;
 
 // arguments: the whole command line, the program's name first.
 CommandLine parseCommandLine(const QStringList& arguments);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/workflow_host.h"
+#include "app/core/workflow_host.h"
 
 namespace app::cli {
 

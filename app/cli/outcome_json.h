@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/cli/device_run.h"
+#include "app/core/device_run.h"
 
 namespace app::cli {
 

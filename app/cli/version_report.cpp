@@ -4,9 +4,9 @@
 #include <QCryptographicHash>
 #include <exception>
 
-#include "app/firmware_image.h"
-#include "app/handler_boundary.h"
-#include "app/product.h"
+#include "app/core/firmware_image.h"
+#include "app/core/handler_boundary.h"
+#include "app/core/product.h"
 #include "text/utf8_codec.h"
 
 namespace app::cli {

@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/firmware_image.h"
+#include "app/core/firmware_image.h"
 #include "http/http_client.h"
 #include "http/transport/stream.h"
 #include "text/utf8_codec.h"

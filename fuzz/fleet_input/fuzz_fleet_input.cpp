@@ -4,13 +4,13 @@
 #include <sstream>
 #include <string>
 
-#include "app/fleet/address_range.h"
-#include "app/fleet/device_list.h"
+#include "app/core/fleet/address_range.h"
+#include "app/cli/device_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::istringstream in(text);
-  for (const std::string& address : app::fleet::readDeviceList(in)) {
+  for (const std::string& address : app::cli::readDeviceList(in)) {
     // An address comes from a word of the input: never empty, and no longer than the input
     // with each byte replaced by U+FFFD (three bytes), as invalid UTF-8 in a JSON line is.
     if (address.empty() || address.size() > 3 * size) __builtin_trap();

@@ -1,4 +1,4 @@
-#include "app/firmware_image.h"
+#include "app/core/firmware_image.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <iterator>
 #include <vector>
 
-#include "app/embedded_parts.h"
-#include "app/errors.h"
+#include "app/core/embedded_parts.h"
+#include "app/core/errors.h"
 
 namespace {
 

@@ -4,12 +4,17 @@
 
 #include <sstream>
 
-#include "app/fleet/address_range.h"
-#include "app/fleet/device_list.h"
-#include "app/fleet/fleet_options.h"
+#include "app/core/fleet/address_range.h"
+#include "app/cli/device_list.h"
+#include "app/cli/fleet_options.h"
 
-namespace app::fleet {
+namespace app {
 namespace {
+
+using cli::readDeviceList;
+using cli::withWaitRestartValue;
+using fleet::addressText;
+using fleet::parseScanRange;
 
 TEST(ScanRange, HostsOfABlockWithoutNetworkAndBroadcast) {
   std::string error;
@@ -61,4 +66,4 @@ TEST(WaitRestartOption, SecondsAreOptional) {
 }
 
 }  // namespace
-}  // namespace app::fleet
+}  // namespace app

@@ -1,10 +1,10 @@
-#include "app/handler_boundary.h"
+#include "app/core/handler_boundary.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "app/errors.h"
+#include "app/core/errors.h"
 #include "headless_host.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow_host.h"
+#include "app/core/workflow_host.h"
 
 namespace app::testing {
 

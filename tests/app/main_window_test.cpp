@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +21,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/handler_boundary.h"
-#include "app/product.h"
-#include "app/scan_list_box.h"
-#include "app/start_up.h"
+#include "app/core/errors.h"
+#include "app/core/handler_boundary.h"
+#include "app/core/product.h"
+#include "app/window/scan_list_box.h"
+#include "app/window/start_up.h"
 #include "modal_answerer.h"
 
 namespace {
@@ -466,14 +466,6 @@ TEST(MainWindowDialogs, DefaultErrorBoxAddsTheFullStopByRule) {
 }
 
 // ---------------------------------------------------------------- start-up and unattended run
-
-TEST(StartUp, ProgramArgumentsDropOnlyTheProgramName) {
-  EXPECT_EQ(app::programArguments({QStringLiteral("zedez-updater")}),
-            std::vector<std::u16string>{});
-  EXPECT_EQ(app::programArguments(
-                {QStringLiteral("zedez-updater"), QStringLiteral("a b"), QStringLiteral("c")}),
-            (std::vector<std::u16string>{u"a b", u"c"}));
-}
 
 TEST(StartUp, WithoutArgumentTheWindowOpensAndStaysOpen) {
   int uploads = 0;

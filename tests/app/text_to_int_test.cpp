@@ -1,4 +1,4 @@
-#include "app/text_to_int.h"
+#include "app/core/text_to_int.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "app/errors.h"
+#include "app/core/errors.h"
 
 namespace {
 

@@ -25,7 +25,7 @@ void expectError(Action&& action, const std::string& message) {
   }
 }
 
-// A TCP client with the TLS handler attached the way the connectivity test attaches it:
+// A TCP client with the TLS handler attached the way the connectivity check attaches it:
 // TLS 1.0, no verification, the handler's own Host emptied.
 template <typename Handler = http::OpenSslIoHandler>
 struct TlsClient {

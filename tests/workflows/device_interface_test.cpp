@@ -1,6 +1,6 @@
 // The state query: what fetchText returns for a body, an error reply and a dead device, and
 // the client it keeps.
-#include "app/device_interface.h"
+#include "app/core/device_interface.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // One device run without a window, in process: runs for several devices side by side, and
 // the outcome of a check whose state query fails.
-#include "app/cli/device_run.h"
+#include "app/core/device_run.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +11,22 @@
 
 namespace {
 
-using app::cli::DeviceOutcome;
-using app::cli::RunResult;
+using app::DeviceOutcome;
+using app::RunResult;
 using testsupport::DeviceSimulator;
 
 TEST(DeviceRun, DevicesRunInParallelThreadsEachWithItsOwnOutcome) {
   DeviceSimulator current({"--version", "v1.0.12"});
   DeviceSimulator old({"--version", "1.0.9"});
   DeviceSimulator refusing({"--status", "firmware=403"});
-  app::cli::DeviceRunOptions options;
+  app::DeviceRunOptions options;
   options.answer = [](const std::u16string&, const std::u16string&) {
     return app::DialogResult::Ok;
   };
   std::vector<std::future<DeviceOutcome>> runs;
   for (const DeviceSimulator* device : {&current, &old, &refusing}) {
     runs.push_back(std::async(std::launch::async, [device, &options] {
-      return app::cli::runDevice(device->address16(), options);
+      return app::runDevice(device->address16(), options);
     }));
   }
   const DeviceOutcome first = runs[0].get();
@@ -49,11 +49,11 @@ TEST(DeviceRun, DevicesRunInParallelThreadsEachWithItsOwnOutcome) {
 
 TEST(DeviceRun, ACheckWhoseStateQueryFailsIsAFailureNotAVersion) {
   DeviceSimulator device({"--status", "state=500"});
-  app::cli::DeviceRunOptions options;
-  options.mode = app::cli::RunMode::Check;
+  app::DeviceRunOptions options;
+  options.mode = app::RunMode::Check;
   std::vector<std::u16string> lines;
   options.onDiagnostic = [&lines](const std::u16string& line) { lines.push_back(line); };
-  const DeviceOutcome outcome = app::cli::runDevice(device.address16(), options);
+  const DeviceOutcome outcome = app::runDevice(device.address16(), options);
   EXPECT_EQ(outcome.result, RunResult::Failed);
   ASSERT_TRUE(outcome.error.has_value());
   EXPECT_EQ(outcome.error->className, "HttpProtocolError");

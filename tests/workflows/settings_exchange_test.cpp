@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "../app/headless_host.h"
-#include "app/timeout_workflow.h"
+#include "app/core/timeout_workflow.h"
 #include "device_simulator.h"
 #include "json/parser.h"
 #include "text/utf8_codec.h"

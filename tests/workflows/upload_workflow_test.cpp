@@ -1,15 +1,15 @@
 // The upload handler in process, against the device simulator: the version gate, the status
 // line, the end-of-run requests and what reaches the firmware endpoint.
-#include "app/upload_workflow.h"
+#include "app/core/upload_workflow.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "../app/headless_host.h"
-#include "app/device_interface.h"
-#include "app/errors.h"
-#include "app/firmware_image.h"
+#include "app/core/device_interface.h"
+#include "app/core/errors.h"
+#include "app/core/firmware_image.h"
 #include "device_simulator.h"
 
 namespace {

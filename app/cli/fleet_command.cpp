@@ -1,0 +1,103 @@
+#include "app/cli/fleet_command.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "app/cli/answer_policy.h"
+#include "app/cli/device_list.h"
+#include "app/cli/fleet_console.h"
+#include "app/cli/fleet_json.h"
+#include "app/cli/interrupt_watch.h"
+#include "app/core/fleet/address_range.h"
+#include "app/core/fleet/discovery.h"
+#include "app/core/fleet/fleet_run.h"
+#include "text/utf8_codec.h"
+
+namespace app::cli {
+namespace {
+
+constexpr int kExitFailed = 1;
+
+std::u16string text(const QString& value) { return value.toStdU16String(); }
+std::u16string text(const std::string& utf8) { return text::utf8ToUtf16(utf8); }
+
+int usageError(const CommandLine& line, Console& console, const std::u16string& why) {
+  console.errorLine(why);
+  return line.exitStatus ? kExitUsage : 0;
+}
+
+int runScan(const CommandLine& line, const QString& cidr, Console& console) {
+  std::string why;
+  const auto range = fleet::parseScanRange(cidr.toStdString(), why);
+  if (!range) return usageError(line, console, text(why));
+  const InterruptWatch watch(
+      [&console] { console.errorLine(u"interrupted: the scan stops; found so far:"); });
+  const auto found = fleet::discover(*range, watch.stopRequested());
+  for (const fleet::FoundDevice& device : found) {
+    if (line.json) {
+      console.outputLine(foundDeviceJson(device));
+    } else {
+      const auto& version = device.state.versionText;
+      console.outputLine(device.address + u" " + (version.empty() ? u"-" : version));
+    }
+  }
+  console.errorLine(u"scanned " + text(std::to_string(range->size())) + u" addresses of " +
+                    text(cidr) + u": " + text(std::to_string(found.size())) +
+                    (found.size() == 1 ? u" register" : u" registers") + u" found");
+  return line.exitStatus && watch.stopRequested() ? kExitFailed : 0;
+}
+
+int runList(const CommandLine& line, const FleetRequest& request,
+            const std::vector<DeviceAddress>& addresses, Console& console) {
+  fleet::FleetRunOptions options;
+  options.mode = line.check ? RunMode::Check : RunMode::Upload;
+  options.jobs = request.jobs;
+  options.waitRestartSeconds = request.waitRestartSeconds;
+  FleetConsole printer(console, {.json = line.json,
+                                 .nameDevices = request.devicesFile.has_value(),
+                                 .answer = answerPolicy(line.answer, console)});
+  const InterruptWatch watch([&console] {
+    console.errorLine(
+        u"interrupted: no further device starts; the running ones finish "
+        u"(Ctrl-C again ends at once)");
+  });
+  const fleet::FleetTally tally =
+      fleet::runFleet(addresses, options, printer, watch.stopRequested());
+  if (!request.devicesFile) return line.exitStatus ? tally.lastExitCode : 0;
+  console.errorLine(summaryLine(tally));
+  return line.exitStatus && tally.anyFailed() ? kExitFailed : 0;
+}
+
+}  // namespace
+
+bool isFleetCommand(const CommandLine& line) {
+  return line.usageError.isEmpty() && !line.help && !line.version &&
+         (line.fleet.listOrScan() || (line.fleet.waitRestartSeconds && !line.address.empty()));
+}
+
+int runFleetCommand(const CommandLine& line, Console& console) {
+  const FleetRequest& request = line.fleet;
+  if (!line.address.empty() && request.listOrScan()) {
+    return usageError(line, console, u"give a device address, --devices or --scan, not several");
+  }
+  if (request.scanRange) return runScan(line, *request.scanRange, console);
+  if (!request.devicesFile) return runList(line, request, {line.address}, console);
+
+  const QString& file = *request.devicesFile;
+  const bool listOnStdin = file == QLatin1String("-");
+  std::vector<std::string> listed;
+  if (listOnStdin) {
+    listed = readDeviceList(std::cin);
+  } else {
+    std::ifstream in(file.toStdString());
+    if (!in) return usageError(line, console, u"cannot read the device list " + text(file));
+    listed = readDeviceList(in);
+  }
+  if (listed.empty()) return usageError(line, console, u"the device list names no device");
+  std::vector<DeviceAddress> addresses;
+  addresses.reserve(listed.size());
+  for (const std::string& address : listed) addresses.push_back(text(address));
+  return runList(line, request, addresses, console);
+}
+
+}  // namespace app::cli

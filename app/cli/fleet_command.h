@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/cli/command_line.h"
+#include "app/cli/console.h"
+
+namespace app::cli {
+
+// Whether the command line is one for this: a list, a scan, or a wait for the restart.
+bool isFleetCommand(const CommandLine& line);
+
+// Runs a list (--devices), a scan (--scan) or one address with --wait-restart, headless.
+// Returns the exit code (0 unless line.exitStatus).
+int runFleetCommand(const CommandLine& line, Console& console);
+
+}  // namespace app::cli

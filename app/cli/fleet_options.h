@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace app::cli {
+
+inline constexpr int kDefaultJobs = 4;
+inline constexpr int kMostJobs = 64;
+
+// The options for many devices in one run.
+struct FleetRequest {
+  std::optional<QString> devicesFile;  // "-" is standard input
+  int jobs = kDefaultJobs;
+  std::optional<QString> scanRange;
+  std::optional<int> waitRestartSeconds;
+
+  [[nodiscard]] bool listOrScan() const { return devicesFile || scanRange; }
+};
+
+// --wait-restart takes an optional number of seconds, which the parser cannot express: the
+// arguments are rewritten so that it always carries one ("--wait-restart=120").
+QStringList withWaitRestartValue(const QStringList& arguments);
+
+void addFleetOptions(QCommandLineParser& parser);
+// After a successful parse; a wrong value sets usageError.
+FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageError);
+
+}  // namespace app::cli

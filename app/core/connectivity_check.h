@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+// Where the connectivity check goes: the tax authority's integration-test service, reached
+// through the maker's HTTP proxy. Tests point both at loopback.
+struct ConnectivityCheckTarget {
+  std::u16string serviceUrl = u"https://ekasa-cert.financnasprava.sk/mdu/soap/services/v2";
+  std::u16string proxyHost = u"proxy.brenvo.sk";
+  std::int32_t proxyPort = 8080;
+};
+
+// Posts the fixed SOAP message over TLS 1.0 through the proxy. Returns the service's answer,
+// or "<error class> error raised, with message : <message>" when the exchange fails; never
+// raises.
+std::u16string runConnectivityCheck(const ConnectivityCheckTarget& target = {});
+
+}  // namespace app

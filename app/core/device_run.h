@@ -1,0 +1,81 @@
+#pragma once
+
+// One device, start to end, without a window: the state query, the version gate with an
+// answer policy, the image and the upload (or, for a check, the state query and the gate
+// alone). Each call makes its own clients and host and touches no global state, so runs for
+// several devices may go on in parallel threads. The callbacks are called on the calling
+// thread; whoever shares them between threads locks inside them.
+//
+//   DeviceRunOptions options;
+//   options.answer = [](const std::u16string& address, const std::u16string& question) {...};
+//   options.onDiagnostic = [](const std::u16string& line) {...};   // a cause, for stderr
+//   const DeviceOutcome outcome = runDevice(u"127.0.0.5", options);
+//   std::puts(outcomeJson(outcome).c_str());  // or the status line; exitCodeOf(outcome.result)
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/core/device_address.h"
+#include "app/core/failure_cause.h"
+#include "app/core/upload_workflow.h"
+#include "app/core/workflow_host.h"
+
+namespace app {
+
+enum class RunMode { Upload, Check };
+enum class RunResult { Uploaded, Failed, Declined, Checked };
+
+// The question to the operator for one device; an empty function answers Cancel.
+using Questioner =
+    std::function<DialogResult(const DeviceAddress& address, const std::u16string& question)>;
+
+struct DeviceRunOptions {
+  RunMode mode = RunMode::Upload;
+  Questioner answer;
+  // Image bytes sent so far, of the total.
+  std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
+  // One line per cause of a failure: a failed state query, a failed upload, an error box.
+  std::function<void(const std::u16string& line)> onDiagnostic;
+};
+
+// What happened at one device; the fields a script reads.
+struct DeviceOutcome {
+  DeviceAddress address;
+  std::u16string versionText;
+  // The number the version gate compared; empty when the text was no number.
+  std::optional<int> version;
+  // The version was current, so the question came up (whoever answered it).
+  bool asked = false;
+  RunResult result = RunResult::Failed;
+  // The status line the window would show; for a check, what an upload would do.
+  std::u16string status;
+  // What made the run fail.
+  std::optional<FailureCause> error;
+  // The error left the workflow: the window would show it in the default error box.
+  bool errorBox = false;
+  // Why the state query failed, also when the run went on.
+  std::optional<FailureCause> stateError;
+  std::int64_t bytesSent = 0;
+  double seconds = 0;
+};
+
+DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options);
+
+// The outcome of an upload run that someone else drove (the window), from its report and the
+// status line it left.
+DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& report,
+                              const std::u16string& status);
+// The cause lines of an upload's outcome: a failed state query, then a failed upload or the
+// error box's text, each with the error's class.
+void tellCauses(const DeviceOutcome& outcome,
+                const std::function<void(const std::u16string& line)>& tell);
+
+// "uploaded", "failed", "declined", "checked".
+const char* resultName(RunResult result);
+
+// The exit code a script tests for this result: 0 uploaded or checked, 1 failed, 2 declined.
+int exitCodeOf(RunResult result);
+
+}  // namespace app

@@ -1,0 +1,51 @@
+#include "app/core/device_state.h"
+
+#include <algorithm>
+
+#include "app/core/device_interface.h"
+#include "app/core/errors.h"
+#include "app/core/text_to_int.h"
+#include "json/parser.h"
+
+namespace app {
+namespace {
+
+json::JsonRef stateDocument(std::u16string_view stateText) {
+  return json::parseDocument(withoutByteOrderMark(stateText));
+}
+
+std::u16string versionTextIn(const json::JsonRef& document) {
+  // A text that is not even lenient JSON gives no document and so no version, like a
+  // document without one.
+  return document.isEmpty() ? std::u16string() : document.getPathString(u"globals.ZEDEZVer");
+}
+
+}  // namespace
+
+StateReading readDeviceState(DeviceInterface& device, const DeviceAddress& address) {
+  const std::u16string text = device.fetchText(stateUrl(address));
+  StateReading reading;
+  reading.failure = device.lastFailure();
+  const json::JsonRef document = stateDocument(text);
+  reading.versionText = versionTextIn(document);
+  reading.answered =
+      !reading.failure && !document.isEmpty() && !document.getPathValue(u"globals").isEmpty();
+  try {
+    reading.version = versionNumberOf(reading.versionText);
+  } catch (const ConversionError&) {
+  }
+  return reading;
+}
+
+std::u16string versionTextOf(std::u16string_view stateText) {
+  return versionTextIn(stateDocument(stateText));
+}
+
+int versionNumberOf(std::u16string_view versionText) {
+  std::u16string cleaned(versionText);
+  std::erase(cleaned, u'v');
+  std::erase(cleaned, u'.');
+  return textToInt(cleaned.empty() ? std::u16string_view(u"0") : std::u16string_view(cleaned));
+}
+
+}  // namespace app

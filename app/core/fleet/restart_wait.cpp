@@ -1,0 +1,41 @@
+#include "app/core/fleet/restart_wait.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "app/core/device_interface.h"
+
+namespace app::fleet {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kPollInterval = std::chrono::milliseconds(500);
+
+}  // namespace
+
+RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string& versionBefore,
+                              int waitSeconds) {
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::seconds(waitSeconds);
+  const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+  bool wasSilent = false;
+  while (true) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return {std::nullopt, elapsed(), waitSeconds};
+    ClientLimits limits = kRestartPollLimits;
+    limits.connectTimeout = std::max(
+        static_cast<int>(std::min<long long>(limits.connectTimeout, left.count())), 1);
+    DeviceInterface device(limits);
+    StateReading state = readDeviceState(device, address);
+    if (state.answered && (wasSilent || state.versionText != versionBefore)) {
+      return {std::move(state), elapsed(), waitSeconds};
+    }
+    if (!state.answered) wasSilent = true;
+    std::this_thread::sleep_until(std::min(Clock::now() + kPollInterval, deadline));
+  }
+}
+
+}  // namespace app::fleet

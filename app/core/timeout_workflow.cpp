@@ -1,0 +1,50 @@
+#include "app/core/timeout_workflow.h"
+
+#include <cstdint>
+#include <string>
+
+#include "app/core/device_client.h"
+#include "app/core/device_interface.h"
+#include "app/core/errors.h"
+#include "app/core/text_to_int.h"
+#include "app/core/workflow_host.h"
+#include "http/http_client.h"
+#include "http/transport/stream.h"
+#include "json/parser.h"
+
+namespace app {
+namespace {
+
+HTTP_DECLARE_ERROR(MalformedSettingsError, Error);
+
+constexpr std::int64_t kCurrencyScale = 10000;
+
+std::u16string exchangeSettings(WorkflowHost& host, http::HttpClient& client) {
+  http::MemoryStream response;
+  client.get(settingsUrl(host.addressText()), response);
+  const json::JsonRef document = json::parseDocument(decodeSettingsBody(response.view()));
+  if (document.isEmpty()) throw MalformedSettingsError(u"The settings are not a JSON document.");
+
+  const std::int32_t timeout = textToInt(host.timeoutText());
+  document.putPathCurrency(u"timeout", std::int64_t{timeout} * kCurrencyScale);
+
+  http::MemoryStream body;
+  body.write(document.asJsonUtf8(/*indent=*/false, /*escape=*/true));
+  return client.post(settingsUrl(host.addressText()), body);
+}
+
+}  // namespace
+
+void runSetTimeout(WorkflowHost& host) {
+  const auto client = makeDeviceClient(kSettingsLimits);
+
+  std::u16string result;
+  try {
+    result = exchangeSettings(host, *client);
+  } catch (const std::exception&) {
+    result = kSetTimeoutFailedStatus;
+  }
+  host.setStatusText(result);
+}
+
+}  // namespace app

@@ -1,0 +1,128 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <chrono>
+
+#include "app/cli/answer_policy.h"
+#include "app/cli/command_line.h"
+#include "app/cli/console.h"
+#include "app/cli/fleet_command.h"
+#include "app/cli/outcome_json.h"
+#include "app/cli/version_report.h"
+#include "app/core/device_run.h"
+#include "app/window/main_window.h"
+#include "app/window/start_up.h"
+
+namespace app {
+
+using cli::CommandLine;
+using cli::Console;
+
+namespace {
+constexpr std::u16string_view kNeedsDisplay =
+    u"zedez-updater: the window needs a display (DISPLAY or WAYLAND_DISPLAY); to run "
+    u"unattended without one, give the device address: zedez-updater [--yes|--no] ADDRESS";
+
+bool displayAvailable() {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int exitCode(const CommandLine& line, int code) { return line.exitStatus ? code : 0; }
+
+void report(const CommandLine& line, const DeviceOutcome& outcome, Console& console) {
+  if (line.json) {
+    console.outputLine(cli::outcomeJson(outcome));
+  } else {
+    console.outputLine(outcome.status);
+  }
+}
+
+int runWithoutWindow(const CommandLine& line, Console& console) {
+  DeviceRunOptions options;
+  options.mode = line.check ? RunMode::Check : RunMode::Upload;
+  options.answer = cli::answerPolicy(line.answer, console);
+  options.onDiagnostic = [&console](const std::u16string& text) { console.errorLine(text); };
+  if (!line.json) {
+    options.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
+    };
+  }
+  const DeviceOutcome outcome = runDevice(line.address, options);
+  report(line, outcome, console);
+  return exitCode(line, exitCodeOf(outcome.result));
+}
+
+int runInWindow(const CommandLine& line, Console& console) {
+  RunChoices choices{line.answer, {}};
+  const auto start = std::chrono::steady_clock::now();
+  if (!line.json && !line.address.empty()) {
+    choices.onProgress = [&console](std::int64_t sent, std::int64_t total) {
+      console.showProgress(sent, total);
+    };
+  }
+  std::vector<std::u16string> arguments;
+  if (!line.address.empty()) arguments.push_back(line.address);
+  MainWindow window(arguments, UploadAction{}, choices);
+  const auto seconds = std::chrono::steady_clock::now() - start;
+  runMessageLoop(window);
+  if (line.address.empty()) return 0;
+
+  DeviceOutcome outcome = window.uploadOutcome();
+  outcome.address = line.address;
+  outcome.seconds = std::chrono::duration<double>(seconds).count();
+  tellCauses(outcome, [&console](const std::u16string& text) { console.errorLine(text); });
+  report(line, outcome, console);
+  return exitCode(line, exitCodeOf(outcome.result));
+}
+
+int runCommandLine(const CommandLine& line, bool display) {
+  Console console;
+  if (!line.usageError.isEmpty()) {
+    console.errorLine(u"zedez-updater: " + line.usageError.toStdU16String());
+    console.errorLine(u"Try 'zedez-updater --help'.");
+    return exitCode(line, cli::kExitUsage);
+  }
+  if (line.help) {
+    console.outputLine(cli::helpText().trimmed().toStdU16String());
+    return 0;
+  }
+  if (line.version) {
+    const std::string text = cli::versionReport();
+    console.outputLine(std::string_view(text).substr(0, text.size() - 1));
+    return 0;
+  }
+  if (cli::isFleetCommand(line)) return cli::runFleetCommand(line, console);
+  if (line.address.empty() && (!display || line.headless)) {
+    console.errorLine(std::u16string(kNeedsDisplay));
+    return exitCode(line, cli::kExitUsage);
+  }
+  if (!display || line.headless || line.check) return runWithoutWindow(line, console);
+  return runInWindow(line, console);
+}
+
+}  // namespace
+
+int runProgram(int argc, char* argv[]) {
+  const bool display = displayAvailable();
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+  // Qt's own options (-platform, -style, ...) are known to the parser, and the window's
+  // application takes them out of argv for itself.
+  const CommandLine line = cli::parseCommandLine(arguments);
+  const bool windowless =
+      !display || (line.usageError.isEmpty() && (line.help || line.version || line.headless ||
+                                                 line.check || cli::isFleetCommand(line)));
+  if (windowless) {
+    // Runs that open no window need no display and no platform at all; should anything
+    // reach for one, Qt's offscreen platform is there instead of an abort.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QCoreApplication application(argc, argv);
+    describeApplication();
+    return runCommandLine(line, display);
+  }
+  const QApplication application(argc, argv);
+  describeApplication();
+  return runCommandLine(line, display);
+}
+
+}  // namespace app
