@@ -55,8 +55,7 @@ void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string
   console_.errorLine(named(address, line));
 }
 
-std::u16string FleetConsole::named(const DeviceAddress& address,
-                                   const std::u16string& line) const {
+std::u16string FleetConsole::named(const DeviceAddress& address, const std::u16string& line) const {
   return options_.nameDevices ? address + u": " + line : line;
 }
 

@@ -30,8 +30,7 @@ std::u16string errorLine(const FailureCause& cause) {
   return u"error: " + oneLine({cause.className, errorBoxText(cause.message)});
 }
 
-void check(const DeviceAddress& address, const DeviceRunOptions& options,
-           DeviceOutcome& outcome) {
+void check(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
   DeviceInterface device;
   const StateReading state = readDeviceState(device, address);
   outcome.stateError = state.failure;
@@ -54,8 +53,7 @@ void check(const DeviceAddress& address, const DeviceRunOptions& options,
   }
 }
 
-void upload(const DeviceAddress& address, const DeviceRunOptions& options,
-            DeviceOutcome& outcome) {
+void upload(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
   UnattendedHost host(address, options.answer);
   DeviceInterface device;
   UploadReport report;

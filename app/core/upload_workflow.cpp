@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "app/core/device_client.h"
 #include "app/core/device_interface.h"
 #include "app/core/errors.h"
 #include "app/core/firmware_image.h"
-#include "app/core/device_client.h"
 #include "app/core/workflow_host.h"
 #include "http/http_client.h"
 #include "http/transport/io_handler.h"

@@ -14,13 +14,13 @@
 #include <utility>
 
 #include "app/core/connectivity_check.h"
-#include "app/window/dialogs.h"
 #include "app/core/firmware_image.h"
 #include "app/core/handler_boundary.h"
 #include "app/core/product.h"
-#include "app/window/scan_list_box.h"
 #include "app/core/timeout_workflow.h"
 #include "app/core/upload_workflow.h"
+#include "app/window/dialogs.h"
+#include "app/window/scan_list_box.h"
 #include "http/http_client.h"
 
 namespace app {

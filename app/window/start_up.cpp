@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMetaObject>
 
-#include "app/window/main_window.h"
 #include "app/core/product.h"
+#include "app/window/main_window.h"
 
 namespace app {
 

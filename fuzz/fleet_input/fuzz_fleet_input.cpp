@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/core/fleet/address_range.h"
 #include "app/cli/device_list.h"
+#include "app/core/fleet/address_range.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "app/core/fleet/address_range.h"
 #include "app/cli/device_list.h"
 #include "app/cli/fleet_options.h"
+#include "app/core/fleet/address_range.h"
 
 namespace app {
 namespace {

@@ -77,8 +77,7 @@ TEST(FleetRun, AListOfTwoReportsEveryStepToItsObserver) {
 TEST(FleetRun, AStoppedRunStartsNothingAndCountsEveryDeviceAsNotStarted) {
   RecordingObserver observer;
   const std::atomic<bool> stop{true};
-  const auto tally =
-      app::fleet::runFleet({u"127.0.0.1", u"127.0.0.2"}, {}, observer, stop);
+  const auto tally = app::fleet::runFleet({u"127.0.0.1", u"127.0.0.2"}, {}, observer, stop);
   EXPECT_EQ(tally.notStarted, 2);
   EXPECT_TRUE(observer.events.empty());
 }

@@ -75,8 +75,9 @@ class FleetRunner {
 FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunOptions& options,
                     FleetObserver& observer, const std::atomic<bool>& stop) {
   FleetRunner runner(options, observer);
-  const std::size_t started = runOnWorkers(addresses.size(), options.jobs, stop,
-                                           [&](std::size_t index) { runner.runOne(addresses[index]); });
+  const std::size_t started =
+      runOnWorkers(addresses.size(), options.jobs, stop,
+                   [&](std::size_t index) { runner.runOne(addresses[index]); });
   FleetTally tally = runner.tally();
   tally.devices = static_cast<int>(addresses.size());
   tally.notStarted = static_cast<int>(addresses.size() - started);

@@ -26,8 +26,8 @@ RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return {std::nullopt, elapsed(), waitSeconds};
     ClientLimits limits = kRestartPollLimits;
-    limits.connectTimeout = std::max(
-        static_cast<int>(std::min<long long>(limits.connectTimeout, left.count())), 1);
+    limits.connectTimeout =
+        std::max(static_cast<int>(std::min<long long>(limits.connectTimeout, left.count())), 1);
     DeviceInterface device(limits);
     StateReading state = readDeviceState(device, address);
     if (state.answered && (wasSilent || state.versionText != versionBefore)) {
