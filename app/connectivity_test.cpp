@@ -6,8 +6,8 @@
 #include "app/connectivity_message.h"
 #include "app/device_interface.h"
 #include "http/http_client.h"
+#include "http/stream.h"
 #include "http/tls/openssl_io_handler.h"
-#include "http/transport/stream.h"
 #include "text/utf8_codec.h"
 
 namespace app {

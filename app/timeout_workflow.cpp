@@ -8,7 +8,7 @@
 #include "app/text_to_int.h"
 #include "app/workflow_host.h"
 #include "http/http_client.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "json/parser.h"
 
 namespace app {

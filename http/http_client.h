@@ -6,16 +6,21 @@
 #include <string>
 #include <string_view>
 
-#include "http/detail/http_exchange.h"
 #include "http/http_options.h"
+#include "http/http_request.h"
+#include "http/http_response.h"
 #include "http/proxy_settings.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "http/transport/tcp_client.h"
 #include "http/uri.h"
 
 namespace http {
 
 class CookieJar;
+
+namespace detail {
+class HttpExchange;
+}  // namespace detail
 
 // A blocking HTTP/1.0 and HTTP/1.1 client: one request at a time over one connection, which
 // is kept between requests when the reply allows it.
@@ -61,26 +66,26 @@ class HttpClient : public TcpClient {
   void setReplyBodyLimit(std::int64_t bytes) { replyBodyLimit_ = bytes; }
 
   [[nodiscard]] ProxySettings& proxyParams() { return proxyParams_; }
-  [[nodiscard]] HttpRequest& request() { return exchange_.request; }
-  [[nodiscard]] HttpResponse& response() { return exchange_.response; }
+  [[nodiscard]] HttpRequest& request();
+  [[nodiscard]] HttpResponse& response();
   [[nodiscard]] Uri& targetUri() { return targetUri_; }
 
   // Whether the connection may carry the next request after the last reply.
   [[nodiscard]] bool keepAlive();
 
  private:
-  friend class HttpExchange;
+  friend class detail::HttpExchange;
 
   void prepareTarget();
   void chooseEndpoint();
   void connectAndSend();
-  void connectIfNeeded(HttpExchange& exchange);
+  void connectIfNeeded(detail::HttpExchange& exchange);
   void openTunnel();
   void storeCookies(HeaderList& headers);
   void closeUnlessKept();
   [[nodiscard]] std::u16string fullTargetUri() const;
 
-  HttpExchange exchange_{*this};
+  std::unique_ptr<detail::HttpExchange> exchange_;
   Uri targetUri_;
   ProxySettings proxyParams_;
   HttpVersion protocolVersion_ = HttpVersion::v1_1;

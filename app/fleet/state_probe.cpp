@@ -4,7 +4,7 @@
 #include "app/errors.h"
 #include "app/upload_workflow.h"
 #include "http/http_client.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "json/parser.h"
 #include "text/utf8_codec.h"
 
