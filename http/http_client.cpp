@@ -1,5 +1,6 @@
 #include "http/http_client.h"
 
+#include <algorithm>
 #include <array>
 
 #include "http/base/scope_guard.h"
@@ -289,7 +290,27 @@ void HttpClient::connectAndSend() {
   }
 
   exchange_->buildAndSendRequest(&targetUri_);
-  if (request.source) ioHandler()->write(*request.source, 0);
+  if (request.source) sendBody(*request.source);
+}
+
+void HttpClient::sendBody(Stream& source) {
+  IoHandler& io = *ioHandler();
+  if (!sendProgress_) {
+    io.write(source, 0);
+    return;
+  }
+  // Piece by piece, so that each piece can be told once the connection has taken it.
+  const std::int64_t total = source.size();
+  const std::int64_t pieceSize =
+      io.sendBufferSize() > 0 ? io.sendBufferSize() : IoHandler::kDefaultBufferSize;
+  source.setPosition(0);
+  std::int64_t sent = 0;
+  while (sent < total) {
+    const std::int64_t piece = std::min(pieceSize, total - sent);
+    io.write(source, piece);
+    sent += piece;
+    sendProgress_(sent, total);
+  }
 }
 
 void HttpClient::connectIfNeeded(HttpExchange& exchange) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "http/http_options.h"
 #include "http/http_request.h"
@@ -65,6 +67,12 @@ class HttpClient : public TcpClient {
   [[nodiscard]] std::int64_t replyBodyLimit() const { return replyBodyLimit_; }
   void setReplyBodyLimit(std::int64_t bytes) { replyBodyLimit_ = bytes; }
 
+  // Told as the request body's bytes are handed to the connection: the count handed so far and
+  // the body's size. The request line and header lines are not counted.
+  void setSendProgress(std::function<void(std::int64_t sent, std::int64_t total)> onProgress) {
+    sendProgress_ = std::move(onProgress);
+  }
+
   [[nodiscard]] ProxySettings& proxyParams() { return proxyParams_; }
   [[nodiscard]] HttpRequest& request();
   [[nodiscard]] HttpResponse& response();
@@ -79,6 +87,7 @@ class HttpClient : public TcpClient {
   void prepareTarget();
   void chooseEndpoint();
   void connectAndSend();
+  void sendBody(Stream& source);
   void connectIfNeeded(detail::HttpExchange& exchange);
   void openTunnel();
   void storeCookies(HeaderList& headers);
@@ -101,6 +110,7 @@ class HttpClient : public TcpClient {
   std::int32_t proxyAuthRetries_ = 0;
   std::int32_t maxHeaderLines_ = 255;
   std::int64_t replyBodyLimit_ = 0;
+  std::function<void(std::int64_t, std::int64_t)> sendProgress_;
   std::unique_ptr<IoHandler> ownedTlsHandler_;
   ConnectionType lastConnectionType_ = ConnectionType::Normal;
   std::u16string lastDestination_;
