@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "http/base/ascii_text.h"
 #include "http/cookies/cookie_rules.h"
-#include "http/detail/ascii_text.h"
 
 namespace http {
 namespace {

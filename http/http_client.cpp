@@ -1,16 +1,23 @@
 #include "http/http_client.h"
 
+#include <algorithm>
 #include <array>
 
+#include "http/base/scope_guard.h"
 #include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
+#include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
-#include "http/detail/scope_guard.h"
 #include "http/detail/tls_handler_access.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
 namespace http {
+
+using detail::containsIgnoreCase;
+using detail::HttpExchange;
+using detail::ResponseAction;
+namespace tls_access = detail::tls_access;
 
 namespace {
 
@@ -39,7 +46,7 @@ class ProtocolVersionGuard {
 
 }  // namespace
 
-HttpClient::HttpClient() = default;
+HttpClient::HttpClient() : exchange_(std::make_unique<HttpExchange>(*this)) {}
 
 HttpClient::~HttpClient() {
   // The TLS handler this client made must leave the connection before it is freed.
@@ -51,6 +58,10 @@ HttpClient::~HttpClient() {
     setIoHandler(nullptr);
   }
 }
+
+HttpRequest& HttpClient::request() { return exchange_->request; }
+
+HttpResponse& HttpClient::response() { return exchange_->response; }
 
 void HttpClient::setCookieJar(CookieJar* jar) {
   if (jar == cookieJar_) return;
@@ -77,7 +88,7 @@ std::u16string HttpClient::post(std::u16string_view url, Stream& source) {
   MemoryStream body;
   post(url, source, body);
   body.setPosition(0);
-  return decodeCharset(body, exchange_.response.charSet);
+  return decodeCharset(body, exchange_->response.charSet);
 }
 
 void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, Stream* source,
@@ -86,11 +97,11 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
   authRetries_ = 0;
   proxyAuthRetries_ = 0;
   const std::int64_t startPosition = stream ? stream->position() : 0;
-  HttpRequest& request = exchange_.request;
+  HttpRequest& request = exchange_->request;
   request.url = url;
   request.method = method;
   request.source = source;
-  exchange_.response.contentStream = stream;
+  exchange_->response.contentStream = stream;
   // Anything but a status error may have left part of a reply unread; the connection cannot
   // carry another request.
   ScopeGuard dropOnFailure([this] { disconnect(false); });
@@ -101,8 +112,8 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
         tls_access::setUriToCheck(*handler, fullTargetUri());
       }
       connectAndSend();
-      exchange_.readReplyHead();
-      const ResponseAction action = exchange_.processResponse(ignoredCodes);
+      exchange_->readReplyHead();
+      const ResponseAction action = exchange_->processResponse(ignoredCodes);
       if (action == ResponseAction::Done) break;
       if (action == ResponseAction::FollowRedirect) {
         if (stream) {
@@ -126,7 +137,7 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
 }
 
 void HttpClient::closeUnlessKept() {
-  const HttpResponse& response = exchange_.response;
+  const HttpResponse& response = exchange_->response;
   const bool keepForMultipart = options_.contains(HttpOption::NoReadMultipart) &&
                                 mediaTypeOf(response.contentType).starts_with(u"multipart");
   const bool keepForChunked = options_.contains(HttpOption::NoReadChunked) &&
@@ -140,7 +151,7 @@ std::u16string HttpClient::fullTargetUri() const {
 }
 
 void HttpClient::prepareTarget() {
-  HttpRequest& request = exchange_.request;
+  HttpRequest& request = exchange_->request;
   const Uri next(request.url);
 
   if (!next.username().empty()) {
@@ -203,14 +214,14 @@ void HttpClient::prepareTarget() {
 }
 
 void HttpClient::chooseEndpoint() {
-  HttpRequest& request = exchange_.request;
+  HttpRequest& request = exchange_->request;
   const bool https = equalsIgnoreCase(targetUri_.protocol(), u"https");
   std::u16string endpointHost;
   std::uint16_t endpointPort = 0;
   if (proxyParams_.proxyServer().empty()) {
     if (ipVersion() != targetUri_.ipVersion() && connected()) disconnect();
     endpointHost = targetUri_.host();
-    const auto number = parseInt64(targetUri_.port());
+    const auto number = detail::parseInt64(targetUri_.port());
     endpointPort = number && *number >= 0 && *number <= 65535 ? static_cast<std::uint16_t>(*number)
                                                               : std::uint16_t{80};
     request.useProxy = https ? ConnectionType::Tls : ConnectionType::Normal;
@@ -229,7 +240,7 @@ void HttpClient::chooseEndpoint() {
 }
 
 void HttpClient::connectAndSend() {
-  HttpRequest& request = exchange_.request;
+  HttpRequest& request = exchange_->request;
   if (IoHandler* handler = ioHandler()) handler->inputBuffer().clear();
   request.destination = targetUri_.host() + u":" + targetUri_.port();
   chooseEndpoint();
@@ -275,11 +286,31 @@ void HttpClient::connectAndSend() {
   if (tunnelled) {
     openTunnel();
   } else {
-    connectIfNeeded(exchange_);
+    connectIfNeeded(*exchange_);
   }
 
-  exchange_.buildAndSendRequest(&targetUri_);
-  if (request.source) ioHandler()->write(*request.source, 0);
+  exchange_->buildAndSendRequest(&targetUri_);
+  if (request.source) sendBody(*request.source);
+}
+
+void HttpClient::sendBody(Stream& source) {
+  IoHandler& io = *ioHandler();
+  if (!sendProgress_) {
+    io.write(source, 0);
+    return;
+  }
+  // Piece by piece, so that each piece can be told once the connection has taken it.
+  const std::int64_t total = source.size();
+  const std::int64_t pieceSize =
+      io.sendBufferSize() > 0 ? io.sendBufferSize() : IoHandler::kDefaultBufferSize;
+  source.setPosition(0);
+  std::int64_t sent = 0;
+  while (sent < total) {
+    const std::int64_t piece = std::min(pieceSize, total - sent);
+    io.write(source, piece);
+    sent += piece;
+    sendProgress_(sent, total);
+  }
 }
 
 void HttpClient::connectIfNeeded(HttpExchange& exchange) {
@@ -325,7 +356,7 @@ void HttpClient::openTunnel() {
   // The open connection carries the tunnel already, unless the proxy has closed it meanwhile.
   if (connected()) checkForGracefulDisconnect(false);
   if (connected()) return;
-  const HttpRequest& main = exchange_.request;
+  const HttpRequest& main = exchange_->request;
   HttpExchange tunnel(*this);
   tunnel.request.userAgent = main.userAgent;
   tunnel.request.host = main.host;
@@ -389,8 +420,8 @@ void HttpClient::storeCookies(HeaderList& headers) {
 
 bool HttpClient::keepAlive() {
   if (!connected()) return false;
-  const HttpRequest& request = exchange_.request;
-  const HttpResponse& response = exchange_.response;
+  const HttpRequest& request = exchange_->request;
+  const HttpResponse& response = exchange_->response;
   const bool throughProxy = isProxyConnection(request.useProxy);
   const auto is = [](std::u16string_view value, std::u16string_view word) {
     return equalsIgnoreCase(trimView(value), word);

@@ -1,21 +1,28 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "http/detail/http_exchange.h"
 #include "http/http_options.h"
+#include "http/http_request.h"
+#include "http/http_response.h"
 #include "http/proxy_settings.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "http/transport/tcp_client.h"
 #include "http/uri.h"
 
 namespace http {
 
 class CookieJar;
+
+namespace detail {
+class HttpExchange;
+}  // namespace detail
 
 // A blocking HTTP/1.0 and HTTP/1.1 client: one request at a time over one connection, which
 // is kept between requests when the reply allows it.
@@ -60,27 +67,34 @@ class HttpClient : public TcpClient {
   [[nodiscard]] std::int64_t replyBodyLimit() const { return replyBodyLimit_; }
   void setReplyBodyLimit(std::int64_t bytes) { replyBodyLimit_ = bytes; }
 
+  // Told as the request body's bytes are handed to the connection: the count handed so far and
+  // the body's size. The request line and header lines are not counted.
+  void setSendProgress(std::function<void(std::int64_t sent, std::int64_t total)> onProgress) {
+    sendProgress_ = std::move(onProgress);
+  }
+
   [[nodiscard]] ProxySettings& proxyParams() { return proxyParams_; }
-  [[nodiscard]] HttpRequest& request() { return exchange_.request; }
-  [[nodiscard]] HttpResponse& response() { return exchange_.response; }
+  [[nodiscard]] HttpRequest& request();
+  [[nodiscard]] HttpResponse& response();
   [[nodiscard]] Uri& targetUri() { return targetUri_; }
 
   // Whether the connection may carry the next request after the last reply.
   [[nodiscard]] bool keepAlive();
 
  private:
-  friend class HttpExchange;
+  friend class detail::HttpExchange;
 
   void prepareTarget();
   void chooseEndpoint();
   void connectAndSend();
-  void connectIfNeeded(HttpExchange& exchange);
+  void sendBody(Stream& source);
+  void connectIfNeeded(detail::HttpExchange& exchange);
   void openTunnel();
   void storeCookies(HeaderList& headers);
   void closeUnlessKept();
   [[nodiscard]] std::u16string fullTargetUri() const;
 
-  HttpExchange exchange_{*this};
+  std::unique_ptr<detail::HttpExchange> exchange_;
   Uri targetUri_;
   ProxySettings proxyParams_;
   HttpVersion protocolVersion_ = HttpVersion::v1_1;
@@ -96,6 +110,7 @@ class HttpClient : public TcpClient {
   std::int32_t proxyAuthRetries_ = 0;
   std::int32_t maxHeaderLines_ = 255;
   std::int64_t replyBodyLimit_ = 0;
+  std::function<void(std::int64_t, std::int64_t)> sendProgress_;
   std::unique_ptr<IoHandler> ownedTlsHandler_;
   ConnectionType lastConnectionType_ = ConnectionType::Normal;
   std::u16string lastDestination_;

@@ -5,6 +5,9 @@
 
 namespace http {
 
+using detail::decimalText;
+using detail::formatHttpDate;
+
 void RequestHeaders::clear() {
   accept = kDefaultAccept;
   acceptCharSet.clear();

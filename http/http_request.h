@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "http/detail/authentication.h"
-#include "http/detail/entity_headers.h"
+#include "http/authentication.h"
+#include "http/entity_headers.h"
 #include "http/http_options.h"
+#include "http/stream.h"
 #include "http/transport/ip_version.h"
-#include "http/transport/stream.h"
 
 namespace http {
 

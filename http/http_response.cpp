@@ -6,6 +6,8 @@
 
 namespace http {
 
+using detail::parseInt64;
+
 std::int32_t parseStatusCode(std::u16string_view statusLine) {
   const std::size_t space = statusLine.find(u' ');
   if (space == std::u16string_view::npos) return -1;

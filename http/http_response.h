@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "http/detail/entity_headers.h"
+#include "http/entity_headers.h"
 #include "http/http_options.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 
 namespace http {
 

@@ -1,6 +1,6 @@
 #include "http/proxy_settings.h"
 
-#include "http/detail/protocol_text.h"
+#include "http/base/ascii_text.h"
 
 namespace http {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "http/detail/authentication.h"
+#include "http/authentication.h"
 
 namespace http {
 

@@ -1,6 +1,6 @@
 #include "http/uri.h"
 
-#include "http/detail/ascii_text.h"
+#include "http/base/ascii_text.h"
 
 namespace http {
 namespace {

@@ -6,8 +6,8 @@
 #include "app/core/connectivity_message.h"
 #include "app/core/device_client.h"
 #include "http/http_client.h"
+#include "http/stream.h"
 #include "http/tls/openssl_io_handler.h"
-#include "http/transport/stream.h"
 #include "text/utf8_codec.h"
 
 namespace app {

@@ -3,7 +3,7 @@
 #include "http/charset/charset_encoding.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "text/utf8_codec.h"
 
 namespace app {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "http/transport/stream.h"
+#include "http/stream.h"
 
 namespace app {
 

@@ -9,7 +9,7 @@
 #include "app/core/text_to_int.h"
 #include "app/core/workflow_host.h"
 #include "http/http_client.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "json/parser.h"
 
 namespace app {

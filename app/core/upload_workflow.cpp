@@ -10,7 +10,6 @@
 #include "app/core/firmware_image.h"
 #include "app/core/workflow_host.h"
 #include "http/http_client.h"
-#include "http/transport/io_handler.h"
 
 namespace app {
 namespace {
@@ -23,26 +22,6 @@ std::u16string cleanVersionText(std::u16string_view versionText) {
 }
 
 bool isUnattended(const WorkflowHost& host) { return !host.unattendedAddress().empty(); }
-
-// Counts the image's bytes as the connection sends them; the header lines go out before the
-// body's write begins and are not counted.
-void reportSentBytes(http::HttpClient& client, UploadReport& report) {
-  client.onConnected = [&client, &report] {
-    http::WorkProgressHandlers& progress = client.ioHandler()->workProgress();
-    auto total = std::make_shared<std::int64_t>(-1);
-    progress.begin = [total](http::WorkMode mode, std::int64_t size) {
-      if (mode == http::WorkMode::Write) *total = size;
-    };
-    progress.work = [total, &report](http::WorkMode mode, std::int64_t count) {
-      if (mode != http::WorkMode::Write || *total < 0) return;
-      report.bytesSent += count;
-      if (report.onProgress) report.onProgress(report.bytesSent, *total);
-    };
-    progress.end = [total](http::WorkMode mode) {
-      if (mode == http::WorkMode::Write) *total = -1;
-    };
-  };
-}
 
 void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
   const StateReading state = readDeviceState(device, host.addressText());
@@ -68,7 +47,11 @@ void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
 
   const auto image = buildFirmwareImage();
   const auto client = makeDeviceClient(kUploadLimits);
-  reportSentBytes(*client, report);
+  // The header lines go out before the body and are not counted.
+  client->setSendProgress([&report](std::int64_t sent, std::int64_t total) {
+    report.bytesSent = sent;
+    if (report.onProgress) report.onProgress(sent, total);
+  });
 
   std::u16string status;
   try {

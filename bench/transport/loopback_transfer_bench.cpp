@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 #include "http/transport/tcp_client.h"
 
 namespace {

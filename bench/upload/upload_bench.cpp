@@ -28,7 +28,7 @@
 
 #include "app/core/firmware_image.h"
 #include "http/http_client.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 #include "text/utf8_codec.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "http/base/stream.h"
 #include "http/transport/connection_errors.h"
 #include "http/transport/io_handler.h"
-#include "http/transport/stream.h"
 
 namespace {
 

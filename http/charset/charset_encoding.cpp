@@ -5,9 +5,9 @@
 #include <memory>
 #include <optional>
 
+#include "http/base/stream_bytes.h"
 #include "http/charset/charset_aliases.h"
 #include "http/charset/latin10.h"
-#include "http/detail/stream_bytes.h"
 
 namespace http {
 namespace {

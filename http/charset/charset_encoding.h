@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 #include "http/transport/text_encoding.h"
 
 namespace http {

@@ -1,6 +1,6 @@
 #include "http/charset/charset_html_meta.h"
 
-#include "http/detail/stream_bytes.h"
+#include "http/base/stream_bytes.h"
 #include "text/utf8_codec.h"
 
 namespace http {

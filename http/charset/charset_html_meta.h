@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 
 namespace http {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "http/base/ascii_text.h"
+#include "http/base/stream_bytes.h"
 #include "http/charset/charset_encoding.h"
-#include "http/detail/ascii_text.h"
-#include "http/detail/stream_bytes.h"
 #include "text/utf8_codec.h"
 
 namespace http {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 
 namespace http {
 

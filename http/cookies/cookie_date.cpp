@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "http/detail/ascii_text.h"
+#include "http/base/ascii_text.h"
 
 namespace http {
 namespace {

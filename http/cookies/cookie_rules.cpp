@@ -5,8 +5,8 @@
 #include <array>
 #include <limits>
 
+#include "http/base/ascii_text.h"
 #include "http/cookies/cookie_date.h"
-#include "http/detail/ascii_text.h"
 
 namespace http {
 namespace {

@@ -6,7 +6,7 @@
 #include "http/http_errors.h"
 #include "text/utf8_codec.h"
 
-namespace http {
+namespace http::detail {
 
 void BodyLimitStream::expect(std::int64_t count) const {
   if (count > limit_ - taken_) {
@@ -56,4 +56,4 @@ void BodyLimitStream::write(std::span<const std::uint8_t> source) {
   droppedSize_ = std::max(droppedSize_, droppedPosition_);
 }
 
-}  // namespace http
+}  // namespace http::detail

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <span>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 
-namespace http {
+namespace http::detail {
 
 // Stands between a reply body and the caller's stream: passes the bytes on (or drops them
 // when there is no stream) and raises ReplyLimitError once more than limit bytes have come.
@@ -33,4 +33,4 @@ class BodyLimitStream final : public Stream {
   std::int64_t droppedPosition_ = 0;
 };
 
-}  // namespace http
+}  // namespace http::detail

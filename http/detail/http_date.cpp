@@ -8,7 +8,7 @@
 
 #include "http/detail/protocol_text.h"
 
-namespace http {
+namespace http::detail {
 
 namespace {
 
@@ -106,4 +106,4 @@ std::int64_t parseHttpDate(std::u16string_view text) {
   return moment.time_since_epoch().count();
 }
 
-}  // namespace http
+}  // namespace http::detail

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "http/base/scope_guard.h"
 #include "http/charset/charset_encoding.h"
 #include "http/cookie_jar.h"
 #include "http/detail/protocol_text.h"
-#include "http/detail/scope_guard.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
-namespace http {
+namespace http::detail {
 
 namespace {
 
@@ -205,4 +205,4 @@ void HttpExchange::raiseProtocolError() {
                           decodeCharset(body, response.charSet));
 }
 
-}  // namespace http
+}  // namespace http::detail

@@ -8,10 +8,13 @@
 #include "http/http_response.h"
 
 namespace http {
-
-class BodyLimitStream;
 class HttpClient;
 class Uri;
+}  // namespace http
+
+namespace http::detail {
+
+class BodyLimitStream;
 
 // What the request cycle does after a reply.
 enum class ResponseAction { FollowRedirect, AnswerChallenge, Done };
@@ -63,4 +66,4 @@ class HttpExchange {
   BodyLimitStream* bodyLimit_ = nullptr;
 };
 
-}  // namespace http
+}  // namespace http::detail

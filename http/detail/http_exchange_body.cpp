@@ -1,17 +1,17 @@
 // Reading a reply body by the framing its headers announce.
 #include <string>
 
+#include "http/base/scope_guard.h"
 #include "http/charset/charset_html_meta.h"
 #include "http/charset/charset_xml.h"
 #include "http/detail/body_limit_stream.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
-#include "http/detail/scope_guard.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
 
-namespace http {
+namespace http::detail {
 
 namespace {
 
@@ -268,4 +268,4 @@ void HttpExchange::readUntilClose(Stream* target) {
   }
 }
 
-}  // namespace http
+}  // namespace http::detail

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace http {
+namespace http::detail {
 
 bool containsIgnoreCase(std::u16string_view text, std::u16string_view part) {
   if (part.empty()) return true;
@@ -65,4 +65,4 @@ std::u16string decimalText(std::int64_t value) {
   return {digits.begin(), digits.end()};
 }
 
-}  // namespace http
+}  // namespace http::detail

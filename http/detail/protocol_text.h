@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "http/detail/ascii_text.h"
+#include "http/base/ascii_text.h"
 
 // Number and text helpers for header values and status lines.
-namespace http {
+namespace http::detail {
 
 [[nodiscard]] bool containsIgnoreCase(std::u16string_view text, std::u16string_view part);
 // Removes blanks and control characters (code <= 32) from the start only.
@@ -24,4 +24,4 @@ namespace http {
 
 [[nodiscard]] std::u16string decimalText(std::int64_t value);
 
-}  // namespace http
+}  // namespace http::detail

@@ -2,7 +2,7 @@
 
 #include "http/tls/openssl_io_handler.h"
 
-namespace http::tls_access {
+namespace http::detail::tls_access {
 
 bool isTlsHandler(const IoHandler* handler) {
   return dynamic_cast<const TlsIoHandlerBase*>(handler) != nullptr;
@@ -22,4 +22,4 @@ void setUriToCheck(IoHandler& handler, std::u16string_view uri) {
   }
 }
 
-}  // namespace http::tls_access
+}  // namespace http::detail::tls_access

@@ -6,7 +6,7 @@
 #include "http/transport/io_handler.h"
 
 // The few things the client asks of a TLS handler.
-namespace http::tls_access {
+namespace http::detail::tls_access {
 
 [[nodiscard]] bool isTlsHandler(const IoHandler* handler);
 // A handler of the default TLS class with its default options; nullptr when there is none.
@@ -15,4 +15,4 @@ namespace http::tls_access {
 void setPassThrough(IoHandler& handler, bool passThrough);
 void setUriToCheck(IoHandler& handler, std::u16string_view uri);
 
-}  // namespace http::tls_access
+}  // namespace http::detail::tls_access

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "http/detail/scope_guard.h"
+#include "http/base/scope_guard.h"
 #include "http/tls/tls_errors.h"
 #include "http/tls/uri_host.h"
 #include "http/transport/socket_error.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/error.h"
+#include "http/base/error.h"
 
 namespace http {
 

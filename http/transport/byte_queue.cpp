@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 #include "http/transport/text_encoding.h"
 #include "text/utf8_codec.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "http/error.h"
+#include "http/base/error.h"
 #include "http/transport/socket_stack.h"
 
 namespace http {

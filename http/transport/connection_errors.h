@@ -1,6 +1,6 @@
 #pragma once
 
-#include "http/error.h"
+#include "http/base/error.h"
 
 namespace http {
 

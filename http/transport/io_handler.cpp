@@ -4,8 +4,8 @@
 #include <chrono>
 #include <limits>
 
-#include "http/detail/scope_guard.h"
-#include "http/transport/stream.h"
+#include "http/base/scope_guard.h"
+#include "http/base/stream.h"
 #include "http/transport/tcp_connection.h"
 
 namespace http {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "http/error.h"
+#include "http/base/error.h"
 
 namespace http {
 

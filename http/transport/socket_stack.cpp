@@ -19,7 +19,7 @@
 #include <optional>
 #include <string>
 
-#include "http/detail/scope_guard.h"
+#include "http/base/scope_guard.h"
 #include "http/transport/socket_error.h"
 #include "text/utf8_codec.h"
 

@@ -1,6 +1,6 @@
 #include "http/transport/tcp_client.h"
 
-#include "http/detail/scope_guard.h"
+#include "http/base/scope_guard.h"
 #include "http/transport/socket_io_handler.h"
 #include "http/transport/tcp_io_handler.h"
 

@@ -1,8 +1,8 @@
-#include "http/detail/header_list.h"
+#include "http/header_list.h"
 
 #include <gtest/gtest.h>
 
-#include "http/detail/entity_headers.h"
+#include "http/entity_headers.h"
 #include "http/http_response.h"
 
 namespace {

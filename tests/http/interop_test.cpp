@@ -269,7 +269,7 @@ TEST_F(Interop, Nginx) {
   // SSI output has no length known in advance: nginx sends it chunked.
   http::MemoryStream page;
   client.get(widen(base + "/ssi/page.html"), page);
-  EXPECT_TRUE(http::containsIgnoreCase(client.response().transferEncoding, u"chunked"));
+  EXPECT_TRUE(http::detail::containsIgnoreCase(client.response().transferEncoding, u"chunked"));
   EXPECT_EQ(client.response().rawHeaders.value(u"X-Connection"), firstConnection);
   EXPECT_EQ(page.view(), curlBody(base + "/ssi/page.html", scratch_));
   EXPECT_EQ(page.size(), static_cast<std::int64_t>(large_.size() + 29));

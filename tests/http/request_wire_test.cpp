@@ -106,6 +106,32 @@ TEST(RequestWire, PostAfterGetOpensANewConnectionAndSendsTheCookie) {
   EXPECT_EQ(client.protocolVersion(), http::HttpVersion::v1_1);
 }
 
+TEST(RequestWire, SendProgressCountsTheBodyAloneUpToItsSize) {
+  ScriptedServer server;
+  server.addReply(okReply("a"), false);
+  server.addReply(okReply("b"));
+  http::HttpClient client;
+  configureLikeTheApp(client, 3000, 10000);
+  std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+  client.setSendProgress(
+      [&calls](std::int64_t sent, std::int64_t total) { calls.emplace_back(sent, total); });
+
+  http::MemoryStream reply;
+  client.get(server.url("/nothing-to-send"), reply);
+  EXPECT_TRUE(calls.empty());
+
+  http::MemoryStream source(firmwareLikeBody(100000));
+  client.post(server.url("/firmware"), source);
+  ASSERT_EQ(calls.size(), 4U);  // pieces of 32768 bytes
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].second, 100000);
+    EXPECT_EQ(calls[i].first,
+              std::min<std::int64_t>(static_cast<std::int64_t>(i + 1) * 32768, 100000));
+  }
+  ASSERT_EQ(server.requests().size(), 2U);
+  EXPECT_TRUE(server.requests()[1].bytes.ends_with(std::string(source.view())));
+}
+
 TEST(RequestWire, HostLineNamesThePortOnlyWhenItIsNotTheDefault) {
   ScriptedServer device(kDevice, 80);
   device.addReply(okReply(""));

@@ -3,7 +3,7 @@
 #include "http/charset/charset_encoding.h"
 #include "http/charset/charset_html_meta.h"
 #include "http/charset/charset_xml.h"
-#include "http/transport/stream.h"
+#include "http/stream.h"
 
 namespace http {
 namespace {

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "http/base/stream.h"
 #include "http/tls/tls_errors.h"
-#include "http/transport/stream.h"
 #include "tls_test_support.h"
 
 namespace {

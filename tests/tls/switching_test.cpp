@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "http/base/stream.h"
 #include "http/tls/tls_errors.h"
 #include "http/transport/connection_errors.h"
 #include "http/transport/socket_error.h"
-#include "http/transport/stream.h"
 #include "tls_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 #include "http/transport/text_encoding.h"
 #include "test_helpers.h"
 

@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
+#include "http/base/stream.h"
 #include "http/transport/connection_errors.h"
-#include "http/transport/stream.h"
 #include "http/transport/tcp_client.h"
 #include "http/transport/tcp_io_handler.h"
 #include "test_helpers.h"

@@ -1,4 +1,4 @@
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 
 #include <algorithm>
 #include <cstring>

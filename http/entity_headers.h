@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/detail/header_list.h"
+#include "http/header_list.h"
 
 namespace http {
 

@@ -1,4 +1,4 @@
-#include "http/detail/ascii_text.h"
+#include "http/base/ascii_text.h"
 
 namespace http {
 

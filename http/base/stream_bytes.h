@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "http/transport/stream.h"
+#include "http/base/stream.h"
 
 namespace http {
 

@@ -38,6 +38,4 @@ class BasicAuthentication final : public Authentication {
 [[nodiscard]] std::unique_ptr<Authentication> authenticationForChallenge(
     std::u16string_view challenge, std::u16string_view username, std::u16string_view password);
 
-[[nodiscard]] std::string base64Encode(std::string_view bytes);
-
 }  // namespace http

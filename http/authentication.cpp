@@ -1,8 +1,10 @@
-#include "http/detail/authentication.h"
+#include "http/authentication.h"
 
-#include "http/detail/protocol_text.h"
+#include "http/base/ascii_text.h"
 
 namespace http {
+
+namespace {
 
 std::string base64Encode(std::string_view bytes) {
   static constexpr char kAlphabet[] =
@@ -29,6 +31,8 @@ std::string base64Encode(std::string_view bytes) {
   }
   return out;
 }
+
+}  // namespace
 
 std::u16string BasicAuthentication::authorization() const {
   std::string bytes;

@@ -1,8 +1,10 @@
-#include "http/detail/header_list.h"
+#include "http/header_list.h"
 
 #include "http/detail/protocol_text.h"
 
 namespace http {
+
+using detail::trimLeftView;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "http/error.h"
+#include "http/base/error.h"
 
 #include "text/utf8_codec.h"
 

@@ -1,4 +1,4 @@
-#include "http/detail/stream_bytes.h"
+#include "http/base/stream_bytes.h"
 
 #include <array>
 #include <cstdint>

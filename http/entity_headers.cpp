@@ -1,4 +1,4 @@
-#include "http/detail/entity_headers.h"
+#include "http/entity_headers.h"
 
 #include <vector>
 
@@ -6,6 +6,9 @@
 #include "http/detail/protocol_text.h"
 
 namespace http {
+
+using detail::parseHttpDate;
+using detail::parseInt64;
 
 namespace {
 
