@@ -7,9 +7,12 @@
 #include "app/cli/command_line.h"
 #include "app/cli/console.h"
 #include "app/cli/fleet_command.h"
+#include "app/cli/fleet_console.h"
+#include "app/cli/history.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/version_report.h"
 #include "app/core/device_run.h"
+#include "app/core/run_record.h"
 #include "app/window/main_window.h"
 #include "app/window/start_up.h"
 
@@ -29,12 +32,20 @@ bool displayAvailable() {
 
 int exitCode(const CommandLine& line, int code) { return line.exitStatus ? code : 0; }
 
-void report(const CommandLine& line, const DeviceOutcome& outcome, Console& console) {
+// The outcome on standard output, and in the record when one is kept. Gives the exit code
+// that --exit-status asks for.
+int report(const CommandLine& line, const DeviceOutcome& outcome, Console& console) {
   if (line.json) {
     console.outputLine(cli::outcomeJson(outcome));
   } else {
     console.outputLine(outcome.status);
   }
+  if (!line.recordFile.isEmpty() &&
+      !cli::recordOutcome(line.recordFile.toStdString(),
+                          recordLine(outcome, std::chrono::system_clock::now()), console)) {
+    return 1;
+  }
+  return exitCodeOf(outcome.result);
 }
 
 int runWithoutWindow(const CommandLine& line, Console& console) {
@@ -48,8 +59,7 @@ int runWithoutWindow(const CommandLine& line, Console& console) {
     };
   }
   const DeviceOutcome outcome = runDevice(line.address, options);
-  report(line, outcome, console);
-  return exitCode(line, exitCodeOf(outcome.result));
+  return exitCode(line, report(line, outcome, console));
 }
 
 int runInWindow(const CommandLine& line, Console& console) {
@@ -71,8 +81,7 @@ int runInWindow(const CommandLine& line, Console& console) {
   outcome.address = line.address;
   outcome.seconds = std::chrono::duration<double>(seconds).count();
   tellCauses(outcome, [&console](const std::u16string& text) { console.errorLine(text); });
-  report(line, outcome, console);
-  return exitCode(line, exitCodeOf(outcome.result));
+  return exitCode(line, report(line, outcome, console));
 }
 
 int runCommandLine(const CommandLine& line, bool display) {
@@ -90,6 +99,9 @@ int runCommandLine(const CommandLine& line, bool display) {
     const std::string text = cli::versionReport();
     console.outputLine(std::string_view(text).substr(0, text.size() - 1));
     return 0;
+  }
+  if (!line.historyFile.isEmpty()) {
+    return cli::printHistory(line.historyFile, line.address, line.json, console);
   }
   if (cli::isFleetCommand(line)) return cli::runFleetCommand(line, console);
   if (line.address.empty() && (!display || line.headless)) {
@@ -109,9 +121,9 @@ int runProgram(int argc, char* argv[]) {
   // Qt's own options (-platform, -style, ...) are known to the parser, and the window's
   // application takes them out of argv for itself.
   const CommandLine line = cli::parseCommandLine(arguments);
-  const bool windowless =
-      !display || (line.usageError.isEmpty() && (line.help || line.version || line.headless ||
-                                                 line.check || cli::isFleetCommand(line)));
+  const bool windowless = !display || (line.usageError.isEmpty() &&
+                                       (line.help || line.version || line.headless || line.check ||
+                                        !line.historyFile.isEmpty() || cli::isFleetCommand(line)));
   if (windowless) {
     // Runs that open no window need no display and no platform at all; should anything
     // reach for one, Qt's offscreen platform is there instead of an abort.

@@ -51,11 +51,21 @@ struct Options {
                           QStringLiteral("Print the outcome as one JSON object per device.")};
   QCommandLineOption exitStatus{QStringLiteral("exit-status"),
                                 QStringLiteral("Make the exit code tell the outcome.")};
+  QCommandLineOption record{
+      QStringLiteral("record"),
+      QStringLiteral("Append one JSON line per device to FILE: time, host, user, address, "
+                     "versions before and after, image, result, verification, cause."),
+      QStringLiteral("FILE")};
+  QCommandLineOption history{
+      QStringLiteral("history"),
+      QStringLiteral("Print the record in FILE as a table, newest last (with an address: only "
+                     "that device; with --json: the lines as they are)."),
+      QStringLiteral("FILE")};
 
   explicit Options(QCommandLineParser& parser) {
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus});
+    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, record, history});
     addFleetOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(QStringLiteral("address"),
@@ -82,6 +92,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.check = parser.isSet(options.check);
   line.json = parser.isSet(options.json);
   line.exitStatus = parser.isSet(options.exitStatus);
+  line.recordFile = parser.value(options.record);
+  line.historyFile = parser.value(options.history);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
     line.usageError = QStringLiteral("--yes and --no exclude each other.");
   } else if (parser.isSet(options.yes)) {
@@ -92,6 +104,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.fleet = readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
+  if (line.usageError.isEmpty() && !line.historyFile.isEmpty() &&
+      (line.check || line.fleet.listOrScan() || !line.recordFile.isEmpty())) {
+    line.usageError = QStringLiteral("--history only reads a record; it runs nothing else.");
+  }
   if (line.usageError.isEmpty() && line.check && line.address.empty() && !line.help &&
       !line.version && !line.fleet.listOrScan()) {
     line.usageError = QStringLiteral("--check needs a device address.");

@@ -21,6 +21,8 @@ struct CommandLine {
   bool json = false;
   bool exitStatus = false;
   std::optional<DialogResult> answer;  // --yes or --no
+  QString recordFile;                  // --record: append a line per device there
+  QString historyFile;                 // --history: print that record
   QString usageError;                  // not empty: the command line is wrong
   FleetRequest fleet;                  // --devices, --jobs, --scan, --wait-restart
 };

@@ -6,11 +6,13 @@
 #include "app/cli/answer_policy.h"
 #include "app/cli/device_list.h"
 #include "app/cli/fleet_console.h"
-#include "app/cli/fleet_json.h"
 #include "app/cli/interrupt_watch.h"
+#include "app/cli/outcome_json.h"
+#include "app/cli/terminal_text.h"
 #include "app/core/fleet/address_range.h"
 #include "app/core/fleet/discovery.h"
 #include "app/core/fleet/fleet_run.h"
+#include "app/core/restart_wait.h"
 #include "text/utf8_codec.h"
 
 namespace app::cli {
@@ -38,7 +40,8 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
       console.outputLine(foundDeviceJson(device));
     } else {
       const auto& version = device.state.versionText;
-      console.outputLine(device.address + u" " + (version.empty() ? u"-" : version));
+      console.outputLine(device.address + u" " +
+                         (version.empty() ? u"-" : escapedDeviceText(version)));
     }
   }
   console.errorLine(u"scanned " + text(std::to_string(range->size())) + u" addresses of " +
@@ -47,15 +50,26 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
   return line.exitStatus && watch.stopRequested() ? kExitFailed : 0;
 }
 
+// A list waits for every register to come back and verifies it, unless told otherwise
+// ("--wait-restart 0"); one address waits only when asked to; a check never.
+std::optional<int> restartWaitOf(const CommandLine& line, const FleetRequest& request) {
+  if (line.check) return std::nullopt;
+  const int seconds =
+      request.waitRestartSeconds.value_or(request.devicesFile ? kDefaultRestartWaitSeconds : 0);
+  if (seconds == 0) return std::nullopt;
+  return seconds;
+}
+
 int runList(const CommandLine& line, const FleetRequest& request,
             const std::vector<DeviceAddress>& addresses, Console& console) {
   fleet::FleetRunOptions options;
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.jobs = request.jobs;
-  options.waitRestartSeconds = request.waitRestartSeconds;
+  options.waitRestartSeconds = restartWaitOf(line, request);
   FleetConsole printer(console, {.json = line.json,
                                  .nameDevices = request.devicesFile.has_value(),
-                                 .answer = answerPolicy(line.answer, console)});
+                                 .answer = answerPolicy(line.answer, console),
+                                 .recordFile = line.recordFile.toStdString()});
   const InterruptWatch watch([&console] {
     console.errorLine(
         u"interrupted: no further device starts; the running ones finish "
@@ -63,16 +77,21 @@ int runList(const CommandLine& line, const FleetRequest& request,
   });
   const fleet::FleetTally tally =
       fleet::runFleet(addresses, options, printer, watch.stopRequested());
-  if (!request.devicesFile) return line.exitStatus ? tally.lastExitCode : 0;
-  console.errorLine(summaryLine(tally));
-  return line.exitStatus && tally.anyFailed() ? kExitFailed : 0;
+  for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
+  if (!request.devicesFile) {
+    const int code = printer.recordFailed() ? kExitFailed : tally.lastExitCode;
+    return line.exitStatus ? code : 0;
+  }
+  for (const std::u16string& summary : summaryLines(tally)) console.errorLine(summary);
+  return line.exitStatus && (tally.anyFailed() || printer.recordFailed()) ? kExitFailed : 0;
 }
 
 }  // namespace
 
 bool isFleetCommand(const CommandLine& line) {
   return line.usageError.isEmpty() && !line.help && !line.version &&
-         (line.fleet.listOrScan() || (line.fleet.waitRestartSeconds && !line.address.empty()));
+         (line.fleet.listOrScan() ||
+          (line.fleet.waitRestartSeconds.value_or(0) > 0 && !line.address.empty()));
 }
 
 int runFleetCommand(const CommandLine& line, Console& console) {

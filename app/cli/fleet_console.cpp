@@ -1,9 +1,13 @@
 #include "app/cli/fleet_console.h"
 
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
-#include "app/cli/fleet_json.h"
+#include "app/cli/outcome_json.h"
+#include "app/cli/terminal_text.h"
+#include "app/core/handler_boundary.h"
+#include "app/core/run_record.h"
 #include "text/utf8_codec.h"
 
 namespace app::cli {
@@ -16,6 +20,15 @@ std::u16string number(double value, int decimals) {
 }
 
 std::u16string count(int value) { return text::utf8ToUtf16(std::to_string(value)); }
+
+std::u16string listed(const std::u16string& what, const std::vector<DeviceAddress>& devices) {
+  std::u16string line = what + u": ";
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    if (i > 0) line += u", ";
+    line += escapedDeviceText(devices[i]);
+  }
+  return line;
+}
 
 }  // namespace
 
@@ -33,40 +46,74 @@ DialogResult FleetConsole::question(const DeviceAddress& address, const std::u16
   return options_.answer(address, address + u": " + text);
 }
 
-void FleetConsole::outcome(const fleet::FleetDeviceOutcome& outcome) {
-  const DeviceAddress& address = outcome.device.address;
+void FleetConsole::restartWaitStarted(const DeviceAddress& /*address*/) {}
+
+void FleetConsole::outcome(const DeviceOutcome& outcome) {
+  const DeviceAddress& address = outcome.address;
   if (outcome.restart) {
     const auto& restart = *outcome.restart;
     if (restart.stateAfter) {
       console_.errorLine(named(address, u"back after " + number(restart.seconds, 1) +
-                                            u" s, version " + restart.stateAfter->versionText));
+                                            u" s, version " +
+                                            escapedDeviceText(restart.stateAfter->versionText)));
     } else {
-      console_.errorLine(named(address, u"not back within " + count(restart.waitSeconds) + u" s"));
+      console_.errorLine(named(address, u"not back within " + count(restart.waitSeconds) +
+                                            u" s: the update is unverified"));
     }
   }
   if (options_.json) {
-    console_.outputLine(deviceJson(outcome));
+    console_.outputLine(outcomeJson(outcome));
   } else {
-    console_.outputLine(named(address, outcome.device.status));
+    console_.outputLine(named(address, outcome.status));
   }
+  record(recordLine(outcome, std::chrono::system_clock::now()));
 }
 
 void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string& line) {
   console_.errorLine(named(address, line));
 }
 
-std::u16string FleetConsole::named(const DeviceAddress& address, const std::u16string& line) const {
-  return options_.nameDevices ? address + u": " + line : line;
+void FleetConsole::notStarted(const DeviceAddress& address) {
+  if (options_.json) console_.outputLine(notStartedJson(address));
+  record(notStartedRecordLine(address, std::chrono::system_clock::now()));
 }
 
-std::u16string summaryLine(const fleet::FleetTally& tally) {
+std::u16string FleetConsole::named(const DeviceAddress& address, const std::u16string& line) const {
+  return options_.nameDevices ? escapedDeviceText(address) + u": " + line : line;
+}
+
+void FleetConsole::record(const std::string& line) {
+  if (options_.recordFile.empty()) return;
+  if (!recordOutcome(options_.recordFile, line, console_)) recordFailed_ = true;
+}
+
+std::vector<std::u16string> summaryLines(const fleet::FleetTally& tally) {
   std::u16string line = count(tally.devices) + (tally.devices == 1 ? u" device: " : u" devices: ");
   line += count(tally.uploaded) + u" uploaded, " + count(tally.failed) + u" failed, " +
           count(tally.declined) + u" declined";
   if (tally.checked > 0) line += u", " + count(tally.checked) + u" checked";
+  if (tally.verified > 0) line += u", " + count(tally.verified) + u" verified";
   if (tally.notBack > 0) line += u", " + count(tally.notBack) + u" not back after the restart";
   if (tally.notStarted > 0) line += u", " + count(tally.notStarted) + u" not started (interrupted)";
-  return line;
+  std::vector<std::u16string> lines{line};
+  if (!tally.failedDevices.empty()) lines.push_back(listed(u"failed", tally.failedDevices));
+  if (!tally.unverifiedDevices.empty()) {
+    lines.push_back(listed(u"unverified (not back)", tally.unverifiedDevices));
+  }
+  if (!tally.notStartedDevices.empty()) {
+    lines.push_back(listed(u"not started", tally.notStartedDevices));
+  }
+  return lines;
+}
+
+bool recordOutcome(const std::string& file, const std::string& line, Console& console) {
+  try {
+    appendRecordLine(file, line);
+    return true;
+  } catch (const std::exception& error) {
+    console.errorLine(u"zedez-updater: " + errorMessageOf(error));
+    return false;
+  }
 }
 
 }  // namespace app::cli

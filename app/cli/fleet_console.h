@@ -17,10 +17,12 @@ struct FleetConsoleOptions {
   bool nameDevices = true;
   // The answer policy; the question it gets names its device.
   Questioner answer;
+  // Where each outcome is also appended as a record line; empty: nowhere.
+  std::string recordFile;
 };
 
 // Prints a run over many devices: each device's line (or JSON object) on standard output as
-// it ends, causes and restart waits on standard error.
+// it ends, causes and restart waits on standard error; and records each outcome.
 class FleetConsole final : public fleet::FleetObserver {
  public:
   FleetConsole(Console& console, FleetConsoleOptions options);
@@ -28,18 +30,31 @@ class FleetConsole final : public fleet::FleetObserver {
   void deviceStarted(const DeviceAddress& address) override;
   void progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) override;
   DialogResult question(const DeviceAddress& address, const std::u16string& text) override;
-  void outcome(const fleet::FleetDeviceOutcome& outcome) override;
+  void restartWaitStarted(const DeviceAddress& address) override;
+  void outcome(const DeviceOutcome& outcome) override;
   void diagnostic(const DeviceAddress& address, const std::u16string& line) override;
+
+  // The devices of a list that never started: their objects and records.
+  void notStarted(const DeviceAddress& address);
+
+  // A record line could not be written.
+  [[nodiscard]] bool recordFailed() const { return recordFailed_; }
 
  private:
   [[nodiscard]] std::u16string named(const DeviceAddress& address,
                                      const std::u16string& line) const;
+  void record(const std::string& line);
 
   Console& console_;
   FleetConsoleOptions options_;
+  std::atomic<bool> recordFailed_{false};
 };
 
-// "5 devices: 3 uploaded, 1 failed, 1 declined" and what else happened.
-std::u16string summaryLine(const fleet::FleetTally& tally);
+// "5 devices: 3 uploaded, 1 failed, 1 declined" and what else happened, then a line for each
+// kind of device that needs a look: the failed, the unverified and the not started, by name.
+std::vector<std::u16string> summaryLines(const fleet::FleetTally& tally);
+
+// Writes one record line, or says on standard error why it could not; false then.
+bool recordOutcome(const std::string& file, const std::string& line, Console& console);
 
 }  // namespace app::cli

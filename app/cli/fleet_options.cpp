@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "app/core/fleet/restart_wait.h"
+#include "app/core/restart_wait.h"
 
 namespace app::cli {
 namespace {
@@ -32,7 +32,7 @@ QStringList withWaitRestartValue(const QStringList& arguments) {
     } else if (i + 1 < arguments.size() && seconds.match(arguments[i + 1]).hasMatch()) {
       rewritten += QStringLiteral("--wait-restart=") + arguments[++i];
     } else {
-      rewritten += QStringLiteral("--wait-restart=%1").arg(fleet::kDefaultRestartWaitSeconds);
+      rewritten += QStringLiteral("--wait-restart=%1").arg(kDefaultRestartWaitSeconds);
     }
   }
   return rewritten;
@@ -52,8 +52,9 @@ void addFleetOptions(QCommandLineParser& parser) {
        QStringLiteral("CIDR")},
       {kWaitRestart,
        QStringLiteral("After an upload wait until the device answers again, at most SECONDS "
-                      "(default %1), and report its version.")
-           .arg(fleet::kDefaultRestartWaitSeconds),
+                      "(default %1), and verify that it runs the image's version. A list "
+                      "does this by default; 0 turns it off.")
+           .arg(kDefaultRestartWaitSeconds),
        QStringLiteral("SECONDS")},
   });
 }
@@ -72,8 +73,9 @@ FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageEr
   if (parser.isSet(kWaitRestart)) {
     bool ok = false;
     request.waitRestartSeconds = parser.value(kWaitRestart).toInt(&ok);
-    if (!ok || *request.waitRestartSeconds < 1) {
-      usageError = QStringLiteral("--wait-restart needs a number of seconds above 0.");
+    if (!ok || *request.waitRestartSeconds < 0 || *request.waitRestartSeconds > kMostRestartWait) {
+      usageError = QStringLiteral("--wait-restart needs a number of seconds from 0 to %1.")
+                       .arg(kMostRestartWait);
     }
   }
   if (request.devicesFile && request.scanRange) {

@@ -9,6 +9,8 @@ namespace app::cli {
 
 inline constexpr int kDefaultJobs = 4;
 inline constexpr int kMostJobs = 64;
+// A register restarts in minutes; an hour is the most anyone waits.
+inline constexpr int kMostRestartWait = 3600;
 
 // The options for many devices in one run.
 struct FleetRequest {

@@ -4,6 +4,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include "app/core/image_identity.h"
+
 namespace app::cli {
 namespace {
 
@@ -15,13 +17,28 @@ QJsonValue causeJson(const std::optional<FailureCause>& cause) {
                      {QStringLiteral("message"), text(cause->message)}};
 }
 
+QJsonValue versionValue(const std::optional<int>& version) {
+  return version ? QJsonValue(*version) : QJsonValue();
+}
+
+void addImage(QJsonObject& object) {
+  const ImageIdentity& image = imageIdentity();
+  object.insert(QStringLiteral("imageVersion"), text(image.version));
+  object.insert(QStringLiteral("imageSha256"), QString::fromStdString(image.sha256));
+}
+
+std::string compact(const QJsonObject& object) {
+  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
 }  // namespace
 
 std::string outcomeJson(const DeviceOutcome& outcome) {
-  const QJsonObject object{
+  QJsonObject object{
       {QStringLiteral("address"), text(outcome.address)},
       {QStringLiteral("versionText"), text(outcome.versionText)},
-      {QStringLiteral("version"), outcome.version ? QJsonValue(*outcome.version) : QJsonValue()},
+      {QStringLiteral("version"), versionValue(outcome.version)},
+      {QStringLiteral("verdict"), QString::fromLatin1(verdictName(outcome.verdict))},
       {QStringLiteral("asked"), outcome.asked},
       {QStringLiteral("result"), QString::fromLatin1(resultName(outcome.result))},
       {QStringLiteral("status"), text(outcome.status)},
@@ -30,7 +47,39 @@ std::string outcomeJson(const DeviceOutcome& outcome) {
       {QStringLiteral("bytesSent"), static_cast<qint64>(outcome.bytesSent)},
       {QStringLiteral("seconds"), outcome.seconds},
   };
-  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+  addImage(object);
+  if (outcome.restartWaitAsked) {
+    const auto& restart = outcome.restart;
+    const bool back = restart && restart->stateAfter;
+    object.insert(QStringLiteral("versionAfter"),
+                  back ? QJsonValue(text(restart->stateAfter->versionText)) : QJsonValue());
+    object.insert(QStringLiteral("restartSeconds"),
+                  restart ? QJsonValue(restart->seconds) : QJsonValue());
+    const char* verification = verificationName(outcome.verification);
+    object.insert(
+        QStringLiteral("verification"),
+        verification != nullptr ? QJsonValue(QString::fromLatin1(verification)) : QJsonValue());
+  }
+  return compact(object);
+}
+
+std::string notStartedJson(const DeviceAddress& address) {
+  QJsonObject object{{QStringLiteral("address"), text(address)},
+                     {QStringLiteral("result"), QStringLiteral("not-started")}};
+  addImage(object);
+  return compact(object);
+}
+
+std::string foundDeviceJson(const fleet::FoundDevice& device) {
+  QJsonObject object{
+      {QStringLiteral("address"), text(device.address)},
+      {QStringLiteral("versionText"), text(device.state.versionText)},
+      {QStringLiteral("version"), versionValue(device.state.version)},
+      {QStringLiteral("verdict"), QString::fromLatin1(verdictName(verdictOf(
+                                      device.state.versionText, imageIdentity().version)))},
+  };
+  addImage(object);
+  return compact(object);
 }
 
 }  // namespace app::cli

@@ -7,9 +7,9 @@
 #include "app/core/device_state.h"
 #include "app/core/errors.h"
 #include "app/core/handler_boundary.h"
+#include "app/core/image_identity.h"
 #include "app/core/unattended_host.h"
 #include "app/core/upload_workflow.h"
-#include "text/utf8_codec.h"
 
 namespace app {
 namespace {
@@ -18,12 +18,59 @@ void tell(const DeviceRunOptions& options, const std::u16string& line) {
   if (options.onDiagnostic) options.onDiagnostic(line);
 }
 
-std::u16string checkReport(const std::u16string& versionText, int version) {
-  std::u16string report = versionText.empty() ? u"no version" : u"version " + versionText;
-  report += u" (" + text::utf8ToUtf16(std::to_string(version));
-  report += version > kCurrentVersionThreshold ? u"): current, an upload would ask first"
-                                               : u"): an upload would not ask";
+// What a check found, and what an upload would do.
+std::u16string checkReport(const DeviceOutcome& outcome, int version) {
+  const std::u16string& installed = outcome.versionText;
+  const std::u16string& image = imageIdentity().version;
+  std::u16string report;
+  switch (outcome.verdict) {
+    case VersionVerdict::UpdateAvailable:
+      report = u"update available, from " + installed + u" to " + image;
+      break;
+    case VersionVerdict::OnImageVersion:
+      report = u"already on " + image + u", this image's version";
+      break;
+    case VersionVerdict::NewerThanImage:
+      report = u"newer than this image: " + installed + u" installed, the image has " + image;
+      break;
+    case VersionVerdict::Unreadable:
+      report = installed.empty() ? u"the version cannot be read: the device names none"
+                                 : u"the version cannot be read: \"" + installed + u"\"";
+      break;
+  }
+  report += version > kCurrentVersionThreshold ? u"; an upload would ask first"
+                                               : u"; an upload would go ahead without asking";
   return report;
+}
+
+VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
+  if (outcome.stateError) return VersionVerdict::Unreadable;
+  return verdictOf(outcome.versionText, imageIdentity().version);
+}
+
+// Waits for the device to come back after its upload and compares its version with the
+// image's; another version is a failure.
+void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
+  if (options.onRestartWait) options.onRestartWait();
+  outcome.restart =
+      waitForRestart(outcome.address, outcome.versionText, *options.waitRestartSeconds);
+  if (!outcome.restart->stateAfter) {
+    outcome.verification = Verification::NotBack;
+    return;
+  }
+  const std::u16string& after = outcome.restart->stateAfter->versionText;
+  const std::u16string& image = imageIdentity().version;
+  if (compareVersions(after, image) == std::strong_ordering::equal) {
+    outcome.verification = Verification::Verified;
+    return;
+  }
+  outcome.verification = Verification::WrongVersion;
+  outcome.result = RunResult::Failed;
+  outcome.error =
+      FailureCause{"VerificationError",
+                   u"came back on " + (after.empty() ? std::u16string(u"no version") : after) +
+                       u", not " + image};
+  tell(options, u"verification failed: " + outcome.error->message);
 }
 
 std::u16string errorLine(const FailureCause& cause) {
@@ -41,11 +88,12 @@ void check(const DeviceAddress& address, const DeviceRunOptions& options, Device
     return;
   }
   outcome.versionText = state.versionText;
+  outcome.verdict = verdictAfterQuery(outcome);
   try {
     const int version = versionNumberOf(outcome.versionText);
     outcome.version = version;
     outcome.asked = version > kCurrentVersionThreshold;
-    outcome.status = checkReport(outcome.versionText, version);
+    outcome.status = checkReport(outcome, version);
     outcome.result = RunResult::Checked;
   } catch (const ConversionError& error) {
     outcome.error = causeOf(error);
@@ -70,6 +118,8 @@ void upload(const DeviceAddress& address, const DeviceRunOptions& options, Devic
   tellCauses(outcome, [&options](const std::u16string& line) {
     if (options.onDiagnostic) options.onDiagnostic(line);
   });
+  outcome.restartWaitAsked = options.waitRestartSeconds.has_value();
+  if (outcome.restartWaitAsked && outcome.result == RunResult::Uploaded) verify(options, outcome);
 }
 
 }  // namespace
@@ -99,6 +149,7 @@ DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& 
   outcome.error = report.failure;
   outcome.errorBox = report.unhandled;
   outcome.bytesSent = report.bytesSent;
+  outcome.verdict = verdictAfterQuery(outcome);
   if (report.uploaded) {
     outcome.result = RunResult::Uploaded;
   } else if (report.declined) {
@@ -114,6 +165,20 @@ void tellCauses(const DeviceOutcome& outcome,
   if (outcome.stateError) tell(u"state query failed: " + oneLine(*outcome.stateError));
   if (!outcome.error) return;
   tell(outcome.errorBox ? errorLine(*outcome.error) : u"upload failed: " + oneLine(*outcome.error));
+}
+
+const char* verificationName(Verification verification) {
+  switch (verification) {
+    case Verification::Verified:
+      return "verified";
+    case Verification::WrongVersion:
+      return "wrong-version";
+    case Verification::NotBack:
+      return "not-back";
+    case Verification::NotAsked:
+      break;
+  }
+  return nullptr;
 }
 
 const char* resultName(RunResult result) {

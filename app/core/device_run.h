@@ -19,13 +19,23 @@
 
 #include "app/core/device_address.h"
 #include "app/core/failure_cause.h"
+#include "app/core/restart_wait.h"
 #include "app/core/upload_workflow.h"
+#include "app/core/version_verdict.h"
 #include "app/core/workflow_host.h"
 
 namespace app {
 
 enum class RunMode { Upload, Check };
 enum class RunResult { Uploaded, Failed, Declined, Checked };
+
+// Whether the version a device came back with after its upload is the image's.
+enum class Verification {
+  NotAsked,      // no restart wait
+  Verified,      // back on the image's version
+  WrongVersion,  // back on another version: a failure
+  NotBack,       // not back within the wait: unverified
+};
 
 // The question to the operator for one device; an empty function answers Cancel.
 using Questioner =
@@ -38,6 +48,11 @@ struct DeviceRunOptions {
   std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
   // One line per cause of a failure: a failed state query, a failed upload, an error box.
   std::function<void(const std::u16string& line)> onDiagnostic;
+  // After an upload, wait this long at most for the device to answer again, and compare the
+  // version it comes back with to the image's.
+  std::optional<int> waitRestartSeconds;
+  // The restart wait begins (after the upload's answer).
+  std::function<void()> onRestartWait;
 };
 
 // What happened at one device; the fields a script reads.
@@ -57,8 +72,17 @@ struct DeviceOutcome {
   bool errorBox = false;
   // Why the state query failed, also when the run went on.
   std::optional<FailureCause> stateError;
+  // Image bytes handed to the connection (the kernel's send buffer), not bytes the device
+  // confirmed: a device may answer and close before it has read them all.
   std::int64_t bytesSent = 0;
+  // The whole run, the restart wait included.
   double seconds = 0;
+  // Where the installed version stood against the image's, before anything was sent.
+  VersionVerdict verdict = VersionVerdict::Unreadable;
+  // A restart wait was asked for; restart holds it once one ran (after an upload only).
+  bool restartWaitAsked = false;
+  std::optional<RestartOutcome> restart;
+  Verification verification = Verification::NotAsked;
 };
 
 DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options);
@@ -71,6 +95,9 @@ DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& 
 // error box's text, each with the error's class.
 void tellCauses(const DeviceOutcome& outcome,
                 const std::function<void(const std::u16string& line)>& tell);
+
+// "verified", "wrong-version", "not-back", or nothing when not asked.
+const char* verificationName(Verification verification);
 
 // "uploaded", "failed", "declined", "checked".
 const char* resultName(RunResult result);

@@ -35,13 +35,15 @@ class AnsibleExample(unittest.TestCase):
                         "[shops:vars]\nansible_connection=local\n"
                         f"ansible_python_interpreter={sys.executable}\n")
             report_path = os.path.join(directory, "report.json")
+            records_dir = os.path.join(directory, "records")
             env = {**headless_env(), "ANSIBLE_HOME": directory, "ANSIBLE_NOCOLOR": "1",
                    "ANSIBLE_LOCAL_TEMP": os.path.join(directory, "tmp"),
                    "ANSIBLE_RETRY_FILES_ENABLED": "0"}
             result = subprocess.run(
                 ["ansible-playbook", "-i", inventory, PLAYBOOK,
                  "-e", f"updater_path={UPDATER}", "-e", f"report_path={report_path}",
-                 "-e", "updater_wait_restart=0"],
+                 "-e", "updater_wait_restart=0", "-e", f"records_dir={records_dir}",
+                 "-e", f"updater_record={os.path.join(directory, 'record.jsonl')}"],
                 capture_output=True, text=True, timeout=PLAYBOOK_TIMEOUT, env=env)
             self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
             with open(report_path) as f:
@@ -54,6 +56,11 @@ class AnsibleExample(unittest.TestCase):
             self.assertEqual([(o["address"], o["result"]) for o in shops["shop-b"]],
                              [(scanned[0], "uploaded")])
             self.assertEqual([firmware_count(fleet, a) for a in listed + scanned], [1, 0, 1])
+            # Both shops ran on this machine, so both records came home from the same file.
+            with open(os.path.join(records_dir, "shop-a.jsonl")) as f:
+                records = [json.loads(line) for line in f]
+            self.assertEqual(sorted(r["address"] for r in records),
+                             sorted(listed + [missing] + scanned))
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 scan of a loopback /24, the wait for a restart and Ctrl-C. Simulated devices listen on ports
 80 and 8080 of 127.x addresses (root)."""
 
+import json
 import os
 import signal
 import subprocess
@@ -22,6 +23,7 @@ SERVER_ERROR = {"status": 500, "body": "busy"}
 
 
 def list_file(directory, addresses):
+    os.makedirs(directory, exist_ok=True)
     path = os.path.join(directory, "devices.txt")
     with open(path, "w") as f:
         f.write("# the shop's registers\n\n" + "\n".join(f"  {a}  # till" for a in addresses))
@@ -41,7 +43,8 @@ class DeviceList(unittest.TestCase):
                                          config=config) as fleet:
                     devices = [current, absent, failing, first, second]
                     code, out, err = run_updater("--devices", list_file(directory, devices),
-                                                 "--jobs", str(jobs), "--json", "--exit-status")
+                                                 "--jobs", str(jobs), "--json", "--exit-status",
+                                                 "--wait-restart", "0")
                     results = {o["address"]: o for o in json_lines(out)}
                     self.assertEqual(code, 1, err)
                     self.assertEqual(sorted(results), sorted(devices))
@@ -53,8 +56,8 @@ class DeviceList(unittest.TestCase):
                     self.assertEqual(results[failing]["error"]["class"], "HttpProtocolError")
                     self.assertEqual(results[first]["bytesSent"], IMAGE_SIZE)
                     self.assertIn(f"{current}: ", err)  # the question names its device
-                    self.assertIn("5 devices: 2 uploaded, 2 failed, 1 declined",
-                                  err.splitlines()[-1])
+                    self.assertIn("5 devices: 2 uploaded, 2 failed, 1 declined", err)
+                    self.assertIn(f"failed: {absent}, {failing}", err.splitlines())
                     self.assertEqual({a: firmware_count(fleet, a) for a in fleet.addresses},
                                      {current: 0, failing: 1, first: 1, second: 1})
                     for address in (first, second):
@@ -70,7 +73,8 @@ class DeviceList(unittest.TestCase):
                 tempfile.TemporaryDirectory() as directory:
             process = subprocess.Popen(
                 [UPDATER, "--devices", list_file(directory, devices), "--jobs", "1",
-                 "--exit-status"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                 "--exit-status", "--json", "--wait-restart", "0"],
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                 stderr=subprocess.PIPE, text=True, env=headless_env())
             try:
                 fleet.wait_for_kind(devices[0], "firmware")  # the first upload is under way
@@ -81,10 +85,11 @@ class DeviceList(unittest.TestCase):
                     process.kill()
                     process.communicate()
             self.assertEqual(process.returncode, 1, err)
-            self.assertEqual(out.splitlines(),
-                             [f"{devices[0]}: OK. ORP sa reštartuje, a o chvíľu bude pripravená."])
-            self.assertIn("4 devices: 1 uploaded, 0 failed, 0 declined, 3 not started",
-                          err.splitlines()[-1])
+            self.assertEqual([(o["address"], o["result"]) for o in json_lines(out)],
+                             [(devices[0], "uploaded")]
+                             + [(a, "not-started") for a in devices[1:]])
+            self.assertIn("4 devices: 1 uploaded, 0 failed, 0 declined, 3 not started", err)
+            self.assertIn("not started: " + ", ".join(devices[1:]), err.splitlines())
             self.assertEqual([firmware_count(fleet, a) for a in devices], [1, 0, 0, 0])
 
 
@@ -100,16 +105,19 @@ class Scan(unittest.TestCase):
                                          timeout=60)
             self.assertLess(time.monotonic() - started, 30)
             self.assertEqual(code, 0, err)
-            self.assertEqual(json_lines(out), [
-                {"address": devices[0], "versionText": "1.0.9", "version": 109},
-                {"address": devices[1], "versionText": "v1.0.12", "version": 1012},
-                {"address": devices[2], "versionText": "V1.0.12", "version": None}])
+            self.assertEqual(
+                [(o["address"], o["versionText"], o["version"], o["verdict"], o["imageVersion"])
+                 for o in json_lines(out)],
+                [(devices[0], "1.0.9", 109, "update-available", "1.0.12"),
+                 (devices[1], "v1.0.12", 1012, "current", "1.0.12"),
+                 (devices[2], "V1.0.12", None, "current", "1.0.12")])
             self.assertIn("254 addresses", err)
 
             # The plain lines feed a list as they are; the check uploads nothing either.
             code, plain, err = run_updater("--scan", f"{net}.0/24")
             self.assertEqual(plain.splitlines()[0], f"{devices[0]} 1.0.9")
-            code, out, err = run_updater("--devices", "-", "--check", "--json", input=plain)
+            code, out, err = run_updater("--devices", "-", "--check", "--json", "--wait-restart",
+                                         "0", input=plain)
             self.assertEqual({o["address"]: o["result"] for o in json_lines(out)},
                              dict(zip(devices, ["checked", "checked", "failed"])))
             self.assertEqual([firmware_count(fleet, a) for a in devices], [0, 0, 0])
@@ -123,23 +131,90 @@ class Scan(unittest.TestCase):
 class WaitRestart(unittest.TestCase):
     def test_version_after_the_restart_or_not_back_in_time(self):
         net = random_subnet()
-        quick, slow = f"{net}.1", f"{net}.2"
+        quick, slow, stale = f"{net}.1", f"{net}.2", f"{net}.3"
         config = {"devices": {quick: {"restart": {"seconds": 2, "version_after": "1.0.12"}},
-                              slow: {"restart": {"seconds": 60, "mode": "drop"}}}}
-        with testlib.start_fleet([quick, slow], config=config) as fleet:
+                              slow: {"restart": {"seconds": 60, "mode": "drop"}},
+                              stale: {"restart": {"seconds": 1, "version_after": "1.0.9"}}}}
+        with testlib.start_fleet([quick, slow, stale], config=config) as fleet:
             code, out, err = run_updater(quick, "--wait-restart", "20", "--json",
                                          "--exit-status")
             [outcome] = json_lines(out)
-            self.assertEqual((code, outcome["result"], outcome["versionAfter"]),
-                             (0, "uploaded", "1.0.12"), err)
+            self.assertEqual((code, outcome["result"], outcome["versionAfter"],
+                              outcome["verification"]),
+                             (0, "uploaded", "1.0.12", "verified"), err)
             self.assertGreaterEqual(outcome["restartSeconds"], 1.5)
             self.assertIn("back after", err)
+
+            # Back, but on the old version: a failure that names both.
+            code, out, err = run_updater(stale, "--wait-restart", "20", "--json",
+                                         "--exit-status")
+            [outcome] = json_lines(out)
+            self.assertEqual((code, outcome["result"], outcome["verification"]),
+                             (1, "failed", "wrong-version"), err)
+            self.assertEqual(outcome["error"]["message"], "came back on 1.0.9, not 1.0.12")
 
             code, out, err = run_updater(slow, "--wait-restart", "3", "--exit-status")
             self.assertEqual(code, 1, err)
             self.assertEqual(out, "OK. ORP sa reštartuje, a o chvíľu bude pripravená.\n")
             self.assertIn("not back within 3 s", err)
-            self.assertEqual([firmware_count(fleet, a) for a in (quick, slow)], [1, 1])
+            self.assertEqual([firmware_count(fleet, a) for a in (quick, slow, stale)], [1, 1, 1])
+
+
+class Record(unittest.TestCase):
+    def assertWholeRecords(self, path, count):
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+        self.assertTrue(text.endswith("\n"), text[-200:])
+        records = [json.loads(line) for line in text.splitlines()]
+        self.assertEqual(len(records), count, text)
+        for record in records:
+            self.assertEqual(record["imageVersion"], "1.0.12")
+            self.assertRegex(record["time"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$")
+        return records
+
+    def test_a_killed_list_leaves_only_whole_lines_and_two_processes_share_a_file(self):
+        net = random_subnet()
+        devices = [f"{net}.{n}" for n in range(1, 7)]
+        slow = {"responses": {"firmware": {"delay": 1}}}
+        with testlib.start_fleet(devices, config=slow) as fleet, \
+                tempfile.TemporaryDirectory() as directory:
+            record = os.path.join(directory, "record.jsonl")
+            process = subprocess.Popen(
+                [UPDATER, "--devices", list_file(directory, devices), "--jobs", "2",
+                 "--wait-restart", "0", "--record", record],
+                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                env=headless_env())
+            try:
+                fleet.wait_for_kind(devices[3], "firmware")  # two devices are done
+            finally:
+                process.kill()
+                process.wait(timeout=30)
+            with open(record, encoding="utf-8") as f:
+                killed = len(f.read().splitlines())
+            self.assertGreaterEqual(killed, 2)
+            self.assertWholeRecords(record, killed)
+
+            # Two runs at once append to the same file, each line whole.
+            lists = [list_file(os.path.join(directory, name), part) for name, part in
+                     (("a", devices[:3]), ("b", devices[3:]))]
+            runs = [subprocess.Popen([UPDATER, "--devices", path, "--jobs", "3", "--yes",
+                                      "--wait-restart", "0", "--record", record],
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, env=headless_env())
+                    for path in lists]
+            self.assertEqual([run.wait(timeout=120) for run in runs], [0, 0])
+            records = self.assertWholeRecords(record, killed + 6)
+            self.assertEqual(sorted(r["address"] for r in records[killed:]), sorted(devices))
+            self.assertEqual({r["result"] for r in records[killed:]}, {"uploaded"})
+
+            code, out, err = run_updater("--history", record, devices[0])
+            self.assertEqual(code, 0, err)
+            table = out.splitlines()
+            self.assertTrue(table[0].startswith("TIME (UTC)"), out)
+            self.assertTrue(all(devices[0] in row for row in table[1:]), out)
+            self.assertRegex(table[-1], r"1\.0\.9 -> -\s+uploaded\s+-$")
+            code, out, err = run_updater("--history", record, "--json")
+            self.assertEqual(len(json_lines(out)), killed + 6)
 
 
 if __name__ == "__main__":

@@ -207,7 +207,7 @@ class CommandLine(unittest.TestCase):
         lines = out.splitlines()
         self.assertEqual(lines[0], "zedez-updater 1.0.12")
         self.assertEqual(lines[1], "File version: 1.0.9.1")
-        self.assertEqual(lines[2], f"Firmware image: SHA-256 {hashlib.sha256(IMAGE).hexdigest()},"
+        self.assertEqual(lines[2], f"Firmware image: ZEDEZ 1.0.12, SHA-256 {hashlib.sha256(IMAGE).hexdigest()},"
                                    f" {len(IMAGE)} bytes")
         self.assertRegex(lines[3], r"^Firmware parts: (placeholders, not a real firmware|vendor build)$")
 

@@ -106,7 +106,8 @@ class DebianPackageTest(unittest.TestCase):
         self.assertEqual(lines[:4], [
             "zedez-updater 1.0.12",
             "File version: 1.0.9.1",
-            f"Firmware image: SHA-256 {hashlib.sha256(image).hexdigest()}, {len(image)} bytes",
+            f"Firmware image: ZEDEZ 1.0.12, SHA-256 {hashlib.sha256(image).hexdigest()},"
+            f" {len(image)} bytes",
             "Firmware parts: placeholders, not a real firmware" if PLACEHOLDER
             else "Firmware parts: vendor build",
         ])

@@ -29,10 +29,11 @@ class RecordingObserver final : public app::fleet::FleetObserver {
     add(address, u"question");
     return app::DialogResult::Cancel;
   }
-  void outcome(const app::fleet::FleetDeviceOutcome& outcome) override {
-    add(outcome.device.address, u"outcome");
+  void restartWaitStarted(const DeviceAddress& address) override { add(address, u"restart"); }
+  void outcome(const app::DeviceOutcome& outcome) override {
+    add(outcome.address, u"outcome");
     const std::scoped_lock lock(mutex_);
-    results[outcome.device.address] = outcome.device.result;
+    results[outcome.address] = outcome.result;
   }
   void diagnostic(const DeviceAddress& address, const std::u16string& line) override {
     add(address, u"diagnostic:" + line);

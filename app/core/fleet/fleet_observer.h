@@ -6,18 +6,10 @@
 
 #include "app/core/device_address.h"
 #include "app/core/device_run.h"
-#include "app/core/fleet/restart_wait.h"
+#include "app/core/restart_wait.h"
 #include "app/core/workflow_host.h"
 
 namespace app::fleet {
-
-// What happened at one device of a run over many.
-struct FleetDeviceOutcome {
-  DeviceOutcome device;
-  // A restart wait was asked for; restart holds it once one ran (after an upload only).
-  bool restartWaitAsked = false;
-  std::optional<RestartOutcome> restart;
-};
 
 // What a front end learns of a run over many devices. The calls come from the run's worker
 // threads, several at once: an observer locks inside what it shares.
@@ -33,8 +25,10 @@ class FleetObserver {
   virtual void progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) = 0;
   // The question about a current device; only this device waits for the answer.
   virtual DialogResult question(const DeviceAddress& address, const std::u16string& text) = 0;
+  // The upload was answered; the wait for the device to come back begins.
+  virtual void restartWaitStarted(const DeviceAddress& address) = 0;
   // A device is done, with its restart wait when one was asked for.
-  virtual void outcome(const FleetDeviceOutcome& outcome) = 0;
+  virtual void outcome(const DeviceOutcome& outcome) = 0;
   // A cause of a failure, one line.
   virtual void diagnostic(const DeviceAddress& address, const std::u16string& line) = 0;
 };

@@ -1,9 +1,10 @@
 #include "app/core/fleet/fleet_run.h"
 
 #include <mutex>
+#include <set>
 
-#include "app/core/fleet/restart_wait.h"
 #include "app/core/fleet/worker_pool.h"
+#include "app/core/restart_wait.h"
 
 namespace app::fleet {
 namespace {
@@ -26,26 +27,32 @@ class FleetRunner {
     run.onDiagnostic = [this, &address](const std::u16string& line) {
       observer_.diagnostic(address, line);
     };
-    FleetDeviceOutcome outcome;
-    outcome.device = runDevice(address, run);
-    outcome.restartWaitAsked = options_.waitRestartSeconds.has_value();
-    if (outcome.restartWaitAsked && outcome.device.result == RunResult::Uploaded) {
-      outcome.restart =
-          waitForRestart(address, outcome.device.versionText, *options_.waitRestartSeconds);
-    }
+    run.waitRestartSeconds = options_.waitRestartSeconds;
+    run.onRestartWait = [this, &address] { observer_.restartWaitStarted(address); };
+    const DeviceOutcome outcome = runDevice(address, run);
     count(outcome);
     observer_.outcome(outcome);
   }
 
-  [[nodiscard]] FleetTally tally() {
+  // The tally, with its devices named in the order of the list.
+  [[nodiscard]] FleetTally tally(const std::vector<DeviceAddress>& addresses, std::size_t started) {
     const std::scoped_lock lock(mutex_);
-    return tally_;
+    FleetTally tally = tally_;
+    tally.devices = static_cast<int>(addresses.size());
+    tally.notStarted = static_cast<int>(addresses.size() - started);
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+      const DeviceAddress& address = addresses[i];
+      if (i >= started) tally.notStartedDevices.push_back(address);
+      if (failed_.contains(address)) tally.failedDevices.push_back(address);
+      if (unverified_.contains(address)) tally.unverifiedDevices.push_back(address);
+    }
+    return tally;
   }
 
  private:
-  void count(const FleetDeviceOutcome& outcome) {
+  void count(const DeviceOutcome& outcome) {
     const std::scoped_lock lock(mutex_);
-    switch (outcome.device.result) {
+    switch (outcome.result) {
       case RunResult::Uploaded:
         ++tally_.uploaded;
         break;
@@ -57,17 +64,24 @@ class FleetRunner {
         break;
       case RunResult::Failed:
         ++tally_.failed;
+        failed_.insert(outcome.address);
         break;
     }
-    const bool notBack = outcome.restart && !outcome.restart->stateAfter;
-    if (notBack) ++tally_.notBack;
-    tally_.lastExitCode = notBack ? 1 : exitCodeOf(outcome.device.result);
+    const bool notBack = outcome.verification == Verification::NotBack;
+    if (notBack) {
+      ++tally_.notBack;
+      unverified_.insert(outcome.address);
+    }
+    if (outcome.verification == Verification::Verified) ++tally_.verified;
+    tally_.lastExitCode = notBack ? 1 : exitCodeOf(outcome.result);
   }
 
   const FleetRunOptions& options_;
   FleetObserver& observer_;
   std::mutex mutex_;
   FleetTally tally_;
+  std::set<DeviceAddress> failed_;
+  std::set<DeviceAddress> unverified_;
 };
 
 }  // namespace
@@ -78,10 +92,7 @@ FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunO
   const std::size_t started =
       runOnWorkers(addresses.size(), options.jobs, stop,
                    [&](std::size_t index) { runner.runOne(addresses[index]); });
-  FleetTally tally = runner.tally();
-  tally.devices = static_cast<int>(addresses.size());
-  tally.notStarted = static_cast<int>(addresses.size() - started);
-  return tally;
+  return runner.tally(addresses, started);
 }
 
 }  // namespace app::fleet

@@ -13,7 +13,8 @@ namespace app::fleet {
 struct FleetRunOptions {
   RunMode mode = RunMode::Upload;
   int jobs = 1;
-  // After each upload, wait this long at most for the device to answer again.
+  // After each upload, wait this long at most for the device to answer again, and verify
+  // the version it comes back with.
   std::optional<int> waitRestartSeconds;
 };
 
@@ -24,10 +25,15 @@ struct FleetTally {
   int failed = 0;
   int declined = 0;
   int checked = 0;
-  int notBack = 0;     // uploaded, but not answering again within the wait
+  int verified = 0;    // back on the image's version
+  int notBack = 0;     // uploaded, but not answering again within the wait: unverified
   int notStarted = 0;  // left out after a stop: the last ones of the list
   // The last device's own exit code (for a single address).
   int lastExitCode = 0;
+  // Who: in the order of the list.
+  std::vector<DeviceAddress> failedDevices;
+  std::vector<DeviceAddress> unverifiedDevices;
+  std::vector<DeviceAddress> notStartedDevices;
 
   // A failure for --exit-status: a device failed, did not come back, or was never started.
   [[nodiscard]] bool anyFailed() const { return failed > 0 || notBack > 0 || notStarted > 0; }

@@ -6,7 +6,7 @@
 #include "app/core/device_address.h"
 #include "app/core/device_state.h"
 
-namespace app::fleet {
+namespace app {
 
 inline constexpr int kDefaultRestartWaitSeconds = 120;
 
@@ -24,4 +24,4 @@ struct RestartOutcome {
 RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string& versionBefore,
                               int waitSeconds);
 
-}  // namespace app::fleet
+}  // namespace app

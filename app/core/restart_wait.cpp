@@ -1,4 +1,4 @@
-#include "app/core/fleet/restart_wait.h"
+#include "app/core/restart_wait.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,7 +6,7 @@
 
 #include "app/core/device_interface.h"
 
-namespace app::fleet {
+namespace app {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -38,4 +38,4 @@ RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string
   }
 }
 
-}  // namespace app::fleet
+}  // namespace app

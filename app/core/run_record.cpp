@@ -1,0 +1,114 @@
+#include "app/core/run_record.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cerrno>
+#include <climits>
+#include <system_error>
+
+#include "app/core/errors.h"
+#include "app/core/image_identity.h"
+#include "text/utf8_codec.h"
+
+namespace app {
+namespace {
+
+QString text(const std::u16string& value) { return QString::fromStdU16String(value); }
+
+QString hostName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return QString::fromLocal8Bit(name);
+}
+
+QString userName() {
+  if (const passwd* entry = ::getpwuid(::geteuid()); entry != nullptr) {
+    return QString::fromLocal8Bit(entry->pw_name);
+  }
+  return QString::number(::geteuid());
+}
+
+QJsonObject common(const DeviceAddress& address, std::chrono::system_clock::time_point when) {
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
+  const ImageIdentity& image = imageIdentity();
+  return QJsonObject{
+      {QStringLiteral("time"),
+       QDateTime::fromMSecsSinceEpoch(millis, Qt::UTC).toString(Qt::ISODateWithMs)},
+      {QStringLiteral("host"), hostName()},
+      {QStringLiteral("user"), userName()},
+      {QStringLiteral("address"), text(address)},
+      {QStringLiteral("imageVersion"), text(image.version)},
+      {QStringLiteral("imageSha256"), QString::fromStdString(image.sha256)},
+  };
+}
+
+std::string line(const QJsonObject& object) {
+  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
+}
+
+std::u16string systemReason(int error) {
+  return text::utf8ToUtf16(std::generic_category().message(error));
+}
+
+}  // namespace
+
+std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::time_point when) {
+  QJsonObject object = common(outcome.address, when);
+  const bool back = outcome.restart && outcome.restart->stateAfter;
+  object.insert(QStringLiteral("versionBefore"), text(outcome.versionText));
+  object.insert(QStringLiteral("versionAfter"),
+                back ? QJsonValue(text(outcome.restart->stateAfter->versionText)) : QJsonValue());
+  object.insert(QStringLiteral("result"), QString::fromLatin1(resultName(outcome.result)));
+  object.insert(QStringLiteral("verified"),
+                outcome.verification == Verification::NotAsked
+                    ? QJsonValue()
+                    : QJsonValue(outcome.verification == Verification::Verified));
+  const auto& cause = outcome.error ? outcome.error : outcome.stateError;
+  object.insert(QStringLiteral("cause"),
+                cause ? QJsonValue(QJsonObject{
+                            {QStringLiteral("class"), QString::fromStdString(cause->className)},
+                            {QStringLiteral("message"), text(cause->message)}})
+                      : QJsonValue());
+  object.insert(QStringLiteral("seconds"), outcome.seconds);
+  object.insert(QStringLiteral("restartSeconds"),
+                outcome.restart ? QJsonValue(outcome.restart->seconds) : QJsonValue());
+  return line(object);
+}
+
+std::string notStartedRecordLine(const DeviceAddress& address,
+                                 std::chrono::system_clock::time_point when) {
+  QJsonObject object = common(address, when);
+  object.insert(QStringLiteral("result"), QStringLiteral("not-started"));
+  return line(object);
+}
+
+void appendRecordLine(const std::string& path, const std::string& line) {
+  const auto fail = [&path](const std::u16string& what, int error) {
+    throw FileError(u"Cannot " + what + u" the record file \"" + text::utf8ToUtf16(path) + u"\": " +
+                    systemReason(error));
+  };
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) fail(u"open", errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) fail(u"lock", errno);
+  }
+  ssize_t written = -1;
+  do {
+    written = ::write(fd, line.data(), line.size());
+  } while (written < 0 && errno == EINTR);
+  if (written < 0) fail(u"write to", errno);
+  if (static_cast<std::size_t>(written) != line.size()) fail(u"write to", ENOSPC);
+}
+
+}  // namespace app

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/core/device_run.h"
+
+namespace app {
+
+// One line of the record of what was done: a JSON object with the time in UTC (ISO 8601),
+// the PC's host name and user, the address, versionBefore, versionAfter, imageVersion,
+// imageSha256, result, verified (true, false, or null without a restart wait), cause
+// ({"class", "message"} or null), seconds and restartSeconds. Ends with a line feed.
+std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::time_point when);
+
+// The line of a device of a list that was never started.
+std::string notStartedRecordLine(const DeviceAddress& address,
+                                 std::chrono::system_clock::time_point when);
+
+// Appends one line to the record file, creating it (mode 0644 less the umask): opened for
+// appending, under an exclusive lock, in one write, so that a line is whole or absent, also
+// with other processes appending at once. Raises FileError naming the file and the system's
+// reason.
+void appendRecordLine(const std::string& path, const std::string& line);
+
+}  // namespace app
