@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "json/block_pool.h"
 #include "json/json_ref.h"
 
 namespace json {
@@ -16,12 +15,8 @@ class JsonArray {
   // refused, so that a path index cannot make the list allocate gigabytes.
   static constexpr std::int64_t kMaxGap = std::int64_t{1} << 16;
 
-  static void* operator new(std::size_t /*size*/) {
-    return BlockPool<sizeof(JsonArray)>::allocate();
-  }
-  static void operator delete(void* block) noexcept {
-    BlockPool<sizeof(JsonArray)>::release(block);
-  }
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block) noexcept;
 
   JsonArray() = default;
   JsonArray(const JsonArray&) = delete;

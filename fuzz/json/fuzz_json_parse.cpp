@@ -5,16 +5,16 @@
 #include <cstring>
 #include <string>
 
+#include "json/detail/tokenizer.h"
 #include "json/json.h"
-#include "json/tokenizer.h"
 
 namespace {
 
 // Puts can nest a tree deeper than the parser reads back; only that may stop the re-read.
 void requireStableRewrite(const json::JsonRef& document, bool escape, bool afterPuts = false) {
   const std::u16string written = document.asJson(false, escape);
-  json::Tokenizer tokenizer;
-  const json::JsonRef again = json::runParser(tokenizer, written, -1, {});
+  json::detail::Tokenizer tokenizer;
+  const json::JsonRef again = json::detail::runParser(tokenizer, written, -1, {});
   if (!again && afterPuts && tokenizer.error == json::ParseError::Depth) return;
   if (!again || again.asJson(false, escape) != written) __builtin_trap();
 }

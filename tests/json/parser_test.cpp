@@ -198,11 +198,11 @@ TEST(ParseNesting, ThirtyTwoLevelsAtMost) {
 }
 
 TEST(ParseLengthLimit, StopsAtTheLengthWithContinueOrSuccess) {
-  Tokenizer complete;
-  EXPECT_TRUE(runParser(complete, u"[1] xyz", 4, {}));
+  detail::Tokenizer complete;
+  EXPECT_TRUE(detail::runParser(complete, u"[1] xyz", 4, {}));
   EXPECT_EQ(complete.error, ParseError::Success);
-  Tokenizer incomplete;
-  EXPECT_FALSE(runParser(incomplete, u"[1, 2]", 3, {}));
+  detail::Tokenizer incomplete;
+  EXPECT_FALSE(detail::runParser(incomplete, u"[1, 2]", 3, {}));
   EXPECT_EQ(incomplete.error, ParseError::Continue);
 }
 
