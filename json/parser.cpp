@@ -794,6 +794,7 @@ RunEnd runUnits(Machine& machine, Tokenizer& t, std::u16string_view text, std::p
     if (step == Step::Stop) return RunEnd::Stopped;
     ++t.offset;
     if (v == 0) {
+      t.endTaken = true;
       // Text that ends inside a container is incomplete even where the inner level is.
       const ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
       if (t.depth > 0 || (l.state != ParseState::Finish && l.savedState != ParseState::Finish)) {
@@ -816,6 +817,7 @@ JsonRef runParser(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
   Machine machine(t, arguments);
   t.offset = 0;
   t.error = ParseError::Success;
+  t.endTaken = false;
   runUnits(machine, t, text, length, true);
   return resultOf(t);
 }
@@ -849,7 +851,11 @@ JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial
   auto tokenizer = std::make_unique<detail::Tokenizer>();
   const detail::ParseArguments arguments{strict, self, options, put, dt};
   JsonRef result = detail::runParser(*tokenizer, text, -1, arguments);
-  if (!partial && tokenizer->offset < text.size() && text[tokenizer->offset] != 0) return {};
+  // A stop at the first NUL, or past it, is the end of the text.
+  if (!partial && !tokenizer->endTaken && tokenizer->offset < text.size() &&
+      text[tokenizer->offset] != 0) {
+    return {};
+  }
   return result;
 }
 

@@ -81,7 +81,8 @@ struct Tokenizer {
   std::array<ParseLevel, kMaxDepth> levels;
   int line = 1;
   int col = 0;
-  int indexCounter = 0;  // bracketed index expressions of a path being parsed
+  int indexCounter = 0;   // bracketed index expressions of a path being parsed
+  bool endTaken = false;  // the terminating NUL was consumed (inside a comment, say)
 
   ParseLevel& level() { return levels[static_cast<std::size_t>(depth)]; }
 };

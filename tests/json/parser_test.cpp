@@ -186,6 +186,26 @@ TEST(ParseModes, PartialDecidesAboutTrailingText) {
   EXPECT_EQ(first.asJson(), u"[1]");
 }
 
+// The first NUL ends the text, also where a comment takes it in: what lies beyond is not
+// trailing text.
+TEST(ParseModes, ACommentThatRunsIntoTheEndEndsTheText) {
+  for (const std::u16string_view text :
+       {std::u16string_view(u"1//\0x", 5), std::u16string_view(u"1/*\0x", 5),
+        std::u16string_view(u"1\0x", 3)}) {
+    for (const bool strict : {false, true}) {
+      const JsonRef value = JsonValue::parseText(text, strict, false);
+      ASSERT_TRUE(value.isType(JsonType::Int)) << strict << " " << utf16ToUtf8(text);
+      EXPECT_EQ(value->integer(), 1);
+    }
+  }
+  EXPECT_FALSE(JsonValue::parseText(std::u16string_view(u"/*\0x", 4), false, false));
+  // The bytes entry: a NUL in the first piece, and one at the start of a later piece.
+  EXPECT_EQ(parseDocument(std::string_view("1//\0x", 5))->integer(), 1);
+  EXPECT_EQ(parseDocument(std::string_view("1/*\0x", 5))->integer(), 1);
+  const std::string later = "1//" + std::string(16 * 1024 - 3, 'c') + std::string(1, '\0') + "x";
+  EXPECT_EQ(parseDocument(std::string_view(later))->integer(), 1);
+}
+
 TEST(ParseNesting, ThirtyTwoLevelsAtMost) {
   EXPECT_TRUE(parseDocument(nested(31, u"1")));
   expectError(nested(32, u"1"), ParseError::Depth);
