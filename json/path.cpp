@@ -24,6 +24,7 @@ Step objectSegment(Tokenizer& t, const ParseArguments& args, char16_t v) {
   }
   if (t.indexCounter == 0 && args.options.contains(FindOption::PutValue)) {
     members.store(segment, args.put);
+    l.current = args.put;  // the result also when Delete keeps the member from being read again
   } else if (t.indexCounter == 0 && args.options.contains(FindOption::Delete)) {
     l.current = members.remove(segment);
   } else if (!l.current && args.options.contains(FindOption::CreatePath)) {
