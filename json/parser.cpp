@@ -120,6 +120,7 @@ Step Machine::step(char16_t v) {
 
     case ParseState::String:
       if (v == t_.quote) {
+        if (!countValue(t_)) return fail(ParseError::ValueLimit);
         complete(JsonValue::create(t_.token.text()));
         return Step::Consume;
       }
@@ -316,11 +317,13 @@ Step Machine::start(char16_t v) {
       t_.literalPos = 0;
       return Step::Redispatch;
     case u'[':
+      if (!countValue(t_)) return fail(ParseError::ValueLimit);
       l.current = JsonValue::create(JsonType::Array);
       l.savedState = ParseState::Array;
       l.state = ParseState::EatWs;
       return Step::Consume;
     case u'{':
+      if (!countValue(t_)) return fail(ParseError::ValueLimit);
       l.current = JsonValue::create(JsonType::Object);
       l.savedState = ParseState::ObjectFieldStart;
       l.state = ParseState::EatWs;
@@ -369,6 +372,7 @@ Step Machine::literal(char16_t v) {
     ++t_.literalPos;
     return Step::Consume;
   }
+  if (!countValue(t_)) return fail(ParseError::ValueLimit);
   complete(isNull ? JsonValue::create(JsonType::Null) : JsonValue::create(word == u"true"));
   return Step::Redispatch;
 }
@@ -388,6 +392,7 @@ Step Machine::number(char16_t v) {
     }
     return Step::Consume;
   }
+  if (!countValue(t_)) return fail(ParseError::ValueLimit);
   JsonRef value = numberFromText(t_.token.text(), t_.isDouble == 1, t_.fractionDigits);
   // At the top of a path over an array, an integer addresses an element.
   if (t_.depth == 0 && value->type() == JsonType::Int && args_.self.isType(JsonType::Array) &&
@@ -464,6 +469,7 @@ Step Machine::unquotedText(char16_t v) {
     return Step::Consume;
   }
   if (args_.strict) return fail(ParseError::ParseString);
+  if (!countValue(t_)) return fail(ParseError::ValueLimit);
   t_.token.trimRight();
   complete(JsonValue::create(t_.token.textToNul()));
   return Step::Redispatch;
@@ -633,7 +639,8 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
   const bool inArray = l.savedState == ParseState::Array;
   if (!inArray && l.savedState != ParseState::ObjectValue) return false;
-  if (t.depth >= kMaxDepth - 1 || t.offset >= limit) return false;
+  // At the value limit the machine takes over and reports it.
+  if (t.depth >= kMaxDepth - 1 || t.offset >= limit || t.valuesLeft == 0) return false;
   const char16_t first = text[t.offset];
   JsonRef value;
   std::size_t end = 0;
@@ -678,12 +685,14 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
     ++t.depth;
     ParseLevel& inner = t.levels[static_cast<std::size_t>(t.depth)];
     inner.reset();
+    --t.valuesLeft;
     inner.current = JsonValue::create(first == u'[' ? JsonType::Array : JsonType::Object);
     inner.savedState = first == u'[' ? ParseState::Array : ParseState::ObjectFieldStart;
     return true;
   } else {
     return false;
   }
+  --t.valuesLeft;
   t.offset = end;
   if (inArray) {
     if (JsonArray* elements = l.current ? l.current->elements() : nullptr) {
@@ -861,8 +870,17 @@ JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial
 
 JsonRef parseDocument(std::u16string_view text) { return JsonValue::parseText(text, false, true); }
 
-JsonRef parseDocument(std::string_view utf8) {
+JsonRef parseDocument(std::string_view utf8) { return parseDocument(utf8, ParseLimits{}); }
+
+JsonRef parseDocument(std::u16string_view text, const ParseLimits& limits) {
   auto tokenizer = std::make_unique<detail::Tokenizer>();
+  tokenizer->valuesLeft = limits.maxValues;
+  return detail::runParser(*tokenizer, text, -1, {});
+}
+
+JsonRef parseDocument(std::string_view utf8, const ParseLimits& limits) {
+  auto tokenizer = std::make_unique<detail::Tokenizer>();
+  tokenizer->valuesLeft = limits.maxValues;
   return detail::runParserUtf8(*tokenizer, utf8, {});
 }
 

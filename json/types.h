@@ -36,6 +36,7 @@ enum class ParseError : std::uint8_t {
   EvalArray,
   EvalMethod,
   EvalInt,
+  ValueLimit,  // a parse would make more values than its limit allows
 };
 
 enum class FindOption : std::uint8_t { CreatePath, PutValue, Delete, CallMethod };

@@ -81,8 +81,9 @@ struct Tokenizer {
   std::array<ParseLevel, kMaxDepth> levels;
   int line = 1;
   int col = 0;
-  int indexCounter = 0;   // bracketed index expressions of a path being parsed
-  bool endTaken = false;  // the terminating NUL was consumed (inside a comment, say)
+  int indexCounter = 0;               // bracketed index expressions of a path being parsed
+  bool endTaken = false;              // the terminating NUL was consumed (inside a comment, say)
+  std::size_t valuesLeft = SIZE_MAX;  // values the parse may still make
 
   ParseLevel& level() { return levels[static_cast<std::size_t>(depth)]; }
 };
@@ -127,6 +128,13 @@ enum class Step { Consume, Redispatch, Stop };
 inline Step fail(Tokenizer& t, ParseError error) {
   t.error = error;
   return Step::Stop;
+}
+
+// Takes one value from the parse's allowance; false when none is left.
+inline bool countValue(Tokenizer& t) {
+  if (t.valuesLeft == 0) return false;
+  --t.valuesLeft;
+  return true;
 }
 
 // Leaves returnState on this level and hands the same code unit to a fresh level below.

@@ -217,6 +217,42 @@ TEST(ParseNesting, ThirtyTwoLevelsAtMost) {
   expectError(nested(100000, u"1"), ParseError::Depth);
 }
 
+std::size_t countValues(const JsonRef& value) {
+  if (!value) return 0;
+  std::size_t count = 1;
+  if (const MemberTable* members = value->members()) {
+    members->forEach([&](const AvlNode& node) { count += countValues(node.value); });
+  }
+  if (const JsonArray* elements = value->elements()) {
+    for (std::size_t i = 0; i < elements->length(); ++i) {
+      count += countValues(elements->at(static_cast<std::int64_t>(i)));
+    }
+  }
+  return count;
+}
+
+TEST(ParseValueLimit, AParseMakesAtMostTheValuesItIsAllowed) {
+  for (const char16_t* text :
+       {u"[1,[2,3],{\"a\":\"x\",'b':null}]", u"timeout", u"[,1,,]", u"[[[[]]]] // c",
+        u"{\"a\":[true,false,1.5,1e3,\"\\u00e9\",-7]}", u"{a b: c d, \"e\":{}}"}) {
+    const std::size_t count = countValues(parseDocument(text));
+    const std::string utf8 = utf16ToUtf8(text);
+    EXPECT_TRUE(parseDocument(text, {count})) << utf8;
+    EXPECT_FALSE(parseDocument(text, {count - 1})) << utf8;
+    EXPECT_TRUE(parseDocument(std::string_view(utf8), {count})) << utf8;
+    EXPECT_FALSE(parseDocument(std::string_view(utf8), {count - 1})) << utf8;
+  }
+  std::string flood = "[";
+  for (int i = 0; i < 300000; ++i) flood += "[],";
+  flood += "[]]";
+  EXPECT_FALSE(parseDocument(std::string_view(flood), {100000}));
+  EXPECT_EQ(countValues(parseDocument(std::string_view(flood), {300002})), 300002U);
+  detail::Tokenizer limited;
+  limited.valuesLeft = 2;
+  EXPECT_FALSE(detail::runParser(limited, u"[1,2]", -1, {}));
+  EXPECT_EQ(limited.error, ParseError::ValueLimit);
+}
+
 TEST(ParseLengthLimit, StopsAtTheLengthWithContinueOrSuccess) {
   detail::Tokenizer complete;
   EXPECT_TRUE(detail::runParser(complete, u"[1] xyz", 4, {}));
