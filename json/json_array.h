@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "json/block_pool.h"
 #include "json/json_ref.h"
 
 namespace json {
@@ -12,16 +11,12 @@ namespace json {
 class JsonArray {
  public:
   static constexpr std::size_t kInitialCapacity = 32;
-  // A store may leave at most this many empty slots before it; a store further out is
-  // refused, so that a path index cannot make the list allocate gigabytes.
+  // On purpose: a store more than this many slots past the end is dropped, so that a path
+  // index of a billion allocates nothing. Every other store follows the growth rule.
   static constexpr std::int64_t kMaxGap = std::int64_t{1} << 16;
 
-  static void* operator new(std::size_t /*size*/) {
-    return BlockPool<sizeof(JsonArray)>::allocate();
-  }
-  static void operator delete(void* block) noexcept {
-    BlockPool<sizeof(JsonArray)>::release(block);
-  }
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block) noexcept;
 
   JsonArray() = default;
   JsonArray(const JsonArray&) = delete;

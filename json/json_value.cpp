@@ -4,11 +4,15 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "json/detail/block_pool.h"
+#include "json/detail/text_blocks.h"
 #include "json/json_array.h"
 #include "json/member_table.h"
-#include "json/text_blocks.h"
 
 namespace json {
+
+using detail::BlockPool;
+using detail::TextBlocks;
 
 namespace {
 // Containers are freed through worklists, so that releasing a deeply nested tree (paths can
@@ -140,6 +144,24 @@ void* JsonValue::operator new(std::size_t /*size*/) {
 
 void JsonValue::operator delete(void* block) noexcept {
   BlockPool<sizeof(JsonValue)>::release(block);
+}
+
+// Defined here, beside the only places that make and free tables and lists, so that the pool
+// calls are inlined there.
+void* MemberTable::operator new(std::size_t /*size*/) {
+  return BlockPool<sizeof(MemberTable)>::allocate();
+}
+
+void MemberTable::operator delete(void* block) noexcept {
+  BlockPool<sizeof(MemberTable)>::release(block);
+}
+
+void* JsonArray::operator new(std::size_t /*size*/) {
+  return BlockPool<sizeof(JsonArray)>::allocate();
+}
+
+void JsonArray::operator delete(void* block) noexcept {
+  BlockPool<sizeof(JsonArray)>::release(block);
 }
 
 // The payload's braces set only its first member, so the member of the type is set here.

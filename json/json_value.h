@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "json/block_pool.h"
 #include "json/json_ref.h"
 #include "json/types.h"
 
@@ -14,7 +13,11 @@ namespace json {
 
 class MemberTable;
 class JsonArray;
-class TextBuffer;
+
+namespace detail {
+template <typename Sink>
+class JsonWriter;
+}  // namespace detail
 
 // A callable a host program may attach to a value; the parser never produces one.
 using JsonMethod = JsonRef (*)(const JsonRef& self, const JsonRef& params);
@@ -79,12 +82,11 @@ class JsonValue {
   [[nodiscard]] std::u16string asJson(bool indent = false, bool escape = true);
   // The same text as UTF-8, written straight into bytes.
   [[nodiscard]] std::string asJsonUtf8(bool indent = false, bool escape = true);
-  void writeJson(TextBuffer& writer, bool indent, bool escape, int level);
 
  private:
   friend class JsonRef;
   template <typename Sink>
-  friend class JsonWriter;
+  friend class detail::JsonWriter;
 
   explicit JsonValue(JsonType type);
   ~JsonValue() = default;  // destroy() frees the payload

@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#include "json/detail/block_pool.h"
+
 namespace json {
+
+void* AvlNode::operator new(std::size_t /*size*/) {
+  return detail::BlockPool<sizeof(AvlNode)>::allocate();
+}
+
+void AvlNode::operator delete(void* block) noexcept {
+  detail::BlockPool<sizeof(AvlNode)>::release(block);
+}
 
 namespace {
 

@@ -5,14 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "json/block_pool.h"
 #include "json/json_ref.h"
 
 namespace json {
 
 struct AvlNode {
-  static void* operator new(std::size_t /*size*/) { return BlockPool<sizeof(AvlNode)>::allocate(); }
-  static void operator delete(void* block) noexcept { BlockPool<sizeof(AvlNode)>::release(block); }
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block) noexcept;
 
   AvlNode* greater = nullptr;
   AvlNode* lesser = nullptr;
@@ -26,12 +25,8 @@ struct AvlNode {
 // ascending name. Its walk order is the order in which members are written.
 class MemberTable {
  public:
-  static void* operator new(std::size_t /*size*/) {
-    return BlockPool<sizeof(MemberTable)>::allocate();
-  }
-  static void operator delete(void* block) noexcept {
-    BlockPool<sizeof(MemberTable)>::release(block);
-  }
+  static void* operator new(std::size_t size);
+  static void operator delete(void* block) noexcept;
 
   MemberTable() = default;
   MemberTable(const MemberTable&) = delete;

@@ -1,22 +1,14 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace json {
 
-// Longest text any of the formatters below produces, in ASCII characters.
-inline constexpr std::size_t kMaxNumberText = 32;
-
-// 15 significant digits, fixed notation for exponents -3 to 15, scientific otherwise.
-// Infinities and NaN have no JSON text and are written as null.
-std::size_t formatFloat(double value, char* out);
-// Exact decimal text of a value scaled by 10000, without trailing fraction zeros.
-std::size_t formatCurrency(std::int64_t scaled, char* out);
-std::size_t formatInteger(std::int64_t value, char* out);
-
+// The text the writer gives a double: 15 significant digits, fixed notation for exponents -3
+// to 15, scientific otherwise; infinities and NaN are written as null.
 std::u16string floatToJsonText(double value);
+// The exact decimal text of a currency (a value scaled by 10000), without trailing zeros.
 std::u16string currencyToJsonText(std::int64_t scaled);
 
 }  // namespace json

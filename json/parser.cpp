@@ -3,44 +3,20 @@
 #include <algorithm>
 #include <memory>
 
+#include "json/detail/number_parse.h"
+#include "json/detail/path_walk.h"
+#include "json/detail/tokenizer.h"
 #include "json/json_array.h"
 #include "json/json_value.h"
 #include "json/member_table.h"
-#include "json/number_parse.h"
-#include "json/tokenizer.h"
 #include "text/utf8_codec.h"
 
-namespace json {
+namespace json::detail {
 
 namespace {
 
 bool isWhitespace(char16_t v) {
   return v == 8 || v == u'\t' || v == u'\n' || v == 12 || v == u'\r' || v == u' ';
-}
-
-bool isReserved(char16_t v) {
-  switch (v) {
-    case 0:
-    case 8:
-    case u'\t':
-    case u'\n':
-    case 12:
-    case u'\r':
-    case u' ':
-    case u'"':
-    case u'(':
-    case u')':
-    case u',':
-    case u'.':
-    case u':':
-    case u'[':
-    case u']':
-    case u'{':
-    case u'}':
-      return true;
-    default:
-      return false;
-  }
 }
 
 bool continuesLiteral(char16_t v) {
@@ -53,8 +29,6 @@ int hexDigit(char16_t v) {
   return -1;
 }
 
-enum class Step { Consume, Redispatch, Stop };
-
 // The state machine: handles one code unit per call of step().
 class Machine {
  public:
@@ -65,26 +39,15 @@ class Machine {
   [[nodiscard]] bool evaluatesPath() const { return static_cast<bool>(args_.self); }
 
  private:
-  ParseLevel& level() { return t_.levels[static_cast<std::size_t>(t_.depth)]; }
-  [[nodiscard]] bool has(FindOption option) const { return args_.options.contains(option); }
-  [[nodiscard]] bool mayModify() const { return indexCounter_ == 0; }
-
-  Step fail(ParseError error) {
-    t_.error = error;
-    return Step::Stop;
-  }
+  ParseLevel& level() { return t_.level(); }
+  Step fail(ParseError error) { return detail::fail(t_, error); }
   void complete(JsonRef value) {
     ParseLevel& l = level();
     l.current = std::move(value);
     l.savedState = ParseState::Finish;
     l.state = ParseState::EatWs;
   }
-  Step descend(ParseState returnState) {
-    level().state = returnState;
-    ++t_.depth;
-    level().reset();
-    return Step::Redispatch;
-  }
+  Step descend(ParseState returnState) { return detail::descend(t_, returnState); }
 
   Step start(char16_t v);
   Step literal(char16_t v);
@@ -92,16 +55,10 @@ class Machine {
   Step escape(char16_t v);
   Step escapeDigit(char16_t v, int digits);
   Step unquotedText(char16_t v);
-  Step pathSegmentEnd(char16_t v);
-  Step objectSegment(char16_t v);
-  Step arraySegment(char16_t v);
-  Step indexedSegment(char16_t v);
-  Step evalContainer(JsonType type);
 
   Tokenizer& t_;
   const ParseArguments& args_;
-  JsonRef finished_;      // the value the level above takes when a level finishes
-  int indexCounter_ = 0;  // bracketed index expressions being parsed
+  JsonRef finished_;  // the value the level above takes when a level finishes
 };
 
 Step Machine::step(char16_t v) {
@@ -163,6 +120,7 @@ Step Machine::step(char16_t v) {
 
     case ParseState::String:
       if (v == t_.quote) {
+        if (!countValue(t_)) return fail(ParseError::ValueLimit);
         complete(JsonValue::create(t_.token.text()));
         return Step::Consume;
       }
@@ -189,7 +147,7 @@ Step Machine::step(char16_t v) {
       return number(v);
 
     case ParseState::Identifier:
-      return args_.self ? pathSegmentEnd(v) : unquotedText(v);
+      return args_.self ? pathSegmentEnd(t_, args_, v) : unquotedText(v);
 
     case ParseState::Array:
       if (v == u']') {
@@ -299,27 +257,13 @@ Step Machine::step(char16_t v) {
       return Step::Consume;
 
     case ParseState::EvalProperty:
-      return evalContainer(JsonType::Object);
+      return pathContainer(t_, args_, JsonType::Object);
     case ParseState::EvalArray:
-      return evalContainer(JsonType::Array);
-
+      return pathContainer(t_, args_, JsonType::Array);
     case ParseState::ParamValue:
-      if (v == u']') {
-        l.state = ParseState::Identifier;
-        return Step::Consume;
-      }
-      if (t_.depth >= kMaxDepth - 1) return fail(ParseError::Depth);
-      ++indexCounter_;
-      return descend(ParseState::ParamPut);
-
+      return pathIndexStart(t_, v);
     case ParseState::ParamPut:
-      --indexCounter_;
-      l.pending = std::move(finished_);
-      t_.token.reset();
-      l.savedState = ParseState::Identifier;
-      l.state = ParseState::EatWs;
-      if (v != u']') return fail(ParseError::EvalArray);
-      return Step::Consume;
+      return pathIndexEnd(t_, std::move(finished_), v);
 
     // Method calls in paths are not supported: no value of this program is callable.
     case ParseState::EvalMethod:
@@ -373,11 +317,13 @@ Step Machine::start(char16_t v) {
       t_.literalPos = 0;
       return Step::Redispatch;
     case u'[':
+      if (!countValue(t_)) return fail(ParseError::ValueLimit);
       l.current = JsonValue::create(JsonType::Array);
       l.savedState = ParseState::Array;
       l.state = ParseState::EatWs;
       return Step::Consume;
     case u'{':
+      if (!countValue(t_)) return fail(ParseError::ValueLimit);
       l.current = JsonValue::create(JsonType::Object);
       l.savedState = ParseState::ObjectFieldStart;
       l.state = ParseState::EatWs;
@@ -426,6 +372,7 @@ Step Machine::literal(char16_t v) {
     ++t_.literalPos;
     return Step::Consume;
   }
+  if (!countValue(t_)) return fail(ParseError::ValueLimit);
   complete(isNull ? JsonValue::create(JsonType::Null) : JsonValue::create(word == u"true"));
   return Step::Redispatch;
 }
@@ -445,19 +392,12 @@ Step Machine::number(char16_t v) {
     }
     return Step::Consume;
   }
+  if (!countValue(t_)) return fail(ParseError::ValueLimit);
   JsonRef value = numberFromText(t_.token.text(), t_.isDouble == 1, t_.fractionDigits);
   // At the top of a path over an array, an integer addresses an element.
-  if (t_.depth == 0 && value->type() == JsonType::Int && args_.self.isType(JsonType::Array)) {
-    const std::int64_t index = value->integer();
-    if (index < 0) return fail(ParseError::EvalInt);
-    JsonArray& elements = *args_.self->elements();
-    if (has(FindOption::PutValue)) {
-      value = elements.store(index, args_.put) ? args_.put : JsonRef();
-    } else if (has(FindOption::Delete)) {
-      value = elements.remove(index);
-    } else {
-      value = elements.at(index);
-    }
+  if (t_.depth == 0 && value->type() == JsonType::Int && args_.self.isType(JsonType::Array) &&
+      !pathTopIndex(t_, args_, value)) {
+    return Step::Stop;
   }
   complete(std::move(value));
   return Step::Redispatch;
@@ -529,137 +469,9 @@ Step Machine::unquotedText(char16_t v) {
     return Step::Consume;
   }
   if (args_.strict) return fail(ParseError::ParseString);
+  if (!countValue(t_)) return fail(ParseError::ValueLimit);
   t_.token.trimRight();
   complete(JsonValue::create(t_.token.textToNul()));
-  return Step::Redispatch;
-}
-
-// A path segment ends at a reserved code unit; what follows depends on the container in
-// which the segment is looked up.
-Step Machine::pathSegmentEnd(char16_t v) {
-  if (v >= 256 || !isReserved(v)) {
-    t_.token.append(v);
-    return Step::Consume;
-  }
-  ParseLevel& l = level();
-  l.grandParent = l.parent;
-  l.parent = l.current ? l.current : args_.self;
-  if (l.pending) return indexedSegment(v);
-  switch (l.parent->type()) {
-    case JsonType::Object:
-      return objectSegment(v);
-    case JsonType::Array:
-      return arraySegment(v);
-    case JsonType::Method:
-      return fail(ParseError::EvalMethod);
-    default:
-      return Step::Consume;  // a scalar has no members: the unit is dropped
-  }
-}
-
-Step Machine::objectSegment(char16_t v) {
-  ParseLevel& l = level();
-  MemberTable& members = *l.parent->members();
-  const std::u16string segment(t_.token.text());
-  if (!segment.empty()) l.current = members.find(segment);
-  if (v == u'.' || v == u'[' || v == u'(') {
-    l.state = v == u'.'   ? ParseState::EvalProperty
-              : v == u'[' ? ParseState::EvalArray
-                          : ParseState::EvalMethod;
-    return Step::Consume;
-  }
-  if (mayModify() && has(FindOption::PutValue)) {
-    members.store(segment, args_.put);
-  } else if (mayModify() && has(FindOption::Delete)) {
-    l.current = members.remove(segment);
-  } else if (!l.current && has(FindOption::CreatePath)) {
-    members.store(segment, JsonValue::create(args_.dt));
-  }
-  if (!has(FindOption::Delete)) l.current = members.find(segment);
-  l.state = ParseState::Finish;
-  return Step::Redispatch;
-}
-
-// Over an array without an index, a segment addresses the last element and a put appends.
-Step Machine::arraySegment(char16_t v) {
-  ParseLevel& l = level();
-  JsonArray& elements = *l.parent->elements();
-  const auto last = [&elements] {
-    return elements.at(static_cast<std::int64_t>(elements.length()) - 1);
-  };
-  if (v == u'.' || v == u'[') {
-    if (has(FindOption::PutValue)) {
-      l.current = JsonValue::create(v == u'.' ? JsonType::Object : JsonType::Array);
-      elements.add(l.current);
-    } else {
-      l.current = last();
-    }
-    if (v == u'[') l.state = ParseState::EvalArray;
-    return Step::Consume;
-  }
-  if (v == u'(') return fail(ParseError::EvalMethod);
-  if (mayModify() && has(FindOption::PutValue)) {
-    elements.add(args_.put);
-    l.current = args_.put;
-  } else if (t_.token.used() == 0) {
-    l.current = last();
-  }
-  l.state = ParseState::Finish;
-  return Step::Redispatch;
-}
-
-// The segment after "[index]": the element at the pending index.
-Step Machine::indexedSegment(char16_t v) {
-  ParseLevel& l = level();
-  const JsonRef index = std::move(l.pending);
-  l.pending.reset();
-  JsonArray* elements = l.parent->elements();
-  if (elements == nullptr) return fail(ParseError::EvalArray);
-  if (!index.isType(JsonType::Int) || index->integer() < 0) return fail(ParseError::EvalInt);
-  const std::int64_t position = index->integer();
-  l.current = elements->at(position);
-  if (v == u'.') {
-    if (!l.current) {
-      if (!has(FindOption::CreatePath)) return fail(ParseError::EvalObject);
-      l.current = JsonValue::create(JsonType::Object);
-      if (!elements->store(position, l.current)) return fail(ParseError::EvalObject);
-    }
-    return Step::Consume;
-  }
-  if (v == u'[') {
-    if (!l.current) {
-      if (!has(FindOption::CreatePath)) return fail(ParseError::EvalArray);
-      l.current = JsonValue::create(JsonType::Array);
-      elements->add(l.current);
-    }
-    l.state = ParseState::EvalArray;
-    return Step::Consume;
-  }
-  if (v == u'(') return fail(ParseError::EvalMethod);
-  if (mayModify() && has(FindOption::PutValue)) {
-    l.current = elements->store(position, args_.put) ? args_.put : JsonRef();
-  } else if (mayModify() && has(FindOption::Delete)) {
-    l.current = elements->remove(position);
-  }
-  l.state = ParseState::Finish;
-  return Step::Redispatch;
-}
-
-// After '.' (an object must follow) or '[' (an array must follow).
-Step Machine::evalContainer(JsonType type) {
-  ParseLevel& l = level();
-  if (!l.current && has(FindOption::CreatePath) && l.parent) {
-    l.current = JsonValue::create(type);
-    if (MemberTable* members = l.parent->members()) {
-      members->store(std::u16string(t_.token.text()), l.current);
-    } else if (JsonArray* elements = l.parent->elements()) {
-      elements->add(l.current);
-    }
-  } else if (!l.current.isType(type)) {
-    return fail(type == JsonType::Object ? ParseError::EvalObject : ParseError::EvalArray);
-  }
-  t_.token.reset();
-  l.state = type == JsonType::Object ? ParseState::Identifier : ParseState::ParamValue;
   return Step::Redispatch;
 }
 
@@ -827,7 +639,8 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
   ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
   const bool inArray = l.savedState == ParseState::Array;
   if (!inArray && l.savedState != ParseState::ObjectValue) return false;
-  if (t.depth >= kMaxDepth - 1 || t.offset >= limit) return false;
+  // At the value limit the machine takes over and reports it.
+  if (t.depth >= kMaxDepth - 1 || t.offset >= limit || t.valuesLeft == 0) return false;
   const char16_t first = text[t.offset];
   JsonRef value;
   std::size_t end = 0;
@@ -872,12 +685,14 @@ bool takeScalar(Tokenizer& t, std::u16string_view text, std::size_t limit) {
     ++t.depth;
     ParseLevel& inner = t.levels[static_cast<std::size_t>(t.depth)];
     inner.reset();
+    --t.valuesLeft;
     inner.current = JsonValue::create(first == u'[' ? JsonType::Array : JsonType::Object);
     inner.savedState = first == u'[' ? ParseState::Array : ParseState::ObjectFieldStart;
     return true;
   } else {
     return false;
   }
+  --t.valuesLeft;
   t.offset = end;
   if (inArray) {
     if (JsonArray* elements = l.current ? l.current->elements() : nullptr) {
@@ -988,6 +803,7 @@ RunEnd runUnits(Machine& machine, Tokenizer& t, std::u16string_view text, std::p
     if (step == Step::Stop) return RunEnd::Stopped;
     ++t.offset;
     if (v == 0) {
+      t.endTaken = true;
       // Text that ends inside a container is incomplete even where the inner level is.
       const ParseLevel& l = t.levels[static_cast<std::size_t>(t.depth)];
       if (t.depth > 0 || (l.state != ParseState::Finish && l.savedState != ParseState::Finish)) {
@@ -1010,40 +826,62 @@ JsonRef runParser(Tokenizer& t, std::u16string_view text, std::ptrdiff_t length,
   Machine machine(t, arguments);
   t.offset = 0;
   t.error = ParseError::Success;
+  t.endTaken = false;
   runUnits(machine, t, text, length, true);
   return resultOf(t);
 }
 
-JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial,
-                             const JsonRef& self, FindOptions options, const JsonRef& put,
-                             JsonType dt) {
-  auto tokenizer = std::make_unique<Tokenizer>();
-  ParseArguments arguments{strict, self, options, put, dt};
-  JsonRef result = runParser(*tokenizer, text, -1, arguments);
-  if (!partial && tokenizer->offset < text.size() && text[tokenizer->offset] != 0) return {};
-  return result;
-}
-
-JsonRef parseDocument(std::u16string_view text) { return JsonValue::parseText(text, false, true); }
-
 // Decodes a piece at a time into one small buffer, so that the UTF-16 text of a large
 // document is never held whole; the pieces are cut where no UTF-8 sequence is open.
-JsonRef parseDocument(std::string_view utf8) {
+JsonRef runParserUtf8(Tokenizer& t, std::string_view utf8, const ParseArguments& arguments) {
   constexpr std::size_t kPieceBytes = std::size_t{16} * 1024;
-  auto tokenizer = std::make_unique<Tokenizer>();
-  const ParseArguments arguments;
-  Machine machine(*tokenizer, arguments);
+  Machine machine(t, arguments);
+  t.error = ParseError::Success;
   std::unique_ptr<char16_t[]> units(new char16_t[std::min(kPieceBytes, utf8.size() + 1)]);
   for (;;) {
     std::size_t take = std::min(utf8.size(), kPieceBytes);
     if (take < utf8.size()) take = text::completeUtf8Prefix(utf8.substr(0, take));
     const std::size_t count = text::decodeUtf8(utf8.substr(0, take), units.get());
     utf8.remove_prefix(take);
-    tokenizer->offset = 0;
+    t.offset = 0;
     const std::u16string_view piece(units.get(), count);
-    if (runUnits(machine, *tokenizer, piece, -1, utf8.empty()) == RunEnd::Stopped) break;
+    if (runUnits(machine, t, piece, -1, utf8.empty()) == RunEnd::Stopped) break;
   }
-  return resultOf(*tokenizer);
+  return resultOf(t);
+}
+
+}  // namespace json::detail
+
+namespace json {
+
+JsonRef JsonValue::parseText(std::u16string_view text, bool strict, bool partial,
+                             const JsonRef& self, FindOptions options, const JsonRef& put,
+                             JsonType dt) {
+  auto tokenizer = std::make_unique<detail::Tokenizer>();
+  const detail::ParseArguments arguments{strict, self, options, put, dt};
+  JsonRef result = detail::runParser(*tokenizer, text, -1, arguments);
+  // A stop at the first NUL, or past it, is the end of the text.
+  if (!partial && !tokenizer->endTaken && tokenizer->offset < text.size() &&
+      text[tokenizer->offset] != 0) {
+    return {};
+  }
+  return result;
+}
+
+JsonRef parseDocument(std::u16string_view text) { return JsonValue::parseText(text, false, true); }
+
+JsonRef parseDocument(std::string_view utf8) { return parseDocument(utf8, ParseLimits{}); }
+
+JsonRef parseDocument(std::u16string_view text, const ParseLimits& limits) {
+  auto tokenizer = std::make_unique<detail::Tokenizer>();
+  tokenizer->valuesLeft = limits.maxValues;
+  return detail::runParser(*tokenizer, text, -1, {});
+}
+
+JsonRef parseDocument(std::string_view utf8, const ParseLimits& limits) {
+  auto tokenizer = std::make_unique<detail::Tokenizer>();
+  tokenizer->valuesLeft = limits.maxValues;
+  return detail::runParserUtf8(*tokenizer, utf8, {});
 }
 
 }  // namespace json

@@ -36,41 +36,7 @@ enum class ParseError : std::uint8_t {
   EvalArray,
   EvalMethod,
   EvalInt,
-};
-
-enum class ParseState : std::uint8_t {
-  EatWs,
-  Start,
-  Finish,
-  Null,
-  CommentStart,
-  Comment,
-  CommentEol,
-  CommentEnd,
-  String,
-  StringEscape,
-  Identifier,
-  EscapeUnicode,
-  EscapeHexadecimal,
-  Boolean,
-  Number,
-  Array,
-  ArrayAdd,
-  ArraySep,
-  ObjectFieldStart,
-  ObjectField,
-  ObjectUnquotedField,
-  ObjectFieldEnd,
-  ObjectValue,
-  ObjectValueAdd,
-  ObjectSep,
-  EvalProperty,
-  EvalArray,
-  EvalMethod,
-  ParamValue,
-  ParamPut,
-  MethodValue,
-  MethodPut,
+  ValueLimit,  // a parse would make more values than its limit allows
 };
 
 enum class FindOption : std::uint8_t { CreatePath, PutValue, Delete, CallMethod };

@@ -5,15 +5,15 @@
 #include <emmintrin.h>
 #endif
 
+#include "json/detail/json_sink.h"
+#include "json/detail/number_format.h"
+#include "json/detail/text_buffer.h"
+#include "json/detail/utf8_sink.h"
 #include "json/json_array.h"
-#include "json/json_sink.h"
 #include "json/json_value.h"
 #include "json/member_table.h"
-#include "json/number_text.h"
-#include "json/text_buffer.h"
-#include "json/utf8_sink.h"
 
-namespace json {
+namespace json::detail {
 
 namespace {
 
@@ -336,18 +336,15 @@ class JsonWriter {
   std::vector<const AvlNode*> nodes_;
 };
 
-void JsonValue::writeJson(TextBuffer& writer, bool indent, bool escape, int level) {
-  if (isNoValue()) return;
-  JsonSink sink(writer);
-  JsonWriter<JsonSink>(sink, indent, escape, level).write(*this);
-  sink.finish();
-}
+}  // namespace json::detail
+
+namespace json {
 
 std::string JsonValue::asJsonUtf8(bool indent, bool escape) {
   std::string text;
   if (isNoValue()) return text;
-  Utf8Sink sink(text);
-  JsonWriter<Utf8Sink>(sink, indent, escape, 0).write(*this);
+  detail::Utf8Sink sink(text);
+  detail::JsonWriter<detail::Utf8Sink>(sink, indent, escape, 0).write(*this);
   sink.finish();
   return text;
 }
@@ -357,8 +354,11 @@ std::string JsonRef::asJsonUtf8(bool indent, bool escape) const {
 }
 
 std::u16string JsonValue::asJson(bool indent, bool escape) {
-  TextBuffer writer;
-  writeJson(writer, indent, escape, 0);
+  if (isNoValue()) return {};
+  detail::TextBuffer writer;
+  detail::JsonSink sink(writer);
+  detail::JsonWriter<detail::JsonSink>(sink, indent, escape, 0).write(*this);
+  sink.finish();
   return writer.take();
 }
 

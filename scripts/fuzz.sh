@@ -18,11 +18,15 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   seeds=()
   [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
+  # A folder's dictionary (fuzz/<folder>/<folder>.dict) serves every target built from it.
+  folder=$(basename "$(dirname "$target")")
+  dict=()
+  [ -f "fuzz/$folder/$folder.dict" ] && dict=("-dict=fuzz/$folder/$folder.dict")
   echo "fuzz: $name for ${budget}s"
   log=$(mktemp)
   rc=0
   "$target" -max_total_time="$budget" -print_final_stats=1 -artifact_prefix="$corpus/../" \
-    "$corpus" "${seeds[@]}" >"$log" 2>&1 || rc=$?
+    "${dict[@]}" "$corpus" "${seeds[@]}" >"$log" 2>&1 || rc=$?
   grep -E '^stat::number_of_executed_units' "$log" || true
   if [ "$rc" -ne 0 ]; then
     tail -n 60 "$log" >&2

@@ -186,6 +186,26 @@ TEST(ParseModes, PartialDecidesAboutTrailingText) {
   EXPECT_EQ(first.asJson(), u"[1]");
 }
 
+// The first NUL ends the text, also where a comment takes it in: what lies beyond is not
+// trailing text.
+TEST(ParseModes, ACommentThatRunsIntoTheEndEndsTheText) {
+  for (const std::u16string_view text :
+       {std::u16string_view(u"1//\0x", 5), std::u16string_view(u"1/*\0x", 5),
+        std::u16string_view(u"1\0x", 3)}) {
+    for (const bool strict : {false, true}) {
+      const JsonRef value = JsonValue::parseText(text, strict, false);
+      ASSERT_TRUE(value.isType(JsonType::Int)) << strict << " " << utf16ToUtf8(text);
+      EXPECT_EQ(value->integer(), 1);
+    }
+  }
+  EXPECT_FALSE(JsonValue::parseText(std::u16string_view(u"/*\0x", 4), false, false));
+  // The bytes entry: a NUL in the first piece, and one at the start of a later piece.
+  EXPECT_EQ(parseDocument(std::string_view("1//\0x", 5))->integer(), 1);
+  EXPECT_EQ(parseDocument(std::string_view("1/*\0x", 5))->integer(), 1);
+  const std::string later = "1//" + std::string(16 * 1024 - 3, 'c') + std::string(1, '\0') + "x";
+  EXPECT_EQ(parseDocument(std::string_view(later))->integer(), 1);
+}
+
 TEST(ParseNesting, ThirtyTwoLevelsAtMost) {
   EXPECT_TRUE(parseDocument(nested(31, u"1")));
   expectError(nested(32, u"1"), ParseError::Depth);
@@ -197,12 +217,48 @@ TEST(ParseNesting, ThirtyTwoLevelsAtMost) {
   expectError(nested(100000, u"1"), ParseError::Depth);
 }
 
+std::size_t countValues(const JsonRef& value) {
+  if (!value) return 0;
+  std::size_t count = 1;
+  if (const MemberTable* members = value->members()) {
+    members->forEach([&](const AvlNode& node) { count += countValues(node.value); });
+  }
+  if (const JsonArray* elements = value->elements()) {
+    for (std::size_t i = 0; i < elements->length(); ++i) {
+      count += countValues(elements->at(static_cast<std::int64_t>(i)));
+    }
+  }
+  return count;
+}
+
+TEST(ParseValueLimit, AParseMakesAtMostTheValuesItIsAllowed) {
+  for (const char16_t* text :
+       {u"[1,[2,3],{\"a\":\"x\",'b':null}]", u"timeout", u"[,1,,]", u"[[[[]]]] // c",
+        u"{\"a\":[true,false,1.5,1e3,\"\\u00e9\",-7]}", u"{a b: c d, \"e\":{}}"}) {
+    const std::size_t count = countValues(parseDocument(text));
+    const std::string utf8 = utf16ToUtf8(text);
+    EXPECT_TRUE(parseDocument(text, {count})) << utf8;
+    EXPECT_FALSE(parseDocument(text, {count - 1})) << utf8;
+    EXPECT_TRUE(parseDocument(std::string_view(utf8), {count})) << utf8;
+    EXPECT_FALSE(parseDocument(std::string_view(utf8), {count - 1})) << utf8;
+  }
+  std::string flood = "[";
+  for (int i = 0; i < 300000; ++i) flood += "[],";
+  flood += "[]]";
+  EXPECT_FALSE(parseDocument(std::string_view(flood), {100000}));
+  EXPECT_EQ(countValues(parseDocument(std::string_view(flood), {300002})), 300002U);
+  detail::Tokenizer limited;
+  limited.valuesLeft = 2;
+  EXPECT_FALSE(detail::runParser(limited, u"[1,2]", -1, {}));
+  EXPECT_EQ(limited.error, ParseError::ValueLimit);
+}
+
 TEST(ParseLengthLimit, StopsAtTheLengthWithContinueOrSuccess) {
-  Tokenizer complete;
-  EXPECT_TRUE(runParser(complete, u"[1] xyz", 4, {}));
+  detail::Tokenizer complete;
+  EXPECT_TRUE(detail::runParser(complete, u"[1] xyz", 4, {}));
   EXPECT_EQ(complete.error, ParseError::Success);
-  Tokenizer incomplete;
-  EXPECT_FALSE(runParser(incomplete, u"[1, 2]", 3, {}));
+  detail::Tokenizer incomplete;
+  EXPECT_FALSE(detail::runParser(incomplete, u"[1, 2]", 3, {}));
   EXPECT_EQ(incomplete.error, ParseError::Continue);
 }
 

@@ -116,6 +116,24 @@ TEST(PathDelete, RemovesMembersAndElements) {
   EXPECT_EQ(created->type(), JsonType::Array);
 }
 
+// A put that also deletes stores the put value and gives it, as a put alone does.
+TEST(PathDelete, PutAndDeleteTogetherStoreAndGiveThePutValue) {
+  const FindOptions both{FindOption::PutValue, FindOption::Delete};
+  const JsonRef put = JsonValue::createCurrency(5 * kScale);
+  for (const char16_t* text : {u"{\"a\":1}", u"{}"}) {
+    const JsonRef document = parseDocument(text);
+    EXPECT_EQ(JsonValue::parseText(u"a", false, true, document, both, put), put)
+        << utf16ToUtf8(text);
+    EXPECT_EQ(document.asJson(), u"{\"a\":5}");
+  }
+  const JsonRef nested = parseDocument(u"{\"a\":[1,2]}");
+  EXPECT_EQ(JsonValue::parseText(u"a[1]", false, true, nested, both, put), put);
+  EXPECT_EQ(nested.asJson(), u"{\"a\":[1,5]}");
+  const JsonRef array = parseDocument(u"[1,2]");
+  EXPECT_EQ(JsonValue::parseText(u"0", false, true, array, both, put), put);
+  EXPECT_EQ(array.asJson(), u"[5,2]");
+}
+
 TEST(AsString, TextOfEveryType) {
   EXPECT_EQ(parseDocument(u"\"a\\\"b\"").asString(), u"a\"b");
   EXPECT_EQ(parseDocument(u"{\"k\":\"a\\\"b\\u00e9\"}").asString(), u"{\"k\":\"a\\\"b\u00e9\"}");

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "json/detail/tokenizer.h"
 #include "json/json.h"
-#include "json/tokenizer.h"
 #include "text/utf8_codec.h"
 
 namespace json {
@@ -24,10 +24,10 @@ struct ParseOutcome {
 };
 
 inline ParseOutcome parseWithError(std::u16string_view text, bool strict = false) {
-  Tokenizer tokenizer;
-  ParseArguments arguments;
+  detail::Tokenizer tokenizer;
+  detail::ParseArguments arguments;
   arguments.strict = strict;
-  JsonRef value = runParser(tokenizer, text, -1, arguments);
+  JsonRef value = detail::runParser(tokenizer, text, -1, arguments);
   return {value, tokenizer.error, tokenizer.offset};
 }
 

@@ -7,7 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "json/block_pool.h"
+#include "json/detail/block_pool.h"
+#include "json/detail/text_buffer.h"
 #include "test_support.h"
 
 namespace json {
@@ -136,7 +137,7 @@ TEST(JsonArray, RemoveClosesTheGapAndFarStoresAreRefused) {
 }
 
 TEST(TextBuffer, GrowsByTheCapacityRuleAndTrimsOnlySpacesAndLineBreaks) {
-  TextBuffer buffer;
+  detail::TextBuffer buffer;
   EXPECT_EQ(buffer.capacity(), 32U);
   buffer.append(std::u16string(40, u'x'));
   EXPECT_EQ(buffer.capacity(), 64U);
@@ -206,7 +207,7 @@ TEST(JsonValue, ReleasingAVeryDeepTreeDoesNotExhaustTheStack) {
 // Blocks freed in any order over many chunks are handed out again once each, and a block in
 // use is never handed out a second time.
 TEST(ValueBlocks, FreedBlocksComeBackOnceAndLiveOnesNever) {
-  using Pool = BlockPool<48>;
+  using Pool = detail::BlockPool<48>;
   std::vector<std::uint64_t*> live;
   for (std::uint64_t i = 0; i < 20000; ++i) {
     live.push_back(static_cast<std::uint64_t*>(Pool::allocate()));

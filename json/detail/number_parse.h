@@ -4,10 +4,10 @@
 
 #include "json/json_ref.h"
 
-namespace json {
+namespace json::detail {
 
 // The value of the number text the parser collected: an Int without a point or exponent, a
 // Currency with a point and up to four fraction digits, otherwise a Double.
 JsonRef numberFromText(std::u16string_view text, bool isDouble, int fractionDigits);
 
-}  // namespace json
+}  // namespace json::detail

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace json {
+namespace json::detail {
 
 // Growable UTF-16 buffer; the content is always followed by a NUL unit.
 class TextBuffer {
@@ -47,4 +47,4 @@ class TextBuffer {
   std::size_t used_ = 0;
 };
 
-}  // namespace json
+}  // namespace json::detail

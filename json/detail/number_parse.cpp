@@ -1,4 +1,4 @@
-#include "json/number_parse.h"
+#include "json/detail/number_parse.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,7 @@
 
 #include "json/json_value.h"
 
-namespace json {
+namespace json::detail {
 
 namespace {
 
@@ -152,4 +152,4 @@ JsonRef numberFromText(std::u16string_view text, bool isDouble, int fractionDigi
   return JsonValue::create(doubleFromText(text));
 }
 
-}  // namespace json
+}  // namespace json::detail

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "json/text_buffer.h"
+#include "json/detail/text_buffer.h"
 
-namespace json {
+namespace json::detail {
 
 // The writer's front end to a TextBuffer. The many short pieces of a document are gathered in
 // blocks, and finish() hands them on after growing the buffer once: a large document is then
@@ -73,4 +73,4 @@ class JsonSink {
   std::size_t used_ = 0;
 };
 
-}  // namespace json
+}  // namespace json::detail

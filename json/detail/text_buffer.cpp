@@ -1,9 +1,9 @@
-#include "json/text_buffer.h"
+#include "json/detail/text_buffer.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace json {
+namespace json::detail {
 
 void TextBuffer::grow(std::size_t count) {
   units_.resize(std::max(2 * units_.size(), used_ + count + 8));
@@ -56,4 +56,4 @@ std::u16string TextBuffer::take() {
   return content;
 }
 
-}  // namespace json
+}  // namespace json::detail

@@ -15,7 +15,7 @@
 #endif
 #endif
 
-namespace json {
+namespace json::detail {
 
 // Fixed-size blocks for the many small objects of a value tree, taken from 64 KB chunks that
 // belong to the thread that made them. A block freed on its chunk's thread goes back to that
@@ -164,4 +164,4 @@ class BlockPool {
   static inline std::atomic<std::uint64_t> nextThreadId{0};
 };
 
-}  // namespace json
+}  // namespace json::detail

@@ -1,6 +1,6 @@
-#include "json/json_sink.h"
+#include "json/detail/json_sink.h"
 
-namespace json {
+namespace json::detail {
 
 namespace {
 // Blocks of earlier documents, kept so that writing a large document again touches memory
@@ -41,4 +41,4 @@ void JsonSink::finish() {
   used_ = 0;
 }
 
-}  // namespace json
+}  // namespace json::detail

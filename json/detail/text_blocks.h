@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <new>
 
-#include "json/block_pool.h"
+#include "json/detail/block_pool.h"
 
-namespace json {
+namespace json::detail {
 
 // Storage for the text of string values. Most strings of a document are short, so their
 // blocks come from pools in steps of 16 bytes (no coarser than the general allocator's)
@@ -71,4 +71,4 @@ class TextBlocks {
   }
 };
 
-}  // namespace json
+}  // namespace json::detail

@@ -8,7 +8,7 @@
 
 #include "text/utf8_codec.h"
 
-namespace json {
+namespace json::detail {
 
 // The writer's front end for UTF-8 text: it encodes each piece straight into the target's
 // storage, grown by doubling, and finish() cuts the target to what was written. The writer
@@ -56,4 +56,4 @@ class Utf8Sink {
   std::size_t used_ = 0;
 };
 
-}  // namespace json
+}  // namespace json::detail
