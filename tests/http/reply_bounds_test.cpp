@@ -1,5 +1,5 @@
 // Bounds that hold against hostile peers: the whole-request deadline (against peers that keep
-// every single wait short) and the number of interim replies.
+// every single wait short), the number of interim replies and the size of the cookie store.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "../transport/loopback_server.h"
+#include "http/cookie_jar.h"
 #include "http/http_client.h"
 #include "http/http_errors.h"
 #include "scripted_server.h"
@@ -179,6 +180,32 @@ TEST(InterimReplies, SixteenAreSkippedAndASeventeenthIsAnError) {
   }
   EXPECT_EQ(second.size(), 0);
   EXPECT_FALSE(client.connected());
+}
+
+TEST(CookieFlood, SetCookieLinesInEveryReplyDoNotGrowTheJar) {
+  std::string oversized;  // 200 lines of 8 KB each, all past the size of one cookie
+  for (int i = 0; i < 200; ++i) {
+    oversized += "Set-Cookie: big" + std::to_string(i) + "=" + std::string(8192, 'v') + "\r\n";
+  }
+  std::string many;  // 200 small cookies of one host
+  for (int i = 0; i < 200; ++i) many += "Set-Cookie: c" + std::to_string(i) + "=1\r\n";
+  std::string reply;
+  for (int i = 0; i < 16; ++i) reply += "HTTP/1.1 100 Continue\r\n" + oversized + "\r\n";
+  reply += "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n" + many + "\r\n";
+  http_test::ScriptedServer server;
+  server.addReply(reply, false);
+  server.addReply("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n" + oversized + "\r\n");
+  http::HttpClient client;
+  client.setReadTimeout(5000);
+  http::MemoryStream body;
+  client.get(server.url("/"), body);
+  ASSERT_NE(client.cookieJar(), nullptr);
+  EXPECT_EQ(client.cookieJar()->count(), http::CookieJar::kMaxCookiesPerDomain);
+  client.get(server.url("/"), body);
+  EXPECT_EQ(client.cookieJar()->count(), http::CookieJar::kMaxCookiesPerDomain);
+  for (const http::Cookie& cookie : client.cookieJar()->cookies()) {
+    EXPECT_EQ(cookie.value, u"1");
+  }
 }
 
 }  // namespace
