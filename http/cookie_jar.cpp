@@ -1,6 +1,7 @@
 #include "http/cookie_jar.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "http/base/ascii_text.h"
 #include "http/cookies/cookie_rules.h"
@@ -46,6 +47,8 @@ void CookieJar::addServerCookies(std::span<const std::u16string> setCookieValues
 }
 
 void CookieJar::addServerCookie(std::u16string_view setCookieValue, const Uri& target) {
+  // Name, value and attributes together; each character of a header stands for one byte.
+  if (setCookieValue.size() > kMaxCookieBytes) return;
   const Cookie::Time time = now();
   std::optional<Cookie> cookie = parseSetCookie(setCookieValue, target, time);
   if (!cookie) return;
@@ -68,7 +71,36 @@ void CookieJar::store(Cookie cookie, const Uri& target, Cookie::Time now) {
     cookie.createdAt = old->createdAt;
     cookies_.erase(old);
   }
-  if (!cookie.isExpired(now)) cookies_.push_back(std::move(cookie));
+  if (cookie.isExpired(now)) return;
+  const std::u16string domain = cookie.domain;
+  cookies_.push_back(std::move(cookie));
+  dropPastBounds(domain, now);
+}
+
+void CookieJar::dropPastBounds(const std::u16string& domain, Cookie::Time now) {
+  // Among cookies used equally recently, the one stored first goes.
+  const auto lessRecentlyUsed = [](const Cookie& a, const Cookie& b) {
+    return a.lastAccessed < b.lastAccessed;
+  };
+  const auto inDomain = [&](const Cookie& cookie) {
+    return equalsIgnoreCase(cookie.domain, domain);
+  };
+  if (std::cmp_greater(std::count_if(cookies_.begin(), cookies_.end(), inDomain),
+                       kMaxCookiesPerDomain)) {
+    auto oldest = cookies_.end();
+    for (auto it = cookies_.begin(); it != cookies_.end(); ++it) {
+      if (inDomain(*it) && (oldest == cookies_.end() || lessRecentlyUsed(*it, *oldest))) {
+        oldest = it;
+      }
+    }
+    cookies_.erase(oldest);
+  }
+  if (cookies_.size() > kMaxCookies) {
+    std::erase_if(cookies_, [&](const Cookie& cookie) { return cookie.isExpired(now); });
+  }
+  if (cookies_.size() > kMaxCookies) {
+    cookies_.erase(std::min_element(cookies_.begin(), cookies_.end(), lessRecentlyUsed));
+  }
 }
 
 std::u16string CookieJar::generateClientCookies(const Uri& target, bool secureOnly) {

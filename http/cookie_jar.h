@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <shared_mutex>
@@ -14,9 +15,15 @@
 namespace http {
 
 // The cookies that servers set for one client, handed back on later requests. Safe to use
-// from several threads.
+// from several threads. The store is bounded: past kMaxCookiesPerDomain cookies of one domain,
+// or kMaxCookies in all, the least recently used one goes; a Set-Cookie value longer than
+// kMaxCookieBytes is ignored.
 class CookieJar {
  public:
+  static constexpr std::size_t kMaxCookiesPerDomain = 50;
+  static constexpr std::size_t kMaxCookies = 3000;
+  static constexpr std::size_t kMaxCookieBytes = 4096;
+
   using Clock = std::function<Cookie::Time()>;
   // Answers false to refuse a parsed cookie.
   using NewCookieCallback = std::function<bool(const Cookie&)>;
@@ -44,6 +51,8 @@ class CookieJar {
  private:
   [[nodiscard]] Cookie::Time now() const;
   void store(Cookie cookie, const Uri& target, Cookie::Time now);
+  // Drops the least recently used cookies past the bounds; called with the lock held.
+  void dropPastBounds(const std::u16string& domain, Cookie::Time now);
 
   Clock clock_;
   mutable std::shared_mutex mutex_;

@@ -102,6 +102,8 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
   request.method = method;
   request.source = source;
   exchange_->response.contentStream = stream;
+  setDeadlineOfWaits(Deadline::after(deadlineMs_));
+  const ScopeGuard endDeadline([this] { setDeadlineOfWaits({}); });
   // Anything but a status error may have left part of a reply unread; the connection cannot
   // carry another request.
   ScopeGuard dropOnFailure([this] { disconnect(false); });
@@ -129,10 +131,12 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
   } catch (const HttpProtocolError&) {
     // The error body has been read whole, so the connection is in step with the peer.
     dropOnFailure.dismiss();
+    setDeadlineOfWaits({});
     closeUnlessKept();
     throw;
   }
   dropOnFailure.dismiss();
+  setDeadlineOfWaits({});
   closeUnlessKept();
 }
 

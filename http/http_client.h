@@ -66,6 +66,11 @@ class HttpClient : public TcpClient {
   // limit, the default). A longer body raises ReplyLimitError and closes the connection.
   [[nodiscard]] std::int64_t replyBodyLimit() const { return replyBodyLimit_; }
   void setReplyBodyLimit(std::int64_t bytes) { replyBodyLimit_ = bytes; }
+  // The most milliseconds one request may take as a whole (0 or less: no limit, the default):
+  // connect, send, the wait for the reply, interim replies, headers and body. Every wait is cut
+  // to the time left; running out raises DeadlineError and closes the connection.
+  [[nodiscard]] int deadline() const { return deadlineMs_; }
+  void setDeadline(int milliseconds) { deadlineMs_ = milliseconds; }
 
   // Told as the request body's bytes are handed to the connection: the count handed so far and
   // the body's size. The request line and header lines are not counted.
@@ -110,6 +115,7 @@ class HttpClient : public TcpClient {
   std::int32_t proxyAuthRetries_ = 0;
   std::int32_t maxHeaderLines_ = 255;
   std::int64_t replyBodyLimit_ = 0;
+  int deadlineMs_ = 0;
   std::function<void(std::int64_t, std::int64_t)> sendProgress_;
   std::unique_ptr<IoHandler> ownedTlsHandler_;
   ConnectionType lastConnectionType_ = ConnectionType::Normal;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "http/error.h"
+#include "http/transport/connection_errors.h"
 
 namespace http {
 
@@ -11,8 +12,9 @@ HTTP_DECLARE_ERROR(ReplyError, NetError);
 HTTP_DECLARE_ERROR(ReplyRfcError, ReplyError);
 HTTP_DECLARE_ERROR(UnknownProtocolError, NetError);
 HTTP_DECLARE_ERROR(InvalidIoHandlerError, NetError);
-// A reply that breaks a limit of the client: too many header lines, a Content-Length or chunk
-// size that does not fit a signed 64-bit number, a body longer than the reply-body limit.
+// A reply that breaks a limit of the client: too many header lines or interim replies, a
+// Content-Length or chunk size that does not fit a signed 64-bit number, a body longer than
+// the reply-body limit.
 HTTP_DECLARE_ERROR(ReplyLimitError, ReplyError);
 
 // An error status: the message is the status line; the body is read and decoded.
@@ -35,5 +37,6 @@ class HttpProtocolError : public ReplyRfcError {
 inline constexpr char16_t kTooManyHeaderLines[] = u"Too many header lines.";
 inline constexpr char16_t kChunkSizeTooLarge[] = u"Chunk size is too large.";
 inline constexpr char16_t kContentLengthTooLarge[] = u"Content-Length is too large.";
+inline constexpr char16_t kTooManyInterimReplies[] = u"Too many interim replies.";
 
 }  // namespace http

@@ -15,6 +15,9 @@ namespace http::detail {
 
 namespace {
 
+// The 1xx replies one request may get before its final reply.
+constexpr int kMaxInterimReplies = 16;
+
 bool isRedirectCode(std::int32_t code) { return code >= 300 && code < 400 && code != 304; }
 
 }  // namespace
@@ -89,7 +92,8 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
 }
 
 void HttpExchange::readReplyHead() {
-  for (;;) {
+  for (int interim = 0;; ++interim) {
+    if (interim > kMaxInterimReplies) throw ReplyLimitError(kTooManyInterimReplies);
     readStatusLine();
     retrieveHeaders(client_.maxHeaderLines_);
     client_.storeCookies(response.rawHeaders);

@@ -71,8 +71,13 @@ void OpenSslIoHandler::beginTlsSession() {
   if (!context_) throw TlsLibraryLoadError(tls_text::kLibraryLoad);
   if (!session_) session_ = std::make_unique<TlsSession>(this);
   session_->setContext(context_.get());
-  setSocketTimeouts(readTimeout() >= 1 ? readTimeout() : kDefaultSocketLimitMs);
-  session_->connect(binding()->handle(), serverName(), binding());
+  setSocketTimeouts(socketLimit());
+  try {
+    session_->connect(binding()->handle(), serverName(), binding());
+  } catch (const NetError&) {
+    if (deadline().passed()) deadline().raise();
+    throw;
+  }
   if (onStatusInfo) onStatusInfo(session_->cipherStatusText());
   storePassThrough(false);
 }
@@ -83,6 +88,11 @@ std::u16string OpenSslIoHandler::serverName() const {
     if (!name.empty()) return name;
   }
   return host();
+}
+
+int OpenSslIoHandler::socketLimit() const {
+  bool cutShort = false;
+  return deadline().cut(readTimeout() >= 1 ? readTimeout() : kDefaultSocketLimitMs, cutShort);
 }
 
 void OpenSslIoHandler::setSocketTimeouts(int ms) {
@@ -116,12 +126,16 @@ bool OpenSslIoHandler::readable(int ms) {
 
 int OpenSslIoHandler::receiveRaw(std::span<std::uint8_t> buffer) {
   if (!secure()) return TlsIoHandlerBase::receiveRaw(buffer);
+  if (deadline().active()) setSocketTimeouts(socketLimit());
   return session_->read(buffer);
 }
 
 int OpenSslIoHandler::sendRaw(std::span<const std::uint8_t> bytes) {
   if (!secure()) return TlsIoHandlerBase::sendRaw(bytes);
-  return session_->write(bytes);
+  if (deadline().active()) setSocketTimeouts(socketLimit());
+  const int count = session_->write(bytes);
+  if (count < 0 && deadline().passed()) deadline().raise();
+  return count;
 }
 
 int OpenSslIoHandler::filterSocketError(int result) {

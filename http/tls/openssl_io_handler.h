@@ -58,6 +58,8 @@ class OpenSslIoHandler : public TlsIoHandlerBase {
   void beginTlsSession();
   [[nodiscard]] std::u16string serverName() const;
   void setSocketTimeouts(int ms);
+  // The limit of each blocking receive and send inside the library, cut to the deadline.
+  [[nodiscard]] int socketLimit() const;
   void releaseTls() noexcept;
 
   TlsOptions sslOptions_;

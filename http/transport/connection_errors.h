@@ -13,6 +13,7 @@ HTTP_DECLARE_ERROR(PortRequiredError, NetError);              // "A Port is requ
 HTTP_DECLARE_ERROR(ConnectTimeoutError, NetError);            // "Connect timed out."
 HTTP_DECLARE_ERROR(ConnectError, NetError);                   // empty message
 HTTP_DECLARE_ERROR(ReadTimeoutError, NetError);               // "Read timed out."
+HTTP_DECLARE_ERROR(DeadlineError, NetError);                  // "... did not finish within 2 s"
 HTTP_DECLARE_ERROR(ConnectionClosedError, SilentNetError);    // "Connection Closed Gracefully."
 HTTP_DECLARE_ERROR(NotConnectedError, NetError);              // "Not Connected"
 HTTP_DECLARE_ERROR(ClosedSocketError, NetError);              // "Disconnected."

@@ -65,14 +65,16 @@ void IoHandler::close() {
 }
 
 int IoHandler::fillInputBuffer(bool raiseIfDisconnected, int timeout, bool raiseOnTimeout) {
-  const int wait = effectiveTimeout(timeout);
   checkForDisconnect(raiseIfDisconnected, false);
   if (!hasSocket()) {
     if (raiseIfDisconnected) throw NotConnectedError(transport_text::kNotConnected);
     return 0;
   }
   for (;;) {
+    bool cutShort = false;
+    const int wait = deadline_.cut(effectiveTimeout(timeout), cutShort);
     if (!waitForData(wait)) {
+      if (cutShort || deadline_.passed()) deadline_.raise();
       if (raiseOnTimeout) throw ReadTimeoutError(transport_text::kReadTimedOut);
       return -1;
     }
@@ -90,6 +92,7 @@ int IoHandler::fillInputBuffer(bool raiseIfDisconnected, int timeout, bool raise
     if (count < 0) {
       const int number = filterSocketError(count);
       if (number == 10060) {
+        if (cutShort || deadline_.passed()) deadline_.raise();
         if (raiseOnTimeout) throw ReadTimeoutError(transport_text::kReadTimedOut);
         return -1;
       }

@@ -11,6 +11,7 @@
 
 #include "http/transport/byte_queue.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/deadline.h"
 #include "http/transport/socket_stack.h"
 #include "http/transport/text_encoding.h"
 
@@ -77,6 +78,9 @@ class IoHandler {
   void setHost(std::u16string host) { host_ = std::move(host); }
   [[nodiscard]] std::uint16_t port() const noexcept { return port_; }
   void setPort(std::uint16_t port) noexcept { port_ = port; }
+  // Cuts every wait (connect, receive, send) to the time left before it.
+  [[nodiscard]] const Deadline& deadline() const noexcept { return deadline_; }
+  void setDeadline(Deadline deadline) noexcept { deadline_ = deadline; }
 
   // --- State ---
   [[nodiscard]] bool opened() const noexcept { return opened_; }
@@ -197,6 +201,7 @@ class IoHandler {
   bool readLineTimedOut_ = false;
   std::u16string host_;
   std::uint16_t port_ = 0;
+  Deadline deadline_;
   StatusHandler onStatus_;
   WorkProgressHandlers workProgress_;
   TcpConnection* connection_ = nullptr;  // told when this handler is destroyed

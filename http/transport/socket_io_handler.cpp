@@ -49,17 +49,19 @@ void SocketIoHandler::openClientSocket() {
   reportStatus(ConnectionStatus::Connecting, u"Connecting to " + address + u".");
 
   // The limit covers the connect alone, not the lookup before it.
-  const int limit = connectTimeout();
+  bool cutShort = false;
+  const int limit = deadline().cut(connectTimeout() > 0 ? connectTimeout() : -1, cutShort);
   if (limit > 0) {
-    connectWithTimeout(limit);
+    connectWithTimeout(limit, cutShort);
   } else {
     binding_->connect();
   }
 }
 
-void SocketIoHandler::connectWithTimeout(int timeoutMs) {
+void SocketIoHandler::connectWithTimeout(int timeoutMs, bool cutByDeadline) {
   if (binding_->connectWithin(timeoutMs)) return;
   close();
+  if (cutByDeadline) deadline().raise();
   throw ConnectTimeoutError(transport_text::kConnectTimedOut);
 }
 

@@ -47,11 +47,13 @@ class SocketIoHandler : public IoHandler {
 
  protected:
   // Creates, binds and connects the socket: resolving the host first, then connecting within
-  // connectTimeout() (0 and -1: a plain blocking connect). A TLS handler adds its handshake.
+  // connectTimeout() (0 and -1: a plain blocking connect), both cut to the deadline's time
+  // left. A TLS handler adds its handshake.
   virtual void openClientSocket();
   // Connects the binding, giving up after timeoutMs: closes this handler and raises
-  // ConnectTimeoutError "Connect timed out.". The connect's own failure passes unchanged.
-  void connectWithTimeout(int timeoutMs);
+  // ConnectTimeoutError "Connect timed out." (DeadlineError when the deadline set the wait).
+  // The connect's own failure passes unchanged.
+  void connectWithTimeout(int timeoutMs, bool cutByDeadline);
 
  private:
   std::unique_ptr<SocketHandle> binding_;

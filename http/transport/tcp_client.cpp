@@ -37,6 +37,7 @@ void TcpClient::copySettingsToHandler() {
   handler->setHost(host_);
   handler->setConnectTimeout(connectTimeout_);
   handler->setReadTimeout(readTimeout_);
+  handler->setDeadline(deadline_);
   if (SocketIoHandler* socketHandler = socket()) {
     socketHandler->setBoundIP(boundIP_);
     socketHandler->setBoundPort(boundPort_);
@@ -70,6 +71,11 @@ int TcpClient::readTimeout() const noexcept {
 void TcpClient::setReadTimeout(int ms) {
   readTimeout_ = ms;
   if (ioHandler() != nullptr) ioHandler()->setReadTimeout(ms);
+}
+
+void TcpClient::setDeadlineOfWaits(Deadline deadline) {
+  deadline_ = deadline;
+  if (ioHandler() != nullptr) ioHandler()->setDeadline(deadline);
 }
 
 void TcpClient::setIPVersion(IpVersion ipVersion) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "http/transport/deadline.h"
 #include "http/transport/socket_stack.h"
 #include "http/transport/tcp_connection.h"
 
@@ -45,6 +46,9 @@ class TcpClient : public TcpConnection {
   void setBoundPortMin(std::uint16_t port);
   [[nodiscard]] std::uint16_t boundPortMax() const noexcept { return boundPortMax_; }
   void setBoundPortMax(std::uint16_t port);
+  // The end of the current exchange; every wait of the handler is cut to the time left.
+  [[nodiscard]] const Deadline& deadlineOfWaits() const noexcept { return deadline_; }
+  void setDeadlineOfWaits(Deadline deadline);
 
   std::function<void()> onConnected;
 
@@ -65,6 +69,7 @@ class TcpClient : public TcpConnection {
   std::uint16_t boundPort_ = 0;
   std::uint16_t boundPortMin_ = 0;
   std::uint16_t boundPortMax_ = 0;
+  Deadline deadline_;
 };
 
 }  // namespace http

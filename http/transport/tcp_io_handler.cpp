@@ -78,12 +78,17 @@ int TcpIoHandler::receiveRaw(std::span<std::uint8_t> buffer) {
 int TcpIoHandler::sendRaw(std::span<const std::uint8_t> bytes) {
   // A peer that stops reading must not hold a send for ever: each wait for the socket to take
   // more bytes has the read time limit, and running out of it is a read timeout.
-  const int limit = readTimeout();
-  if (limit <= 0) return binding()->send(bytes);
+  const int limit = readTimeout() > 0 ? readTimeout() : -1;
+  if (limit < 0 && !deadline().active()) return binding()->send(bytes);
   for (;;) {
     const int count = binding()->sendNow(bytes);
     if (count >= 0) return count;
-    if (!binding()->writable(limit)) throw ReadTimeoutError(transport_text::kReadTimedOut);
+    bool cutShort = false;
+    const int wait = deadline().cut(limit, cutShort);
+    if (!binding()->writable(wait)) {
+      if (cutShort || deadline().passed()) deadline().raise();
+      throw ReadTimeoutError(transport_text::kReadTimedOut);
+    }
   }
 }
 

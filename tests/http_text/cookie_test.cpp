@@ -252,6 +252,48 @@ TEST_F(CookieJarTest, NewCookieCallbackMayRefuseAndMayLookIntoTheJar) {
   EXPECT_EQ(jar.count(), 0U);
 }
 
+TEST_F(CookieJarTest, BoundsDropTheLeastRecentlyUsedAndIgnoreOversizedCookies) {
+  const auto number = [](std::size_t i) {
+    const std::string digits = std::to_string(i);
+    return std::u16string(digits.begin(), digits.end());
+  };
+  set(u"big=" + std::u16string(CookieJar::kMaxCookieBytes - 4, u'v'), u"http://h/");
+  set(u"bigger=" + std::u16string(CookieJar::kMaxCookieBytes - 6, u'v'), u"http://h/");
+  ASSERT_EQ(jar.count(), 1U);
+  EXPECT_EQ(jar.cookies()[0].cookieName, u"big");
+  jar.clear();
+
+  // One domain: the cookie sent most recently stays, the least recently used one goes.
+  set(u"c0=1; Path=/keep", u"http://h/");
+  for (std::size_t i = 1; i < CookieJar::kMaxCookiesPerDomain; ++i) {
+    now += 1ms;
+    set(u"c" + number(i) + u"=1; Path=/other", u"http://h/");
+  }
+  set(u"elsewhere=1", u"http://g/");
+  now += 1ms;
+  EXPECT_EQ(line(u"http://h/keep/"), u"c0=1");
+  now += 1ms;
+  set(u"last=1; Path=/other", u"http://h/");
+  EXPECT_EQ(jar.count(), CookieJar::kMaxCookiesPerDomain + 1);
+  EXPECT_EQ(line(u"http://h/keep/"), u"c0=1");
+  EXPECT_FALSE(line(u"http://h/other/").starts_with(u"c1=1;"));
+  EXPECT_TRUE(line(u"http://h/other/").ends_with(u"; last=1"));
+  EXPECT_EQ(line(u"http://g/"), u"elsewhere=1");
+
+  // In all: the least recently used cookies of any domain go.
+  jar.clear();
+  const std::size_t hosts = CookieJar::kMaxCookies / CookieJar::kMaxCookiesPerDomain + 1;
+  for (std::size_t host = 0; host < hosts; ++host) {
+    for (std::size_t i = 0; i < CookieJar::kMaxCookiesPerDomain; ++i) {
+      now += 1ms;
+      set(u"c" + number(i) + u"=1", u"http://h" + number(host) + u"/");
+    }
+  }
+  EXPECT_EQ(jar.count(), CookieJar::kMaxCookies);
+  EXPECT_EQ(line(u"http://h0/"), u"");
+  EXPECT_FALSE(line(u"http://h1/").empty());
+}
+
 TEST(CookieJarConcurrency, StoringAndSendingFromSeveralThreads) {
   CookieJar jar;
   const Uri target(u"http://h.test/api/state");

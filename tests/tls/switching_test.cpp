@@ -139,6 +139,28 @@ TEST(TlsSwitchingTest, SilentPeerStopsTheHandshakeAtTheReadLimit) {
   peer.process.waitFor("closed");
 }
 
+TEST(TlsSwitchingTest, TheDeadlineCutsTheHandshakeAndTheWaitForTheRestOfARecord) {
+  const char* const expected = "Request did not finish within 300 ms";
+  {
+    Peer peer("silent");
+    ASSERT_NE(peer.port, 0);
+    TlsClient tls(peer.port, 5000);
+    tls.handler.setPassThrough(false);
+    tls.client.setDeadlineOfWaits(http::Deadline::after(300));
+    expectError<http::DeadlineError>([&] { tls.client.connect(); }, expected);
+    EXPECT_FALSE(tls.handler.hasSocket());
+  }
+  Peer peer("half-record");
+  ASSERT_NE(peer.port, 0);
+  TlsClient tls(peer.port, 5000);
+  tls.handler.setPassThrough(false);
+  tls.client.connect();
+  peer.process.waitFor("half sent");
+  tls.client.setDeadlineOfWaits(http::Deadline::after(300));
+  std::vector<std::uint8_t> bytes;
+  expectError<http::DeadlineError>([&] { tls.io().readBytes(bytes, 7); }, expected);
+}
+
 TEST(TlsSwitchingTest, RecordThatStopsHalfwayEndsAtTheReadLimit) {
   Peer peer("half-record");
   ASSERT_NE(peer.port, 0);
