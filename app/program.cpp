@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <chrono>
 
-#include "app/cli/answer_policy.h"
 #include "app/cli/command_line.h"
 #include "app/cli/console.h"
 #include "app/cli/fleet_command.h"
 #include "app/cli/fleet_console.h"
 #include "app/cli/history.h"
+#include "app/cli/terminal_text.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/version_report.h"
 #include "app/core/device_run.h"
@@ -38,7 +38,7 @@ int report(const CommandLine& line, const DeviceOutcome& outcome, Console& conso
   if (line.json) {
     console.outputLine(cli::outcomeJson(outcome));
   } else {
-    console.outputLine(outcome.status);
+    console.outputLine(cli::escapedDeviceText(outcome.status, 400));
   }
   if (!line.recordFile.isEmpty() &&
       !cli::recordOutcome(line.recordFile.toStdString(),
@@ -46,20 +46,6 @@ int report(const CommandLine& line, const DeviceOutcome& outcome, Console& conso
     return 1;
   }
   return exitCodeOf(outcome.result);
-}
-
-int runWithoutWindow(const CommandLine& line, Console& console) {
-  DeviceRunOptions options;
-  options.mode = line.check ? RunMode::Check : RunMode::Upload;
-  options.answer = cli::answerPolicy(line.answer, console);
-  options.onDiagnostic = [&console](const std::u16string& text) { console.errorLine(text); };
-  if (!line.json) {
-    options.onProgress = [&console](std::int64_t sent, std::int64_t total) {
-      console.showProgress(sent, total);
-    };
-  }
-  const DeviceOutcome outcome = runDevice(line.address, options);
-  return exitCode(line, report(line, outcome, console));
 }
 
 int runInWindow(const CommandLine& line, Console& console) {
@@ -80,7 +66,9 @@ int runInWindow(const CommandLine& line, Console& console) {
   DeviceOutcome outcome = window.uploadOutcome();
   outcome.address = line.address;
   outcome.seconds = std::chrono::duration<double>(seconds).count();
-  tellCauses(outcome, [&console](const std::u16string& text) { console.errorLine(text); });
+  tellCauses(outcome, [&console](const std::u16string& text) {
+    console.errorLine(cli::escapedDeviceText(text, 400));
+  });
   return exitCode(line, report(line, outcome, console));
 }
 
@@ -108,7 +96,8 @@ int runCommandLine(const CommandLine& line, bool display) {
     console.errorLine(std::u16string(kNeedsDisplay));
     return exitCode(line, cli::kExitUsage);
   }
-  if (!display || line.headless || line.check) return runWithoutWindow(line, console);
+  // Without a window one device runs as a list of one does, with the same lines and records.
+  if (!display || line.headless || line.check) return cli::runFleetCommand(line, console);
   return runInWindow(line, console);
 }
 

@@ -1,7 +1,9 @@
 #include "app/cli/fleet_command.h"
 
+#include <cerrno>
 #include <fstream>
 #include <iostream>
+#include <system_error>
 
 #include "app/cli/answer_policy.h"
 #include "app/cli/device_list.h"
@@ -32,8 +34,13 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
   std::string why;
   const auto range = fleet::parseScanRange(cidr.toStdString(), why);
   if (!range) return usageError(line, console, text(why));
-  const InterruptWatch watch(
-      [&console] { console.errorLine(u"interrupted: the scan stops; found so far:"); });
+  const InterruptWatch watch({.onStop =
+                                  [&console](int signal) {
+                                    console.errorLine(u"interrupted by " +
+                                                      text(std::string(signalName(signal))) +
+                                                      u": the scan stops; found so far:");
+                                  },
+                              .onEnd = {}});
   const auto found = fleet::discover(*range, watch.stopRequested());
   for (const fleet::FoundDevice& device : found) {
     if (line.json) {
@@ -62,23 +69,32 @@ std::optional<int> restartWaitOf(const CommandLine& line, const FleetRequest& re
 
 int runList(const CommandLine& line, const FleetRequest& request,
             const std::vector<DeviceAddress>& addresses, Console& console) {
+  const bool list = request.devicesFile.has_value();
   fleet::FleetRunOptions options;
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.jobs = request.jobs;
   options.waitRestartSeconds = restartWaitOf(line, request);
   FleetConsole printer(console, {.json = line.json,
-                                 .nameDevices = request.devicesFile.has_value(),
+                                 .nameDevices = list,
                                  .answer = answerPolicy(line.answer, console),
-                                 .recordFile = line.recordFile.toStdString()});
-  const InterruptWatch watch([&console] {
-    console.errorLine(
-        u"interrupted: no further device starts; the running ones finish "
-        u"(Ctrl-C again ends at once)");
-  });
+                                 .recordFile = line.recordFile.toStdString(),
+                                 .showProgress = !list && !line.json});
+  // A list stops starting devices at the first signal and lets those under way finish; the
+  // second, or the first for a single device, ends the program at once with their records.
+  InterruptWatch::Handlers handlers;
+  if (list) {
+    handlers.onStop = [&console](int signal) {
+      console.errorLine(u"interrupted by " + text(std::string(signalName(signal))) +
+                        u": no further device starts; the running ones finish (a second "
+                        u"signal ends at once)");
+    };
+  }
+  handlers.onEnd = [&printer](int signal) { printer.cutOff(signal); };
+  const InterruptWatch watch(handlers, /*endOnFirst=*/!list);
   const fleet::FleetTally tally =
       fleet::runFleet(addresses, options, printer, watch.stopRequested());
   for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
-  if (!request.devicesFile) {
+  if (!list) {
     const int code = printer.recordFailed() ? kExitFailed : tally.lastExitCode;
     return line.exitStatus ? code : 0;
   }
@@ -103,19 +119,23 @@ int runFleetCommand(const CommandLine& line, Console& console) {
   if (!request.devicesFile) return runList(line, request, {line.address}, console);
 
   const QString& file = *request.devicesFile;
-  const bool listOnStdin = file == QLatin1String("-");
-  std::vector<std::string> listed;
-  if (listOnStdin) {
+  DeviceListReading listed;
+  if (file == QLatin1String("-")) {
     listed = readDeviceList(std::cin);
   } else {
     std::ifstream in(file.toStdString());
-    if (!in) return usageError(line, console, u"cannot read the device list " + text(file));
+    if (!in) {
+      return usageError(line, console,
+                        u"cannot read the device list " + text(file) + u": " +
+                            text(std::generic_category().message(errno)));
+    }
     listed = readDeviceList(in);
   }
-  if (listed.empty()) return usageError(line, console, u"the device list names no device");
+  if (!listed.error.empty()) return usageError(line, console, text(listed.error));
+  if (listed.addresses.empty()) return usageError(line, console, u"the device list names no device");
   std::vector<DeviceAddress> addresses;
-  addresses.reserve(listed.size());
-  for (const std::string& address : listed) addresses.push_back(text(address));
+  addresses.reserve(listed.addresses.size());
+  for (const std::string& address : listed.addresses) addresses.push_back(text(address));
   return runList(line, request, addresses, console);
 }
 

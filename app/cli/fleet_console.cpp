@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/cli/interrupt_watch.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/terminal_text.h"
 #include "app/core/handler_boundary.h"
@@ -20,6 +21,11 @@ std::u16string number(double value, int decimals) {
 }
 
 std::u16string count(int value) { return text::utf8ToUtf16(std::to_string(value)); }
+std::u16string count64(std::int64_t value) { return text::utf8ToUtf16(std::to_string(value)); }
+
+// A status or cause line holds a device's text (a version, an error reply's body) at most
+// this long.
+constexpr std::size_t kLongestStatusShown = 400;
 
 std::u16string listed(const std::u16string& what, const std::vector<DeviceAddress>& devices) {
   std::u16string line = what + u": ";
@@ -35,11 +41,21 @@ std::u16string listed(const std::u16string& what, const std::vector<DeviceAddres
 FleetConsole::FleetConsole(Console& console, FleetConsoleOptions options)
     : console_(console), options_(std::move(options)) {}
 
-void FleetConsole::deviceStarted(const DeviceAddress& /*address*/) {}
+void FleetConsole::deviceStarted(const DeviceAddress& address) {
+  const std::scoped_lock lock(runningMutex_);
+  running_[address] = Running{std::chrono::steady_clock::now()};
+}
 
-// A list's uploads run side by side, so one progress line cannot show them.
-void FleetConsole::progress(const DeviceAddress& /*address*/, std::int64_t /*sent*/,
-                            std::int64_t /*total*/) {}
+void FleetConsole::progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) {
+  {
+    const std::scoped_lock lock(runningMutex_);
+    auto& device = running_[address];
+    device.sent = sent;
+    device.total = total;
+  }
+  // A list's uploads run side by side, so one progress line cannot show them.
+  if (options_.showProgress) console_.showProgress(sent, total);
+}
 
 DialogResult FleetConsole::question(const DeviceAddress& address, const std::u16string& text) {
   if (!options_.answer) return DialogResult::Cancel;
@@ -50,6 +66,10 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& /*address*/) {}
 
 void FleetConsole::outcome(const DeviceOutcome& outcome) {
   const DeviceAddress& address = outcome.address;
+  {
+    const std::scoped_lock lock(runningMutex_);
+    running_.erase(address);
+  }
   if (outcome.restart) {
     const auto& restart = *outcome.restart;
     if (restart.stateAfter) {
@@ -64,13 +84,50 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   if (options_.json) {
     console_.outputLine(outcomeJson(outcome));
   } else {
-    console_.outputLine(named(address, outcome.status));
+    console_.outputLine(named(address, escapedDeviceText(outcome.status, kLongestStatusShown)));
   }
   record(recordLine(outcome, std::chrono::system_clock::now()));
 }
 
+void FleetConsole::cutOff(int signal) {
+  std::map<DeviceAddress, Running> running;
+  {
+    const std::scoped_lock lock(runningMutex_);
+    running.swap(running_);
+  }
+  std::vector<DeviceAddress> cut;
+  const auto now = std::chrono::steady_clock::now();
+  for (const auto& [address, device] : running) {
+    DeviceOutcome outcome;
+    outcome.address = address;
+    outcome.result = RunResult::Interrupted;
+    outcome.bytesSent = device.sent;
+    outcome.seconds = std::chrono::duration<double>(now - device.start).count();
+    const std::u16string by = u"interrupted by " + text::utf8ToUtf16(signalName(signal));
+    if (device.sent == 0) {
+      outcome.status = by + u" before the image was sent";
+    } else if (device.sent < device.total) {
+      outcome.status = by + u" after " + count64(device.sent) + u" of " + count64(device.total) +
+                       u" bytes of the image: the upload is cut off";
+      cut.push_back(address);
+    } else {
+      outcome.status = by + u" after the whole image was sent (" + count64(device.total) +
+                       u" bytes), before the register answered";
+      cut.push_back(address);
+    }
+    outcome.error = FailureCause{"Interrupted", outcome.status};
+    if (options_.json) {
+      console_.outputLine(outcomeJson(outcome));
+    } else {
+      console_.outputLine(named(address, outcome.status));
+    }
+    record(recordLine(outcome, std::chrono::system_clock::now()));
+  }
+  if (!cut.empty()) console_.errorLine(listed(u"uploads cut off", cut));
+}
+
 void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string& line) {
-  console_.errorLine(named(address, line));
+  console_.errorLine(named(address, escapedDeviceText(line, kLongestStatusShown)));
 }
 
 void FleetConsole::notStarted(const DeviceAddress& address) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -19,6 +23,8 @@ struct FleetConsoleOptions {
   Questioner answer;
   // Where each outcome is also appended as a record line; empty: nowhere.
   std::string recordFile;
+  // The upload's progress on the terminal (one device, plain lines).
+  bool showProgress = false;
 };
 
 // Prints a run over many devices: each device's line (or JSON object) on standard output as
@@ -37,6 +43,11 @@ class FleetConsole final : public fleet::FleetObserver {
   // The devices of a list that never started: their objects and records.
   void notStarted(const DeviceAddress& address);
 
+  // A signal ends the program now: every device still under way gets its line (or object)
+  // and record as interrupted, saying how much of the image it had been sent, and standard
+  // error names the devices whose uploads are cut off.
+  void cutOff(int signal);
+
   // A record line could not be written.
   [[nodiscard]] bool recordFailed() const { return recordFailed_; }
 
@@ -45,9 +56,18 @@ class FleetConsole final : public fleet::FleetObserver {
                                      const std::u16string& line) const;
   void record(const std::string& line);
 
+  // A device under way: when it started, and how much of the image it was sent.
+  struct Running {
+    std::chrono::steady_clock::time_point start;
+    std::int64_t sent = 0;
+    std::int64_t total = 0;
+  };
+
   Console& console_;
   FleetConsoleOptions options_;
   std::atomic<bool> recordFailed_{false};
+  std::mutex runningMutex_;
+  std::map<DeviceAddress, Running> running_;
 };
 
 // "5 devices: 3 uploaded, 1 failed, 1 declined" and what else happened, then a line for each

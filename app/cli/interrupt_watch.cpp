@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <utility>
 
 namespace app::cli {
@@ -11,13 +12,14 @@ namespace {
 sigset_t interruptSet() {
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, SIGINT);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
   return set;
 }
 
 }  // namespace
 
-InterruptWatch::InterruptWatch(std::function<void()> onFirst) : onFirst_(std::move(onFirst)) {
+InterruptWatch::InterruptWatch(Handlers handlers, bool endOnFirst)
+    : handlers_(std::move(handlers)), endOnFirst_(endOnFirst) {
   const sigset_t set = interruptSet();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   watcher_ = std::thread([this] { watch(); });
@@ -27,10 +29,10 @@ InterruptWatch::~InterruptWatch() {
   finished_ = true;
   pthread_kill(watcher_.native_handle(), SIGINT);
   watcher_.join();
-  // A Ctrl-C that came at the very end stays pending; it is dropped with the run.
+  // A signal that came at the very end stays pending; it is dropped with the run.
   const sigset_t set = interruptSet();
   timespec none{};
-  while (sigtimedwait(&set, nullptr, &none) == SIGINT) {
+  while (sigtimedwait(&set, nullptr, &none) > 0) {
   }
   pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
@@ -39,14 +41,35 @@ void InterruptWatch::watch() {
   const sigset_t set = interruptSet();
   int signal = 0;
   while (sigwait(&set, &signal) == 0 && !finished_) {
-    if (!stop_.exchange(true)) {
-      if (onFirst_) onFirst_();
-      continue;
-    }
-    // The second Ctrl-C: end at once, as without this watch.
-    ::signal(SIGINT, SIG_DFL);
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-    raise(SIGINT);
+    const bool first = !stop_.exchange(true);
+    if (first && handlers_.onStop) handlers_.onStop(signal);
+    if (first && !endOnFirst_) continue;
+    end(signal);
+  }
+}
+
+void InterruptWatch::end(int signal) {
+  if (handlers_.onEnd) handlers_.onEnd(signal);
+  // Ends the process by the signal itself, so that the caller sees how it ended.
+  ::signal(signal, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+  raise(signal);
+  std::_Exit(128 + signal);
+}
+
+const char* signalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "a signal";
   }
 }
 

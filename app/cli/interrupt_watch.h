@@ -6,14 +6,22 @@
 
 namespace app::cli {
 
-// Takes Ctrl-C (SIGINT) for the length of a run over many devices. SIGINT is blocked in the
-// calling thread, and so in every thread started after this, so it never interrupts a
-// network call; one thread waits for it instead. The first SIGINT sets stopRequested() and
-// calls onFirst; a second one ends the process as SIGINT normally does.
-// Make it before any thread of the run.
+// Takes the signals that ask a run to end (SIGINT, SIGTERM, SIGHUP) for its length. They are
+// blocked in the calling thread, and so in every thread started after this, so they never
+// interrupt a network call; one thread waits for them instead. Make it before any thread of
+// the run.
+//
+// The first signal sets stopRequested() and calls onStop; a second one calls onEnd and ends
+// the process by that signal, as without this watch. With endOnFirst the first signal does
+// both at once (a single device has nothing to stop but itself).
 class InterruptWatch {
  public:
-  explicit InterruptWatch(std::function<void()> onFirst);
+  struct Handlers {
+    std::function<void(int signal)> onStop;
+    std::function<void(int signal)> onEnd;
+  };
+
+  explicit InterruptWatch(Handlers handlers, bool endOnFirst = false);
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
   ~InterruptWatch();
@@ -22,11 +30,16 @@ class InterruptWatch {
 
  private:
   void watch();
+  [[noreturn]] void end(int signal);
 
-  std::function<void()> onFirst_;
+  Handlers handlers_;
+  bool endOnFirst_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> finished_{false};
   std::thread watcher_;
 };
+
+// "SIGINT", "SIGTERM", "SIGHUP".
+const char* signalName(int signal);
 
 }  // namespace app::cli

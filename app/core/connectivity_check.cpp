@@ -16,6 +16,8 @@ namespace {
 // Without a bound a proxy that accepts and stays silent would hold the window forever.
 constexpr int kConnectTimeout = 10000;
 constexpr int kReadTimeout = 60000;
+// And one that trickles a byte inside each read limit.
+constexpr int kDeadline = 90000;
 
 bool namesHttps(std::u16string_view url) {
   std::u16string upper(url);
@@ -55,6 +57,7 @@ std::u16string runConnectivityCheck(const ConnectivityCheckTarget& target) {
     client.setConnectTimeout(kConnectTimeout);
     client.setReadTimeout(kReadTimeout);
     client.setReplyBodyLimit(kReplyBodyLimit);
+    client.setDeadline(kDeadline);
     try {
       outcome = client.post(target.serviceUrl, body);
     } catch (const http::Error& error) {

@@ -189,6 +189,8 @@ const char* resultName(RunResult result) {
       return "declined";
     case RunResult::Checked:
       return "checked";
+    case RunResult::Interrupted:
+      return "interrupted";
     case RunResult::Failed:
       break;
   }
@@ -203,6 +205,7 @@ int exitCodeOf(RunResult result) {
     case RunResult::Declined:
       return 2;
     case RunResult::Failed:
+    case RunResult::Interrupted:
       break;
   }
   return 1;

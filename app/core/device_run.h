@@ -27,7 +27,8 @@
 namespace app {
 
 enum class RunMode { Upload, Check };
-enum class RunResult { Uploaded, Failed, Declined, Checked };
+// Interrupted: a signal ended the program while the device's run was under way.
+enum class RunResult { Uploaded, Failed, Declined, Checked, Interrupted };
 
 // Whether the version a device came back with after its upload is the image's.
 enum class Verification {
@@ -99,7 +100,7 @@ void tellCauses(const DeviceOutcome& outcome,
 // "verified", "wrong-version", "not-back", or nothing when not asked.
 const char* verificationName(Verification verification);
 
-// "uploaded", "failed", "declined", "checked".
+// "uploaded", "failed", "declined", "checked", "interrupted".
 const char* resultName(RunResult result);
 
 // The exit code a script tests for this result: 0 uploaded or checked, 1 failed, 2 declined.

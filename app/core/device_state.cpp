@@ -11,7 +11,7 @@ namespace app {
 namespace {
 
 json::JsonRef stateDocument(std::u16string_view stateText) {
-  return json::parseDocument(withoutByteOrderMark(stateText));
+  return json::parseDocument(withoutByteOrderMark(stateText), kDeviceDocumentLimits);
 }
 
 std::u16string versionTextIn(const json::JsonRef& document) {

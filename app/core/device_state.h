@@ -6,10 +6,15 @@
 
 #include "app/core/device_address.h"
 #include "app/core/failure_cause.h"
+#include "json/parser.h"
 
 namespace app {
 
 class DeviceInterface;
+
+// A device's documents hold a few hundred values; a document that needs far more is no
+// document of a register, and parsing it must not cost unbounded memory.
+inline constexpr json::ParseLimits kDeviceDocumentLimits{100'000};
 
 // Versions above this number count as current.
 inline constexpr int kCurrentVersionThreshold = 1009;

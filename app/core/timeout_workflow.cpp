@@ -5,6 +5,7 @@
 
 #include "app/core/device_client.h"
 #include "app/core/device_interface.h"
+#include "app/core/device_state.h"
 #include "app/core/errors.h"
 #include "app/core/text_to_int.h"
 #include "app/core/workflow_host.h"
@@ -22,7 +23,8 @@ constexpr std::int64_t kCurrencyScale = 10000;
 std::u16string exchangeSettings(WorkflowHost& host, http::HttpClient& client) {
   http::MemoryStream response;
   client.get(settingsUrl(host.addressText()), response);
-  const json::JsonRef document = json::parseDocument(decodeSettingsBody(response.view()));
+  const json::JsonRef document =
+      json::parseDocument(decodeSettingsBody(response.view()), kDeviceDocumentLimits);
   if (document.isEmpty()) throw MalformedSettingsError(u"The settings are not a JSON document.");
 
   const std::int32_t timeout = textToInt(host.timeoutText());

@@ -46,7 +46,7 @@ void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
   }
 
   const auto image = buildFirmwareImage();
-  const auto client = makeDeviceClient(kUploadLimits);
+  const auto client = makeDeviceClient(uploadLimits(image->size()));
   // The header lines go out before the body and are not counted.
   client->setSendProgress([&report](std::int64_t sent, std::int64_t total) {
     report.bytesSent = sent;

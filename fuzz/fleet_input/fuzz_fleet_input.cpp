@@ -4,16 +4,19 @@
 #include <sstream>
 #include <string>
 
+#include "app/cli/address_syntax.h"
 #include "app/cli/device_list.h"
 #include "app/core/fleet/address_range.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::istringstream in(text);
-  for (const std::string& address : app::cli::readDeviceList(in)) {
-    // An address comes from a word of the input: never empty, and no longer than the input
-    // with each byte replaced by U+FFFD (three bytes), as invalid UTF-8 in a JSON line is.
-    if (address.empty() || address.size() > 3 * size) __builtin_trap();
+  const auto listed = app::cli::readDeviceList(in);
+  for (const std::string& address : listed.addresses) {
+    // Only addresses pass: never empty, never longer than a host name may be.
+    if (address.empty() || address.size() > 253 || !app::cli::isDeviceAddress(address)) {
+      __builtin_trap();
+    }
   }
   std::string error;
   if (const auto range = app::fleet::parseScanRange(text, error)) {

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/cli/address_syntax.h"
 #include "app/cli/device_list.h"
 #include "app/cli/fleet_options.h"
 #include "app/core/fleet/address_range.h"
@@ -46,11 +47,31 @@ TEST(DeviceList, CommentsBlanksAndScanOutputAreRead) {
       "  127.0.0.5   # till 1\r\n"
       "127.0.0.6 1.0.9\n"
       "{\"address\":\"127.0.0.7\",\"versionText\":\"v1.0.12\",\"version\":1012}\n"
-      "{not json\n"
       "   \t\n"
       "till-3.shop.example");
-  EXPECT_EQ(readDeviceList(in), (std::vector<std::string>{"127.0.0.5", "127.0.0.6", "127.0.0.7",
-                                                          "till-3.shop.example"}));
+  const auto listed = readDeviceList(in);
+  EXPECT_EQ(listed.error, "");
+  EXPECT_EQ(listed.addresses, (std::vector<std::string>{"127.0.0.5", "127.0.0.6", "127.0.0.7",
+                                                        "till-3.shop.example"}));
+}
+
+TEST(DeviceList, ALineThatIsNoAddressOrTooLongRefusesTheListByItsNumber) {
+  for (const auto& [text, error] : std::vector<std::pair<std::string, std::string>>{
+           {"127.0.0.5\n127.0.0.80:80\n", "line 2 names no address"},
+           {"127.0.0.5\n{not json\n", "line 2 is no scan line"},
+           {"1.0.9\x1b[2J\n", "line 1 names no address"},
+           {"http://127.0.0.5/\n", "line 1 names no address"},
+           {"127.0.0.5\n" + std::string(5000, 'a'), "line 2 is longer than 4096 bytes"}}) {
+    std::istringstream in(text);
+    const auto listed = readDeviceList(in);
+    EXPECT_NE(listed.error.find(error), std::string::npos) << text << ": " << listed.error;
+  }
+  for (const char* good : {"127.0.0.5", "till-3.shop.example", "a", "x1.local."}) {
+    EXPECT_TRUE(cli::isDeviceAddress(good)) << good;
+  }
+  for (const char* bad : {"", "300.1.1.1", "1.2.3", "127.0.0.5:80", "-a", "a..b", "a b", "ü.sk"}) {
+    EXPECT_FALSE(cli::isDeviceAddress(bad)) << bad;
+  }
 }
 
 TEST(WaitRestartOption, SecondsAreOptional) {

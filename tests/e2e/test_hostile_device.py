@@ -1,16 +1,21 @@
 """The real updater, unattended and without a display, against devices that misbehave on
 purpose: one that streams an endless state reply, one that answers the upload with 300 MB,
-one that never reads the upload, one that stalls. Each run must end by itself within the
-time limits of its requests, print its status line, and stay small, as the child's own
-accounting (wait4's peak resident size) tells.
+one that never reads the upload, one that stalls, one that trickles, floods with interim
+replies and cookies, sends a document of millions of values, or writes escapes into its
+version. Each run must end by itself within the time limits and deadlines of its requests,
+print its status line, and stay small, as the child's own accounting (wait4's peak resident
+size) tells. Signals end a run with the record of what was under way.
 
 Loopback only; every loop and every wait is bounded.
 """
 
 import errno
+import json
 import os
 import random
+import signal
 import socket
+import tempfile
 import threading
 import time
 import unittest
@@ -40,9 +45,10 @@ def answer_head(status, *headers):
 class Connection:
     """The device's end of one accepted connection."""
 
-    def __init__(self, sock, stop):
+    def __init__(self, sock, stop, device=None):
         self.sock = sock
         self.stop = stop
+        self.device = device
         sock.settimeout(30.0)
 
     def read_request(self, with_body=True):
@@ -121,11 +127,54 @@ def firmware_never_reads(connection):
     connection.hold()
 
 
+def state_trickles(connection):
+    """A byte a second, inside every read limit, for ever."""
+    if connection.read_request() is not None:
+        connection.sock.sendall(answer_head("200 OK", "Content-Length: 100000"))
+        while not connection.stop.wait(1.0):
+            connection.sock.sendall(b" ")
+
+
+def state_interim_flood(connection, cookies=0):
+    """Interim replies without end, each with `cookies` Set-Cookie lines of 8 KB."""
+    if connection.read_request() is not None:
+        head = answer_head("100 Continue", *(f"Set-Cookie: c{i}={'x' * 8192}"
+                                             for i in range(cookies)))
+        connection.send_repeated(head, ENDLESS_CAP_BYTES)
+
+
+def state_cookie_flood(connection):
+    state_interim_flood(connection, cookies=200)
+
+
+def state_value_flood(connection):
+    """Just under the reply limit of [] values: a third of a million of them."""
+    if connection.read_request() is not None:
+        body = b"[" + b"[]," * (MB // 3 - 2) + b"[]]"
+        connection.sock.sendall(answer_head("200 OK", f"Content-Length: {len(body)}") + body)
+
+
+def state_injects(connection):
+    if connection.read_request() is not None:
+        body = b'{"globals":{"ZEDEZVer":"1.0.9\\n127.0.7.7 injected\\u001b[2J"}}'
+        connection.sock.sendall(answer_head("200 OK", f"Content-Length: {len(body)}") + body)
+
+
+def firmware_reads_slowly(connection):
+    """Takes the upload a kilobyte a second after saying that it has begun."""
+    if connection.read_request(with_body=False) is not None:
+        connection.device.upload_begun.set()
+        while not connection.stop.wait(1.0):
+            if not connection.sock.recv(1024):
+                return
+
+
 class HostileDevice:
     """Ports 80 and 8080 of a random loopback address, each answering with a behaviour."""
 
     def __init__(self, state, firmware, small_receive_buffer=False):
         self.stop = threading.Event()
+        self.upload_begun = threading.Event()
         self.threads = []
         self.listeners = []
         for _ in range(20):
@@ -181,7 +230,7 @@ class HostileDevice:
     def _handle(self, sock, behaviour):
         with sock:
             try:
-                behaviour(Connection(sock, self.stop))
+                behaviour(Connection(sock, self.stop, self))
             except OSError:
                 pass
 
@@ -244,13 +293,13 @@ class Run:
             pass
         return 0
 
-    def finish(self, limit):
+    def finish(self, limit, kill_rss_kb=KILL_RSS_KB):
         """Waits at most limit seconds, watching the resident size; kills after that."""
         deadline = self.started + limit
         while self.reaper.is_alive() and time.monotonic() < deadline:
             self.reaper.join(0.1)
             self.watched_rss_kb = max(self.watched_rss_kb, self._rss_kb())
-            if self.watched_rss_kb > KILL_RSS_KB:
+            if self.watched_rss_kb > kill_rss_kb:
                 break
         if self.reaper.is_alive():
             self.killed = True
@@ -258,6 +307,10 @@ class Run:
             self.reaper.join(10.0)
         self.reader.join(10.0)
         return self.outcome
+
+    @property
+    def lines(self):
+        return self.output.decode("utf-8", "replace").splitlines()
 
     @property
     def status_line(self):
@@ -304,6 +357,65 @@ class HostileDevices(unittest.TestCase):
                                            small_receive_buffer=True)
         self.assertEqual(status, FAILED)
         self.assertGreaterEqual(seconds, 299)
+
+    def test_a_state_reply_that_trickles_ends_at_the_query_deadline(self):
+        # A byte a second never trips the read limit; the state query's deadline of 20 s ends
+        # it, and the upload goes on as after any failed state query.
+        status, seconds = self.run_against(state_trickles, firmware_ok, limit=60)
+        self.assertEqual(status, OK)
+        self.assertGreaterEqual(seconds, 19.5)
+        self.assertLess(seconds, 40)
+
+    def test_interim_reply_and_cookie_floods_end_soon_and_stay_small(self):
+        for flood in (state_interim_flood, state_cookie_flood):
+            with self.subTest(flood=flood.__name__):
+                status, seconds = self.run_against(flood, firmware_ok, limit=30)
+                self.assertEqual(status, OK)
+
+    def test_a_document_of_a_third_of_a_million_values_is_no_document(self):
+        status, _ = self.run_against(state_value_flood, firmware_ok, limit=60)
+        self.assertEqual(status, OK)
+
+    def test_sixty_four_devices_with_huge_documents_stay_under_a_gigabyte(self):
+        devices = [HostileDevice(state_value_flood, firmware_ok) for _ in range(64)]
+        try:
+            with tempfile.NamedTemporaryFile("w", suffix=".txt") as listed:
+                listed.write("\n".join(d.address for d in devices))
+                listed.flush()
+                run = Run(listed.name, ["--jobs", "64", "--wait-restart", "0", "--devices"])
+                _, peak_kb, seconds = run.finish(120, kill_rss_kb=4 * 1024 * 1024)
+        finally:
+            for device in devices:
+                device.close()
+        print(f"\n  64 devices: {seconds:.1f} s, peak resident {peak_kb / 1024:.1f} MB", flush=True)
+        self.assertFalse(run.killed)
+        self.assertEqual(len(run.lines), 64)
+        self.assertLess(peak_kb, (2048 if os.environ.get("ZEDEZ_SANITIZED") else 1024) * 1024)
+
+    def test_a_device_cannot_write_lines_or_escapes_into_the_scan(self):
+        with HostileDevice(state_injects, firmware_ok) as device:
+            run = Run(f"{device.address}/32", ["--scan"])
+            run.finish(30)
+        self.assertEqual(run.lines, [f"{device.address} 1.0.9\\x0A127.0.7.7 injected\\x1B[2J"])
+
+    def test_a_signal_ends_a_run_with_the_record_of_what_was_under_way(self):
+        for sig, options in ((signal.SIGINT, []), (signal.SIGTERM, ["--devices"])):
+            with self.subTest(signal=sig.name), HostileDevice(state_ok, firmware_reads_slowly) \
+                    as device, tempfile.NamedTemporaryFile("w", suffix=".txt") as listed:
+                listed.write(device.address + "\n")
+                listed.flush()
+                run = Run(listed.name if options else device.address,
+                          ["--json", "--wait-restart", "0", *options])
+                self.assertTrue(device.upload_begun.wait(30))
+                # A list stops starting devices at the first signal and ends at the second.
+                for _ in range(2 if options else 1):
+                    os.kill(run.pid, sig)
+                status, _, _ = run.finish(30)
+                self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == sig, status)
+                [outcome] = [json.loads(line) for line in run.lines]
+                self.assertEqual((outcome["address"], outcome["result"]),
+                                 (device.address, "interrupted"))
+                self.assertIn(f"interrupted by {sig.name}", outcome["status"])
 
 
 if __name__ == "__main__":

@@ -58,27 +58,28 @@ TEST(FetchText, AnAllocationFailureIsATimeoutToo) {
   const std::filesystem::path stateFile =
       std::filesystem::temp_directory_path() / ("zedez-big-state-" + std::to_string(::getpid()));
   std::ofstream(stateFile, std::ios::binary)
-      << R"({"globals":{"ZEDEZVer":")" << std::string(12 << 20, '1') << R"("}})";
+      << R"({"globals":{"ZEDEZVer":")" << std::string(900 << 10, '1') << R"("}})";
   DeviceSimulator device({"--state-file", stateFile.string()});
   std::filesystem::remove(stateFile);
   app::DeviceInterface interface;
   std::u16string text;
   {
-    const workflow_test::LargeAllocationsFail failing(6 << 20);
+    const workflow_test::LargeAllocationsFail failing(1 << 20);
     text = interface.fetchText(app::stateUrl(device.address16()));
   }
   EXPECT_EQ(text, u"timeout");
 }
 
-TEST(FetchText, AReplyPastSixteenMebibytesIsATimeout) {
+TEST(FetchText, AReplyPastOneMebibyteIsATimeout) {
   const std::filesystem::path stateFile =
       std::filesystem::temp_directory_path() / ("zedez-huge-state-" + std::to_string(::getpid()));
-  std::ofstream(stateFile, std::ios::binary) << std::string((16 << 20) + 1, ' ');
+  std::ofstream(stateFile, std::ios::binary) << std::string((1 << 20) + 1, ' ');
   DeviceSimulator device({"--state-file", stateFile.string()});
   std::filesystem::remove(stateFile);
   app::DeviceInterface interface;
   EXPECT_EQ(interface.fetchText(app::stateUrl(device.address16())), u"timeout");
-  EXPECT_EQ(interface.stateClient()->replyBodyLimit(), 16 << 20);
+  EXPECT_EQ(interface.stateClient()->replyBodyLimit(), 1 << 20);
+  EXPECT_EQ(interface.stateClient()->deadline(), 20000);
 }
 
 }  // namespace

@@ -63,6 +63,7 @@ class FleetRunner {
         ++tally_.checked;
         break;
       case RunResult::Failed:
+      case RunResult::Interrupted:
         ++tally_.failed;
         failed_.insert(outcome.address);
         break;
