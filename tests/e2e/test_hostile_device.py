@@ -257,14 +257,19 @@ class Run:
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env["QT_QPA_PLATFORM"] = "offscreen"
         out_read, out_write = os.pipe()
+        err_read, err_write = os.pipe()
         null = os.open(os.devnull, os.O_RDWR)
         try:
             self.pid = os.posix_spawn(UPDATER, [UPDATER, *options, address], env, file_actions=[
                 (os.POSIX_SPAWN_DUP2, null, 0), (os.POSIX_SPAWN_DUP2, out_write, 1),
-                (os.POSIX_SPAWN_DUP2, null, 2)])
+                (os.POSIX_SPAWN_DUP2, err_write, 2)])
         finally:
             os.close(out_write)
+            os.close(err_write)
             os.close(null)
+        self.errors = b""
+        self.errors_changed = threading.Condition()
+        threading.Thread(target=self._read_errors, args=(err_read,), daemon=True).start()
         self.started = time.monotonic()
         self.output = b""
         self.outcome = None
@@ -278,6 +283,23 @@ class Run:
     def _read(self, fd):
         with os.fdopen(fd, "rb") as stream:
             self.output = stream.read(1 * MB)
+
+    def _read_errors(self, fd):
+        with os.fdopen(fd, "rb") as stream:
+            while len(self.errors) < MB:
+                piece = stream.read1(65536)
+                if not piece:
+                    break
+                with self.errors_changed:
+                    self.errors += piece
+                    self.errors_changed.notify_all()
+        with self.errors_changed:
+            self.errors_changed.notify_all()
+
+    def wait_for_error_text(self, text, timeout):
+        """Waits (bounded) until standard error holds text."""
+        with self.errors_changed:
+            return self.errors_changed.wait_for(lambda: text in self.errors, timeout)
 
     def _reap(self):
         _, status, usage = os.wait4(self.pid, 0)
@@ -408,7 +430,9 @@ class HostileDevices(unittest.TestCase):
                           ["--json", "--wait-restart", "0", *options])
                 self.assertTrue(device.upload_begun.wait(30))
                 # A list stops starting devices at the first signal and ends at the second.
-                for _ in range(2 if options else 1):
+                os.kill(run.pid, sig)
+                if options:
+                    self.assertTrue(run.wait_for_error_text(b"no further device starts", 30))
                     os.kill(run.pid, sig)
                 status, _, _ = run.finish(30)
                 self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == sig, status)
@@ -416,6 +440,8 @@ class HostileDevices(unittest.TestCase):
                 self.assertEqual((outcome["address"], outcome["result"]),
                                  (device.address, "interrupted"))
                 self.assertIn(f"interrupted by {sig.name}", outcome["status"])
+                if options:
+                    self.assertIn(f"uploads cut off: {device.address}".encode(), run.errors)
 
 
 if __name__ == "__main__":
