@@ -11,6 +11,7 @@
 #include "app/cli/terminal_text.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/version_report.h"
+#include "app/core/core_text.h"
 #include "app/core/device_run.h"
 #include "app/core/run_record.h"
 #include "app/window/main_window.h"
@@ -22,10 +23,6 @@ using cli::CommandLine;
 using cli::Console;
 
 namespace {
-constexpr std::u16string_view kNeedsDisplay =
-    u"zedez-updater: the window needs a display (DISPLAY or WAYLAND_DISPLAY); to run "
-    u"unattended without one, give the device address: zedez-updater [--yes|--no] ADDRESS";
-
 bool displayAvailable() {
   return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
@@ -73,12 +70,9 @@ int runInWindow(const CommandLine& line, Console& console) {
 }
 
 int runCommandLine(const CommandLine& line, bool display) {
+  installTranslation();
   Console console;
-  if (!line.usageError.isEmpty()) {
-    console.errorLine(u"zedez-updater: " + line.usageError.toStdU16String());
-    console.errorLine(u"Try 'zedez-updater --help'.");
-    return exitCode(line, cli::kExitUsage);
-  }
+  if (!line.usageError.isEmpty()) return cli::usageFailure(console, line.usageError.toStdU16String());
   if (line.help) {
     console.outputLine(cli::helpText().trimmed().toStdU16String());
     return 0;
@@ -92,12 +86,24 @@ int runCommandLine(const CommandLine& line, bool display) {
     return cli::printHistory(line.historyFile, line.address, line.json, console);
   }
   if (cli::isFleetCommand(line)) return cli::runFleetCommand(line, console);
-  if (line.address.empty() && (!display || line.headless)) {
-    console.errorLine(std::u16string(kNeedsDisplay));
-    return exitCode(line, cli::kExitUsage);
+  if (line.address.empty() && line.headless) {
+    return cli::usageFailure(
+        console, translated(QT_TRANSLATE_NOOP(
+                     "zedez", "--headless needs a device address, --devices FILE or --scan CIDR")));
+  }
+  if (line.address.empty() && !display) {
+    return cli::usageFailure(
+        console,
+        translated(QT_TRANSLATE_NOOP("zedez", "no device address, and the window needs a display "
+                                              "(DISPLAY or WAYLAND_DISPLAY); to run without one, "
+                                              "give the address: zedez-updater [--yes|--no] "
+                                              "ADDRESS")));
   }
   // Without a window one device runs as a list of one does, with the same lines and records.
-  if (!display || line.headless || line.check) return cli::runFleetCommand(line, console);
+  // --verbose tells the steps of a run without a window.
+  if (!display || line.headless || line.check || line.verbose) {
+    return cli::runFleetCommand(line, console);
+  }
   return runInWindow(line, console);
 }
 
@@ -111,7 +117,7 @@ int runProgram(int argc, char* argv[]) {
   // application takes them out of argv for itself.
   const CommandLine line = cli::parseCommandLine(arguments);
   const bool windowless = !display || (line.usageError.isEmpty() &&
-                                       (line.help || line.version || line.headless || line.check ||
+                                       (line.help || line.version || line.headless || line.check || line.verbose ||
                                         !line.historyFile.isEmpty() || cli::isFleetCommand(line)));
   if (windowless) {
     // Runs that open no window need no display and no platform at all; should anything

@@ -1,18 +1,26 @@
 #include "app/cli/command_line.h"
 
 #include <QCommandLineParser>
-#include <cstring>
+
+#include "app/core/core_text.h"
 
 namespace app::cli {
 namespace {
 
-const char* const kDescription =
+QString tr(const char* source) { return QString::fromStdU16String(translated(source)); }
+
+const char* const kDescription = QT_TRANSLATE_NOOP(
+    "zedez",
     "Updates ZEDEZ in a Brenvo Tesmora cash register. Without an address the window opens;\n"
     "with one the update runs at once and the program ends by itself.\n"
     "\n"
-    "Without --exit-status the exit code is 0. With it: 0 uploaded (or checked), 1 failed,\n"
-    "2 declined because the device is current, 64 a wrong command line. Over a device\n"
-    "list: 1 when any device failed, did not come back or was not started, else 0.";
+    "Exit codes: a device list, a scan, a check and --history give theirs always; the single\n"
+    "update gives 0 unless --exit-status is given.\n"
+    "  0  uploaded (and verified, when waited for), or checked\n"
+    "  1  failed, not back after the restart, not started, or a record not written\n"
+    "  2  declined: the device is current and the answer was No\n"
+    "  3  nothing to do: the device list names no device\n"
+    "  64 a wrong command line");
 
 // Qt's own options, which QApplication takes out of the command line for itself: known here
 // so that one parse serves both, hidden from the help.
@@ -34,56 +42,113 @@ void addQtOptions(QCommandLineParser& parser) {
 // The options, in the order the help lists them.
 struct Options {
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                          QStringLiteral("Show this help and end.")};
-  QCommandLineOption version{QStringLiteral("version"),
-                             QStringLiteral("Show the version and the firmware image.")};
+                          tr(QT_TRANSLATE_NOOP("zedez", "Show this help and end."))};
+  QCommandLineOption version{
+      QStringLiteral("version"),
+      tr(QT_TRANSLATE_NOOP("zedez", "Show the version and the firmware image."))};
   QCommandLineOption headless{
       QStringLiteral("headless"),
-      QStringLiteral("Run without a window, also where a display is available.")};
-  QCommandLineOption yes{QStringLiteral("yes"),
-                         QStringLiteral("Upload also to a current device, without asking.")};
-  QCommandLineOption no{QStringLiteral("no"),
-                        QStringLiteral("Upload nothing to a current device, without asking.")};
+      tr(QT_TRANSLATE_NOOP("zedez", "Run without a window, also where a display is available."))};
+  QCommandLineOption yes{
+      QStringLiteral("yes"),
+      tr(QT_TRANSLATE_NOOP("zedez", "Upload also to a current device, without asking."))};
+  QCommandLineOption no{
+      QStringLiteral("no"),
+      tr(QT_TRANSLATE_NOOP("zedez", "Upload nothing to a current device, without asking."))};
   QCommandLineOption check{
       QStringLiteral("check"),
-      QStringLiteral("Read the version and tell whether an upload would ask; upload nothing.")};
-  QCommandLineOption json{QStringLiteral("json"),
-                          QStringLiteral("Print the outcome as one JSON object per device.")};
-  QCommandLineOption exitStatus{QStringLiteral("exit-status"),
-                                QStringLiteral("Make the exit code tell the outcome.")};
+      tr(QT_TRANSLATE_NOOP("zedez",
+                           "Read the version and tell whether an upload would ask; upload nothing."))};
+  QCommandLineOption json{
+      QStringLiteral("json"),
+      tr(QT_TRANSLATE_NOOP("zedez", "Print the outcome as one JSON object per device."))};
+  QCommandLineOption exitStatus{
+      QStringLiteral("exit-status"),
+      tr(QT_TRANSLATE_NOOP("zedez", "Make the exit code of the single update tell its outcome."))};
+  QCommandLineOption verbose{
+      QStringLiteral("verbose"),
+      tr(QT_TRANSLATE_NOOP("zedez", "Write each step with its time to standard error: connect, "
+                                    "request, answer, bytes, time-outs."))};
   QCommandLineOption record{
       QStringLiteral("record"),
-      QStringLiteral("Append one JSON line per device to FILE: time, host, user, address, "
-                     "versions before and after, image, result, verification, cause."),
+      tr(QT_TRANSLATE_NOOP("zedez", "Append one JSON line per device to FILE: time, host, user, "
+                                    "address, versions before and after, image, result, "
+                                    "verification, cause.")),
       QStringLiteral("FILE")};
   QCommandLineOption history{
       QStringLiteral("history"),
-      QStringLiteral("Print the record in FILE as a table, newest last (with an address: only "
-                     "that device; with --json: the lines as they are)."),
+      tr(QT_TRANSLATE_NOOP("zedez", "Print the record in FILE as a table, newest last (with an "
+                                    "address: only that device; with --json: the lines as they "
+                                    "are).")),
       QStringLiteral("FILE")};
 
   explicit Options(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.setApplicationDescription(tr(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, record, history});
+    parser.addOptions(
+        {help, version, headless, yes, no, check, json, exitStatus, verbose, record, history});
     addFleetOptions(parser);
     addQtOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("address"),
-                                 QStringLiteral("The cash register's address (IP or host name)."),
-                                 QStringLiteral("[address]"));
+    parser.addPositionalArgument(
+        QStringLiteral("address"),
+        tr(QT_TRANSLATE_NOOP("zedez", "The cash register's address (an IPv4 address or a host "
+                                      "name).")),
+        QStringLiteral("[address]"));
   }
 };
+
+// An option that the rest of the line would leave without effect.
+QString conflictOf(const CommandLine& line, const QCommandLineParser& parser,
+                   const QStringList& positional) {
+  const FleetRequest& fleet = line.fleet;
+  const auto says = [](const char* source, const QString& arg = {}) {
+    return QString::fromStdU16String(translated(source, {arg.toStdU16String()}));
+  };
+  if (positional.size() > 1) {
+    return says(QT_TRANSLATE_NOOP("zedez", "a second address \"%1\": give one address, or a "
+                                           "list of them with --devices"),
+                positional[1]);
+  }
+  if (!line.address.empty() && fleet.listOrScan()) {
+    return says(QT_TRANSLATE_NOOP("zedez", "give a device address, --devices or --scan, not "
+                                           "several"));
+  }
+  if (!line.historyFile.isEmpty() &&
+      (line.check || fleet.listOrScan() || !line.recordFile.isEmpty() || line.answer ||
+       fleet.waitRestartSeconds || parser.isSet(QStringLiteral("jobs")))) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--history only reads a record; it runs nothing else"));
+  }
+  if (line.check && fleet.waitRestartSeconds) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--wait-restart does nothing with --check: a check "
+                                           "uploads nothing"));
+  }
+  if (line.check && line.answer) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--yes and --no do nothing with --check: a check "
+                                           "uploads nothing"));
+  }
+  if (fleet.scanRange && (line.answer || fleet.waitRestartSeconds || line.check ||
+                          !line.recordFile.isEmpty() || parser.isSet(QStringLiteral("jobs")))) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--scan only finds registers; to update or check "
+                                           "them, feed its output to --devices -"));
+  }
+  if (parser.isSet(QStringLiteral("jobs")) && !fleet.devicesFile) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--jobs needs a list of devices (--devices)"));
+  }
+  if (line.check && line.address.empty() && !fleet.listOrScan()) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--check needs a device address"));
+  }
+  return {};
+}
 
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
+  loadTranslation();
   QCommandLineParser parser;
   const Options options(parser);
   CommandLine line;
   if (!parser.parse(withWaitRestartValue(arguments))) {
     line.usageError = parser.errorText();
-    // Still honoured, so that a script sees the usage error in the exit code.
-    line.exitStatus = arguments.contains(QStringLiteral("--exit-status"));
     return line;
   }
   line.help = parser.isSet(options.help);
@@ -92,10 +157,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.check = parser.isSet(options.check);
   line.json = parser.isSet(options.json);
   line.exitStatus = parser.isSet(options.exitStatus);
+  line.verbose = parser.isSet(options.verbose);
   line.recordFile = parser.value(options.record);
   line.historyFile = parser.value(options.history);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
-    line.usageError = QStringLiteral("--yes and --no exclude each other.");
+    line.usageError = tr(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));
   } else if (parser.isSet(options.yes)) {
     line.answer = DialogResult::Ok;
   } else if (parser.isSet(options.no)) {
@@ -104,13 +170,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.fleet = readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
-  if (line.usageError.isEmpty() && !line.historyFile.isEmpty() &&
-      (line.check || line.fleet.listOrScan() || !line.recordFile.isEmpty())) {
-    line.usageError = QStringLiteral("--history only reads a record; it runs nothing else.");
-  }
-  if (line.usageError.isEmpty() && line.check && line.address.empty() && !line.help &&
-      !line.version && !line.fleet.listOrScan()) {
-    line.usageError = QStringLiteral("--check needs a device address.");
+  if (line.usageError.isEmpty() && !line.help && !line.version) {
+    line.usageError = conflictOf(line, parser, positional);
   }
   return line;
 }
@@ -118,7 +179,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 QString helpText() {
   QCommandLineParser parser;
   const Options options(parser);
-  return parser.helpText();
+  // The seconds of --wait-restart may be left out, which the parser cannot show.
+  return parser.helpText().replace(QStringLiteral("--wait-restart <SECONDS>"),
+                                   QStringLiteral("--wait-restart [SECONDS]"));
 }
 
 }  // namespace app::cli

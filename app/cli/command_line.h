@@ -10,8 +10,9 @@
 
 namespace app::cli {
 
-// What the command line asks for. An argument that begins with "-" is an option; the first
-// one that does not is the device address, and later ones are ignored.
+// What the command line asks for. An argument that begins with "-" is an option; the one
+// that does not is the device address. A second address, or an option that the rest of the
+// line would leave without effect, is a usage error.
 struct CommandLine {
   std::u16string address;  // empty: the window, for the operator
   bool help = false;
@@ -20,6 +21,7 @@ struct CommandLine {
   bool check = false;
   bool json = false;
   bool exitStatus = false;
+  bool verbose = false;
   std::optional<DialogResult> answer;  // --yes or --no
   QString recordFile;                  // --record: append a line per device there
   QString historyFile;                 // --history: print that record
@@ -27,10 +29,8 @@ struct CommandLine {
   FleetRequest fleet;                  // --devices, --jobs, --scan, --wait-restart
 };
 
-// The exit code of a wrong command line.
-inline constexpr int kExitUsage = 64;
-
-// arguments: the whole command line, the program's name first.
+// arguments: the whole command line, the program's name first. The translation is loaded
+// first, so that usage errors come in the user's language.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 // The text of --help; it names the program, so the application object must exist.

@@ -2,9 +2,13 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
 #include <cerrno>
 #include <cstdio>
 
+#include "app/core/core_text.h"
 #include "text/utf8_codec.h"
 
 namespace app::cli {
@@ -12,13 +16,6 @@ namespace {
 
 // An answer longer than this is no "y" either; the rest of its line is still read away.
 constexpr std::size_t kMaxAnswerLength = 64;
-
-std::string lowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // One line from standard input, without its line end; false at the end of input.
 bool readAnswerLine(std::string& line) {
@@ -42,50 +39,87 @@ void writeAll(int fd, std::string_view bytes) {
   }
 }
 
+constexpr std::string_view kEraseLine = "\r\x1b[K";
+
 }  // namespace
+
+bool isYes(const std::u16string& answer) {
+  const QString typed = QString::fromStdU16String(answer).trimmed().toLower();
+  if (typed == QLatin1String("y") || typed == QLatin1String("yes")) return true;
+  //: The answers that mean yes at the y/N question, separated by commas, in lower case.
+  const QString words = QString::fromStdU16String(translated(QT_TRANSLATE_NOOP("zedez", "y,yes")));
+  return words.split(QLatin1Char(','), Qt::SkipEmptyParts).contains(typed);
+}
+
+int endWith(Console& console, const std::u16string& message, int code) {
+  console.errorLine(u"zedez-updater: " + message);
+  return code;
+}
+
+int usageFailure(Console& console, const std::u16string& message) {
+  endWith(console, message, kExitUsage);
+  console.errorLine(
+      translated(QT_TRANSLATE_NOOP("zedez", "Try 'zedez-updater --help'.")));
+  return kExitUsage;
+}
 
 Console::Console()
     : stdinIsTerminal_(::isatty(STDIN_FILENO) == 1),
       stderrIsTerminal_(::isatty(STDERR_FILENO) == 1) {}
 
-void Console::clearProgressLocked() {
-  if (!progressShown_) return;
-  writeAll(STDERR_FILENO, "\r\x1b[K");
-  progressShown_ = false;
+void Console::clearPassingLocked() {
+  if (!passingShown_) return;
+  writeAll(STDERR_FILENO, kEraseLine);
+  passingShown_ = false;
   lastPercent_ = -1;
+}
+
+void Console::writeLineLocked(int fd, std::string line) {
+  clearPassingLocked();
+  if (!prompt_.empty() && stderrIsTerminal_) writeAll(STDERR_FILENO, kEraseLine);
+  line += '\n';
+  writeAll(fd, line);
+  if (!prompt_.empty()) writeAll(STDERR_FILENO, prompt_);
 }
 
 void Console::outputLine(std::string_view utf8) {
   const std::lock_guard lock(mutex_);
-  clearProgressLocked();
-  std::string line(utf8);
-  line += '\n';
-  writeAll(STDOUT_FILENO, line);
+  writeLineLocked(STDOUT_FILENO, std::string(utf8));
 }
 
 void Console::outputLine(const std::u16string& text) { outputLine(text::utf16ToUtf8(text)); }
 
 void Console::errorLine(const std::u16string& text) {
   const std::lock_guard lock(mutex_);
-  clearProgressLocked();
-  writeAll(STDERR_FILENO, text::utf16ToUtf8(text) + '\n');
+  writeLineLocked(STDERR_FILENO, text::utf16ToUtf8(text));
 }
 
 DialogResult Console::askYesNo(const std::u16string& question) {
-  const std::lock_guard lock(mutex_);
-  clearProgressLocked();
-  writeAll(STDERR_FILENO, text::utf16ToUtf8(question) + " [y/N] ");
+  // One question at a time; the other lines go on printing while it waits.
+  const std::lock_guard asking(questionMutex_);
+  {
+    const std::lock_guard lock(mutex_);
+    clearPassingLocked();
+    //: The choices shown after the question: the answer for yes, and No, the default.
+    const QString choices = QString::fromStdU16String(translated(QT_TRANSLATE_NOOP("zedez", "[y/N]")));
+    prompt_ = text::utf16ToUtf8(question) + " " + choices.toStdString() + " ";
+    writeAll(STDERR_FILENO, prompt_);
+  }
   std::string answer;
   const bool answered = readAnswerLine(answer);
-  if (!answered) writeAll(STDERR_FILENO, "\n");
-  answer = lowerAscii(answer);
-  return answer == "y" || answer == "yes" ? DialogResult::Ok : DialogResult::Cancel;
+  {
+    const std::lock_guard lock(mutex_);
+    prompt_.clear();
+    if (!answered) writeAll(STDERR_FILENO, "\n");
+  }
+  return isYes(text::utf8ToUtf16(answer)) ? DialogResult::Ok : DialogResult::Cancel;
 }
 
 void Console::showProgress(std::int64_t sent, std::int64_t total) {
   if (!stderrIsTerminal_ || total <= 0) return;
   const int percent = static_cast<int>(sent * 100 / total);
   const std::lock_guard lock(mutex_);
+  if (!prompt_.empty()) return;
   const auto now = std::chrono::steady_clock::now();
   if (lastPercent_ < 0) progressStart_ = now;
   if (percent == lastPercent_) return;
@@ -97,7 +131,16 @@ void Console::showProgress(std::int64_t sent, std::int64_t total) {
       line, sizeof line, "\r%lld / %lld bytes  %3d%%  %.0f KiB/s\x1b[K",
       static_cast<long long>(sent), static_cast<long long>(total), percent, kibPerSecond);
   if (length > 0) writeAll(STDERR_FILENO, std::string_view(line, static_cast<std::size_t>(length)));
-  progressShown_ = true;
+  passingShown_ = true;
+}
+
+void Console::showPassing(const std::u16string& text) {
+  if (!stderrIsTerminal_) return;
+  const std::lock_guard lock(mutex_);
+  if (!prompt_.empty()) return;
+  writeAll(STDERR_FILENO, std::string(kEraseLine) + text::utf16ToUtf8(text) + "\x1b[K");
+  passingShown_ = true;
+  lastPercent_ = -1;
 }
 
 }  // namespace app::cli

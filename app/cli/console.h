@@ -11,7 +11,9 @@
 namespace app::cli {
 
 // The program's standard streams, shared by every run of one process: whole lines only, one
-// writer at a time, and a progress line on a terminal that the next line replaces.
+// writer at a time, and a passing line on a terminal (progress, a wait) that the next line
+// replaces. A question waits for its answer without holding up the other lines: they print
+// above it, and the question is shown again beneath them.
 class Console {
  public:
   Console();
@@ -25,24 +27,46 @@ class Console {
   // A line on standard error (a cause, a reason, a usage error).
   void errorLine(const std::u16string& text);
 
-  // Asks on the terminal: the question with "[y/N]" on standard error, the answer from
-  // standard input. "y" or "yes" in any case is OK; anything else, or the end of input, is
+  // Asks on the terminal, one question at a time: the question with "[y/N]" on standard
+  // error, the answer from standard input. "y" or "yes" in any case is OK, and so are the
+  // translation's own words for yes ("a", "áno"); anything else, or the end of input, is
   // Cancel.
   DialogResult askYesNo(const std::u16string& question);
 
   // Shows "sent / total bytes, percent, rate" in place on standard error (a terminal only),
   // at most once per percent. The rate counts from the first call after the last line.
   void showProgress(std::int64_t sent, std::int64_t total);
+  // Shows text in place on standard error (a terminal only), until the next line.
+  void showPassing(const std::u16string& text);
 
  private:
-  void clearProgressLocked();
+  void clearPassingLocked();
+  void writeLineLocked(int fd, std::string line);
 
   std::mutex mutex_;
+  std::mutex questionMutex_;
   bool stdinIsTerminal_;
   bool stderrIsTerminal_;
-  bool progressShown_ = false;
+  bool passingShown_ = false;
   int lastPercent_ = -1;
   std::chrono::steady_clock::time_point progressStart_;
+  // The question waiting for its answer, shown again beneath each line printed meanwhile.
+  std::string prompt_;
 };
+
+// The exit codes of the command line besides a device's own.
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitNothingToDo = 3;
+inline constexpr int kExitUsage = 64;
+
+// A message that ends the run, in the one form every such message has:
+// "zedez-updater: MESSAGE" on standard error. Returns code.
+int endWith(Console& console, const std::u16string& message, int code);
+// A wrong command line: the message, then "Try 'zedez-updater --help'."; returns 64.
+int usageFailure(Console& console, const std::u16string& message);
+
+// Whether an answer typed at the question means yes: "y" or "yes" in any case, or the words
+// the translation gives for yes.
+bool isYes(const std::u16string& answer);
 
 }  // namespace app::cli

@@ -1,16 +1,21 @@
 #include "app/cli/fleet_command.h"
 
+#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <system_error>
 
+#include "app/cli/address_syntax.h"
 #include "app/cli/answer_policy.h"
 #include "app/cli/device_list.h"
 #include "app/cli/fleet_console.h"
 #include "app/cli/interrupt_watch.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/terminal_text.h"
+#include "app/core/core_text.h"
+#include "app/core/device_client.h"
 #include "app/core/fleet/address_range.h"
 #include "app/core/fleet/discovery.h"
 #include "app/core/fleet/fleet_run.h"
@@ -20,27 +25,50 @@
 namespace app::cli {
 namespace {
 
-constexpr int kExitFailed = 1;
-
 std::u16string text(const QString& value) { return value.toStdU16String(); }
 std::u16string text(const std::string& utf8) { return text::utf8ToUtf16(utf8); }
+std::u16string number(std::size_t value) { return text(std::to_string(value)); }
 
-int usageError(const CommandLine& line, Console& console, const std::u16string& why) {
-  console.errorLine(why);
-  return line.exitStatus ? kExitUsage : 0;
+std::u16string signalText(int signal) { return text(std::string(signalName(signal))); }
+
+// The same device named twice would get two uploads at once: each runs once, and the run
+// says which were named more than once. Host names compare without case.
+std::vector<DeviceAddress> withoutDuplicates(const std::vector<std::string>& listed,
+                                             Console& console) {
+  std::vector<DeviceAddress> addresses;
+  std::map<std::string, std::size_t> seen;
+  for (const std::string& address : listed) {
+    std::string key = address;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (++seen[key] == 1) addresses.push_back(text(address));
+  }
+  for (const auto& [address, times] : seen) {
+    if (times < 2) continue;
+    console.errorLine(
+        u"zedez-updater: " +
+        translated(QT_TRANSLATE_NOOP("zedez", "%1 is listed %2 times; it runs once"),
+                   {escapedDeviceText(text(address)), number(times)}));
+  }
+  return addresses;
 }
 
 int runScan(const CommandLine& line, const QString& cidr, Console& console) {
   std::string why;
   const auto range = fleet::parseScanRange(cidr.toStdString(), why);
-  if (!range) return usageError(line, console, text(why));
-  const InterruptWatch watch({.onStop =
-                                  [&console](int signal) {
-                                    console.errorLine(u"interrupted by " +
-                                                      text(std::string(signalName(signal))) +
-                                                      u": the scan stops; found so far:");
-                                  },
-                              .onEnd = {}});
+  if (!range) return usageFailure(console, text(why));
+  const InterruptWatch watch(
+      {.onStop =
+           [&console](int signal) {
+             console.errorLine(translated(
+                 QT_TRANSLATE_NOOP("zedez", "interrupted by %1: the scan stops; found so far:"),
+                 {signalText(signal)}));
+           },
+       .onEnd = {}});
+  if (console.stderrIsTerminal()) {
+    console.showPassing(translated(
+        QT_TRANSLATE_NOOP("zedez", "asking %1 addresses of %2, 64 at once (at most %3 s each)"),
+        {number(range->size()), text(cidr), number(kScanProbeLimits.deadline / 1000)}));
+  }
   const auto found = fleet::discover(*range, watch.stopRequested());
   for (const fleet::FoundDevice& device : found) {
     if (line.json) {
@@ -51,10 +79,12 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
                          (version.empty() ? u"-" : escapedDeviceText(version)));
     }
   }
-  console.errorLine(u"scanned " + text(std::to_string(range->size())) + u" addresses of " +
-                    text(cidr) + u": " + text(std::to_string(found.size())) +
-                    (found.size() == 1 ? u" register" : u" registers") + u" found");
-  return line.exitStatus && watch.stopRequested() ? kExitFailed : 0;
+  console.errorLine(translated(
+      found.size() == 1
+          ? QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 register found")
+          : QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 registers found"),
+      {number(range->size()), text(cidr), number(found.size())}));
+  return watch.stopRequested() ? kExitFailed : 0;
 }
 
 // A list waits for every register to come back and verifies it, unless told otherwise
@@ -78,15 +108,17 @@ int runList(const CommandLine& line, const FleetRequest& request,
                                  .nameDevices = list,
                                  .answer = answerPolicy(line.answer, console),
                                  .recordFile = line.recordFile.toStdString(),
-                                 .showProgress = !list && !line.json});
+                                 .showProgress = !list && !line.json,
+                                 .verbose = line.verbose});
   // A list stops starting devices at the first signal and lets those under way finish; the
   // second, or the first for a single device, ends the program at once with their records.
   InterruptWatch::Handlers handlers;
   if (list) {
     handlers.onStop = [&console](int signal) {
-      console.errorLine(u"interrupted by " + text(std::string(signalName(signal))) +
-                        u": no further device starts; the running ones finish (a second "
-                        u"signal ends at once)");
+      console.errorLine(translated(
+          QT_TRANSLATE_NOOP("zedez", "interrupted by %1: no further device starts; the running "
+                                     "ones finish (a second signal ends at once)"),
+          {signalText(signal)}));
     };
   }
   handlers.onEnd = [&printer](int signal) { printer.cutOff(signal); };
@@ -96,10 +128,11 @@ int runList(const CommandLine& line, const FleetRequest& request,
   for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
   if (!list) {
     const int code = printer.recordFailed() ? kExitFailed : tally.lastExitCode;
-    return line.exitStatus ? code : 0;
+    // A check tells its outcome always; the single update only when asked to.
+    return line.exitStatus || line.check ? code : 0;
   }
   for (const std::u16string& summary : summaryLines(tally)) console.errorLine(summary);
-  return line.exitStatus && (tally.anyFailed() || printer.recordFailed()) ? kExitFailed : 0;
+  return tally.anyFailed() || printer.recordFailed() ? kExitFailed : 0;
 }
 
 }  // namespace
@@ -112,11 +145,17 @@ bool isFleetCommand(const CommandLine& line) {
 
 int runFleetCommand(const CommandLine& line, Console& console) {
   const FleetRequest& request = line.fleet;
-  if (!line.address.empty() && request.listOrScan()) {
-    return usageError(line, console, u"give a device address, --devices or --scan, not several");
-  }
   if (request.scanRange) return runScan(line, *request.scanRange, console);
-  if (!request.devicesFile) return runList(line, request, {line.address}, console);
+  if (!request.devicesFile) {
+    if (!isDeviceAddress(text::utf16ToUtf8(line.address))) {
+      return usageFailure(
+          console, translated(QT_TRANSLATE_NOOP("zedez", "\"%1\" is no device address: give an "
+                                                         "IPv4 address or a host name, without "
+                                                         "port, scheme or path"),
+                              {escapedDeviceText(line.address)}));
+    }
+    return runList(line, request, {line.address}, console);
+  }
 
   const QString& file = *request.devicesFile;
   DeviceListReading listed;
@@ -125,18 +164,21 @@ int runFleetCommand(const CommandLine& line, Console& console) {
   } else {
     std::ifstream in(file.toStdString());
     if (!in) {
-      return usageError(line, console,
-                        u"cannot read the device list " + text(file) + u": " +
-                            text(std::generic_category().message(errno)));
+      const int error = errno;
+      return usageFailure(
+          console, translated(QT_TRANSLATE_NOOP("zedez", "cannot read the device list %1: %2"),
+                              {text(file), text(std::generic_category().message(error))}));
     }
     listed = readDeviceList(in);
   }
-  if (!listed.error.empty()) return usageError(line, console, text(listed.error));
-  if (listed.addresses.empty()) return usageError(line, console, u"the device list names no device");
-  std::vector<DeviceAddress> addresses;
-  addresses.reserve(listed.addresses.size());
-  for (const std::string& address : listed.addresses) addresses.push_back(text(address));
-  return runList(line, request, addresses, console);
+  if (!listed.error.empty()) return usageFailure(console, text(listed.error));
+  if (listed.addresses.empty()) {
+    return endWith(console,
+                   translated(QT_TRANSLATE_NOOP("zedez",
+                                                "the device list names no device: nothing to do")),
+                   kExitNothingToDo);
+  }
+  return runList(line, request, withoutDuplicates(listed.addresses, console), console);
 }
 
 }  // namespace app::cli

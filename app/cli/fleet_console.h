@@ -25,6 +25,8 @@ struct FleetConsoleOptions {
   std::string recordFile;
   // The upload's progress on the terminal (one device, plain lines).
   bool showProgress = false;
+  // Every step with its time on standard error.
+  bool verbose = false;
 };
 
 // Prints a run over many devices: each device's line (or JSON object) on standard output as
@@ -36,7 +38,8 @@ class FleetConsole final : public fleet::FleetObserver {
   void deviceStarted(const DeviceAddress& address) override;
   void progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) override;
   DialogResult question(const DeviceAddress& address, const std::u16string& text) override;
-  void restartWaitStarted(const DeviceAddress& address) override;
+  void restartWaitStarted(const DeviceAddress& address, int seconds) override;
+  void step(const DeviceAddress& address, const RunStep& step) override;
   void outcome(const DeviceOutcome& outcome) override;
   void diagnostic(const DeviceAddress& address, const std::u16string& line) override;
 
@@ -55,12 +58,19 @@ class FleetConsole final : public fleet::FleetObserver {
   [[nodiscard]] std::u16string named(const DeviceAddress& address,
                                      const std::u16string& line) const;
   void record(const std::string& line);
+  // A wait on the terminal: in place for one device, a line of its own in a list.
+  void tellWait(const DeviceAddress& address, const std::u16string& text);
+  void verboseLine(const DeviceAddress& address, const std::u16string& text);
 
   // A device under way: when it started, and how much of the image it was sent.
   struct Running {
     std::chrono::steady_clock::time_point start;
     std::int64_t sent = 0;
     std::int64_t total = 0;
+    // The upload was answered and the restart wait is under way; its status line is out.
+    bool restarting = false;
+    // The last quarter of the image that --verbose told.
+    std::int64_t quarterTold = -1;
   };
 
   Console& console_;
@@ -68,6 +78,7 @@ class FleetConsole final : public fleet::FleetObserver {
   std::atomic<bool> recordFailed_{false};
   std::mutex runningMutex_;
   std::map<DeviceAddress, Running> running_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 // "5 devices: 3 uploaded, 1 failed, 1 declined" and what else happened, then a line for each

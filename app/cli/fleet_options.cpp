@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "app/core/core_text.h"
 #include "app/core/restart_wait.h"
 
 namespace app::cli {
@@ -11,6 +12,12 @@ constexpr QLatin1StringView kDevices("devices");
 constexpr QLatin1StringView kJobs("jobs");
 constexpr QLatin1StringView kScan("scan");
 constexpr QLatin1StringView kWaitRestart("wait-restart");
+
+QString tr(const char* source, std::initializer_list<std::u16string_view> args = {}) {
+  return QString::fromStdU16String(translated(source, args));
+}
+
+std::u16string number(int value) { return QString::number(value).toStdU16String(); }
 
 bool isWaitRestart(const QString& argument) {
   return argument == QLatin1String("--wait-restart") || argument == QLatin1String("-wait-restart");
@@ -41,20 +48,24 @@ QStringList withWaitRestartValue(const QStringList& arguments) {
 void addFleetOptions(QCommandLineParser& parser) {
   parser.addOptions({
       {kDevices,
-       QStringLiteral("Update every device listed in FILE, one address a line (\"-\": "
-                      "standard input; blank lines and # comments are skipped)."),
+       tr(QT_TRANSLATE_NOOP("zedez", "Update every device listed in FILE, one address a line "
+                                     "(\"-\": standard input; blank lines and # comments are "
+                                     "skipped; an address named twice runs once).")),
        QStringLiteral("FILE")},
-      {kJobs, QStringLiteral("Devices of a list updated at once (default %1).").arg(kDefaultJobs),
+      {kJobs,
+       tr(QT_TRANSLATE_NOOP("zedez", "Devices of a list updated at once, 1 to %1 (default %2)."),
+          {number(kMostJobs), number(kDefaultJobs)}),
        QStringLiteral("N")},
       {kScan,
-       QStringLiteral("Find the registers in CIDR (at most a /16) and print each with its "
-                      "version; uploads nothing."),
+       tr(QT_TRANSLATE_NOOP("zedez", "Find the registers in CIDR (at most a /16) and print each "
+                                     "with its version; uploads nothing.")),
        QStringLiteral("CIDR")},
       {kWaitRestart,
-       QStringLiteral("After an upload wait until the device answers again, at most SECONDS "
-                      "(default %1), and verify that it runs the image's version. A list "
-                      "does this by default; 0 turns it off.")
-           .arg(kDefaultRestartWaitSeconds),
+       tr(QT_TRANSLATE_NOOP("zedez", "After an upload wait until the device answers again, at "
+                                     "most SECONDS (default %1), and verify that it runs the "
+                                     "image's version. A list does this by default; 0 turns it "
+                                     "off."),
+          {number(kDefaultRestartWaitSeconds)}),
        QStringLiteral("SECONDS")},
   });
 }
@@ -67,21 +78,22 @@ FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageEr
     bool ok = false;
     request.jobs = parser.value(kJobs).toInt(&ok);
     if (!ok || request.jobs < 1 || request.jobs > kMostJobs) {
-      usageError = QStringLiteral("--jobs needs a number from 1 to %1.").arg(kMostJobs);
+      usageError = tr(QT_TRANSLATE_NOOP("zedez", "--jobs needs a number from 1 to %1"),
+                      {number(kMostJobs)});
     }
   }
   if (parser.isSet(kWaitRestart)) {
     bool ok = false;
     request.waitRestartSeconds = parser.value(kWaitRestart).toInt(&ok);
     if (!ok || *request.waitRestartSeconds < 0 || *request.waitRestartSeconds > kMostRestartWait) {
-      usageError = QStringLiteral("--wait-restart needs a number of seconds from 0 to %1.")
-                       .arg(kMostRestartWait);
+      usageError =
+          tr(QT_TRANSLATE_NOOP("zedez", "--wait-restart needs a number of seconds from 0 to %1"),
+             {number(kMostRestartWait)});
     }
   }
   if (request.devicesFile && request.scanRange) {
-    usageError = QStringLiteral(
-        "--devices and --scan exclude each other; feed the scan to "
-        "--devices - instead.");
+    usageError = tr(QT_TRANSLATE_NOOP("zedez", "--devices and --scan exclude each other; feed "
+                                               "the scan to --devices - instead"));
   }
   return request;
 }

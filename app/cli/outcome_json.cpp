@@ -13,8 +13,12 @@ QString text(const std::u16string& value) { return QString::fromStdU16String(val
 
 QJsonValue causeJson(const std::optional<FailureCause>& cause) {
   if (!cause) return QJsonValue::Null;
-  return QJsonObject{{QStringLiteral("class"), QString::fromStdString(cause->className)},
-                     {QStringLiteral("message"), text(cause->message)}};
+  // A message may hold the library's CR LF; a JSON line carries none.
+  return QJsonObject{
+      {QStringLiteral("class"), QString::fromStdString(cause->className)},
+      {QStringLiteral("message"), text(withoutLineBreaks(cause->message))},
+      {QStringLiteral("detail"),
+       cause->detail.empty() ? QJsonValue() : QJsonValue(text(withoutLineBreaks(cause->detail)))}};
 }
 
 QJsonValue versionValue(const std::optional<int>& version) {

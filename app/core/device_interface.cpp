@@ -21,6 +21,10 @@ std::u16string settingsUrl(std::u16string_view address) {
   return u"http://" + std::u16string(address) + u"/api/settings";
 }
 
+std::u16string requestTarget(const std::u16string& address, RequestKind request) {
+  return address + (request == RequestKind::StateQuery ? u":80" : u":8080");
+}
+
 std::u16string firmwareUrl(std::u16string_view address) {
   return u"http://" + std::u16string(address) + u":8080/firmware?token=" +
          std::u16string(kUploadToken);
@@ -42,6 +46,11 @@ std::u16string_view withoutByteOrderMark(std::u16string_view text) {
 DeviceInterface::DeviceInterface(const ClientLimits& limits) : limits_(limits) {}
 DeviceInterface::~DeviceInterface() = default;
 
+void DeviceInterface::setStepLog(StepLog log, std::u16string target) {
+  stepLog_ = std::move(log);
+  target_ = std::move(target);
+}
+
 std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   std::u16string result;
   lastFailure_.reset();
@@ -50,16 +59,34 @@ std::u16string DeviceInterface::fetchText(std::u16string_view url) {
   stateClient_ = makeDeviceClient(limits_);
   stateClient_->request().customHeaders.clear();
 
+  const auto step = [this](StepKind kind, std::u16string text, std::int64_t bytes = 0) {
+    if (!stepLog_) return;
+    RunStep step;
+    step.kind = kind;
+    step.target = target_;
+    step.text = std::move(text);
+    step.seconds = limits_.deadline / 1000;
+    step.bytes = bytes;
+    stepLog_(step);
+  };
+  if (stepLog_) stateClient_->onConnected = [step] { step(StepKind::Connected, {}); };
+  step(StepKind::Request, u"GET /api/state");
+
   http::MemoryStream body;
   try {
     stateClient_->get(url, body);
     result = text::utf8ToUtf16(body.view());
+    step(StepKind::Reply, stateClient_->response().responseText(),
+         static_cast<std::int64_t>(body.view().size()));
   } catch (const http::HttpProtocolError& error) {
     result = error.errorMessage();
     lastFailure_ = causeOf(error);
+    step(StepKind::Reply, withoutLineBreaks(error.message()),
+         static_cast<std::int64_t>(error.errorMessage().size()));
   } catch (const std::exception& error) {
     result = u"timeout";
     lastFailure_ = causeOf(error);
+    step(StepKind::Failed, reasonOf(*lastFailure_));
   }
   return result;
 }

@@ -7,6 +7,7 @@
 
 #include "app/core/device_client.h"
 #include "app/core/failure_cause.h"
+#include "app/core/run_step.h"
 
 namespace http {
 class HttpClient;
@@ -46,6 +47,9 @@ class DeviceInterface {
   // error reply, or "timeout" for any other std::exception (an allocation failure included).
   std::u16string fetchText(std::u16string_view url);
 
+  // Tells each step of the state queries that follow; target names where they go.
+  void setStepLog(StepLog log, std::u16string target);
+
   // Why the last state query failed (its error reply included); empty after a success.
   [[nodiscard]] const std::optional<FailureCause>& lastFailure() const { return lastFailure_; }
 
@@ -56,6 +60,8 @@ class DeviceInterface {
   ClientLimits limits_;
   std::unique_ptr<http::HttpClient> stateClient_;
   std::optional<FailureCause> lastFailure_;
+  StepLog stepLog_;
+  std::u16string target_;
 };
 
 }  // namespace app

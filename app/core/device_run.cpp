@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/core/core_text.h"
 #include "app/core/device_interface.h"
 #include "app/core/device_state.h"
 #include "app/core/errors.h"
@@ -25,22 +26,38 @@ std::u16string checkReport(const DeviceOutcome& outcome, int version) {
   std::u16string report;
   switch (outcome.verdict) {
     case VersionVerdict::UpdateAvailable:
-      report = u"update available, from " + installed + u" to " + image;
+      report = translated(QT_TRANSLATE_NOOP("zedez", "update available, from %1 to %2"),
+                          {installed, image});
       break;
     case VersionVerdict::OnImageVersion:
-      report = u"already on " + image + u", this image's version";
+      report = translated(QT_TRANSLATE_NOOP("zedez", "already on %1, this image's version"), {image});
       break;
     case VersionVerdict::NewerThanImage:
-      report = u"newer than this image: " + installed + u" installed, the image has " + image;
+      report = translated(
+          QT_TRANSLATE_NOOP("zedez", "newer than this image: %1 installed, the image has %2"),
+          {installed, image});
       break;
     case VersionVerdict::Unreadable:
-      report = installed.empty() ? u"the version cannot be read: the device names none"
-                                 : u"the version cannot be read: \"" + installed + u"\"";
+      report = installed.empty()
+                   ? translated(QT_TRANSLATE_NOOP("zedez",
+                                                  "the version cannot be read: the device names none"))
+                   : translated(QT_TRANSLATE_NOOP("zedez", "the version cannot be read: \"%1\""),
+                                {installed});
       break;
   }
-  report += version > kCurrentVersionThreshold ? u"; an upload would ask first"
-                                               : u"; an upload would go ahead without asking";
+  report += version > kCurrentVersionThreshold
+                ? translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"))
+                : translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
   return report;
+}
+
+// "state query to 127.0.0.80:80: connection refused (Socket Error # 10061)"
+std::u16string requestCauseLine(const DeviceAddress& address, RequestKind request,
+                                const FailureCause& cause) {
+  const char* line = request == RequestKind::StateQuery
+                         ? QT_TRANSLATE_NOOP("zedez", "state query to %1: %2")
+                         : QT_TRANSLATE_NOOP("zedez", "upload to %1: %2");
+  return translated(line, {requestTarget(address, request), reasonOf(cause)});
 }
 
 VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
@@ -51,7 +68,7 @@ VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
 // Waits for the device to come back after its upload and compares its version with the
 // image's; another version is a failure.
 void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
-  if (options.onRestartWait) options.onRestartWait();
+  if (options.onRestartWait) options.onRestartWait(*options.waitRestartSeconds);
   outcome.restart =
       waitForRestart(outcome.address, outcome.versionText, *options.waitRestartSeconds);
   if (!outcome.restart->stateAfter) {
@@ -69,22 +86,28 @@ void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
   outcome.error =
       FailureCause{"VerificationError",
                    u"came back on " + (after.empty() ? std::u16string(u"no version") : after) +
-                       u", not " + image};
-  tell(options, u"verification failed: " + outcome.error->message);
+                       u", not " + image,
+                   {}};
+  tell(options, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
+                          {outcome.error->message}));
 }
 
 std::u16string errorLine(const FailureCause& cause) {
-  return u"error: " + oneLine({cause.className, errorBoxText(cause.message)});
+  return u"error: " + oneLine({cause.className, errorBoxText(cause.message), {}});
 }
 
 void check(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
   DeviceInterface device;
+  device.setStepLog(options.onStep, requestTarget(address, RequestKind::StateQuery));
   const StateReading state = readDeviceState(device, address);
   outcome.stateError = state.failure;
   if (outcome.stateError) {
     // Nothing was read, so there is nothing to report as checked.
     outcome.error = outcome.stateError;
-    tell(options, u"state query failed: " + oneLine(*outcome.stateError));
+    const std::u16string cause =
+        requestCauseLine(address, RequestKind::StateQuery, *outcome.stateError);
+    outcome.status = translated(QT_TRANSLATE_NOOP("zedez", "check failed: %1"), {cause});
+    tell(options, cause);
     return;
   }
   outcome.versionText = state.versionText;
@@ -97,15 +120,26 @@ void check(const DeviceAddress& address, const DeviceRunOptions& options, Device
     outcome.result = RunResult::Checked;
   } catch (const ConversionError& error) {
     outcome.error = causeOf(error);
+    outcome.status = translated(QT_TRANSLATE_NOOP("zedez", "check failed: %1"),
+                                {errorBoxText(outcome.error->message)});
     tell(options, errorLine(*outcome.error));
   }
 }
 
 void upload(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
-  UnattendedHost host(address, options.answer);
-  DeviceInterface device;
   UploadReport report;
+  // The question names both versions, so that the one who answers knows what is at stake.
+  UnattendedHost host(address, [&options, &report](const DeviceAddress& device,
+                                                   const std::u16string& question) {
+    if (!options.answer) return DialogResult::Cancel;
+    return options.answer(
+        device, question + translated(QT_TRANSLATE_NOOP("zedez", " (installed %1, this image %2)"),
+                                      {report.versionText, imageIdentity().version}));
+  });
+  DeviceInterface device;
+  device.setStepLog(options.onStep, requestTarget(address, RequestKind::StateQuery));
   report.onProgress = options.onProgress;
+  report.onStep = options.onStep;
   try {
     runUpload(host, device, &report);
   } catch (const SilentAbortError&) {
@@ -162,9 +196,12 @@ DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& 
 
 void tellCauses(const DeviceOutcome& outcome,
                 const std::function<void(const std::u16string& line)>& tell) {
-  if (outcome.stateError) tell(u"state query failed: " + oneLine(*outcome.stateError));
+  if (outcome.stateError) {
+    tell(requestCauseLine(outcome.address, RequestKind::StateQuery, *outcome.stateError));
+  }
   if (!outcome.error) return;
-  tell(outcome.errorBox ? errorLine(*outcome.error) : u"upload failed: " + oneLine(*outcome.error));
+  tell(outcome.errorBox ? errorLine(*outcome.error)
+                        : requestCauseLine(outcome.address, RequestKind::Upload, *outcome.error));
 }
 
 const char* verificationName(Verification verification) {

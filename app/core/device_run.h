@@ -20,6 +20,7 @@
 #include "app/core/device_address.h"
 #include "app/core/failure_cause.h"
 #include "app/core/restart_wait.h"
+#include "app/core/run_step.h"
 #include "app/core/upload_workflow.h"
 #include "app/core/version_verdict.h"
 #include "app/core/workflow_host.h"
@@ -52,8 +53,10 @@ struct DeviceRunOptions {
   // After an upload, wait this long at most for the device to answer again, and compare the
   // version it comes back with to the image's.
   std::optional<int> waitRestartSeconds;
-  // The restart wait begins (after the upload's answer).
-  std::function<void()> onRestartWait;
+  // The restart wait begins (after the upload's answer); it lasts at most seconds.
+  std::function<void(int seconds)> onRestartWait;
+  // Each step of the state query and the upload, as it happens.
+  StepLog onStep;
 };
 
 // What happened at one device; the fields a script reads.
@@ -92,8 +95,9 @@ DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& op
 // status line it left.
 DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& report,
                               const std::u16string& status);
-// The cause lines of an upload's outcome: a failed state query, then a failed upload or the
-// error box's text, each with the error's class.
+// The cause lines of an upload's outcome: a failed state query, then a failed upload, each
+// naming the request and where it went ("state query to 127.0.0.80:80: connection refused
+// (Socket Error # 10061)"), or the error box's text with the error's class.
 void tellCauses(const DeviceOutcome& outcome,
                 const std::function<void(const std::u16string& line)>& tell);
 

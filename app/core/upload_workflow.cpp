@@ -46,24 +46,45 @@ void upload(WorkflowHost& host, DeviceInterface& device, UploadReport& report) {
   }
 
   const auto image = buildFirmwareImage();
-  const auto client = makeDeviceClient(uploadLimits(image->size()));
+  const ClientLimits limits = uploadLimits(image->size());
+  const auto client = makeDeviceClient(limits);
+  const std::u16string target = requestTarget(host.addressText(), RequestKind::Upload);
+  const auto step = [&report, &target](StepKind kind, std::u16string text = {}, int seconds = 0,
+                                       std::int64_t bytes = 0, std::int64_t total = 0) {
+    if (!report.onStep) return;
+    RunStep step;
+    step.kind = kind;
+    step.request = RequestKind::Upload;
+    step.target = target;
+    step.text = std::move(text);
+    step.seconds = seconds;
+    step.bytes = bytes;
+    step.total = total;
+    report.onStep(step);
+  };
   // The header lines go out before the body and are not counted.
-  client->setSendProgress([&report](std::int64_t sent, std::int64_t total) {
+  client->setSendProgress([&report, &step, &limits](std::int64_t sent, std::int64_t total) {
     report.bytesSent = sent;
     if (report.onProgress) report.onProgress(sent, total);
+    step(StepKind::Sent, {}, limits.readTimeout / 1000, sent, total);
   });
+  if (report.onStep) client->onConnected = [&step] { step(StepKind::Connected); };
 
   std::u16string status;
   try {
     host.setStatusText(std::u16string(kUploadingStatus));
     host.processPendingEvents();
+    step(StepKind::Request, u"POST /firmware", limits.deadline / 1000, 0,
+         static_cast<std::int64_t>(image->size()));
     client->post(firmwareUrl(host.addressText()), *image);
+    step(StepKind::Reply, client->response().responseText());
     status = kUploadSucceededStatus;
     report.uploaded = true;
   } catch (const std::exception& error) {
     // Not only the library's errors: whatever ends the upload, the run must end too.
     status = kUploadFailedStatus;
     report.failure = causeOf(error);
+    step(StepKind::Failed, reasonOf(*report.failure));
   }
   host.setStatusText(status);
   if (isUnattended(host)) host.requestEndOfRun();
@@ -75,8 +96,10 @@ void runUpload(WorkflowHost& host, DeviceInterface& device, UploadReport* report
   UploadReport scratch;
   UploadReport& filled = report != nullptr ? *report : scratch;
   auto onProgress = std::move(filled.onProgress);
+  auto onStep = std::move(filled.onStep);
   filled = UploadReport{};
   filled.onProgress = std::move(onProgress);
+  filled.onStep = std::move(onStep);
   try {
     upload(host, device, filled);
   } catch (const SilentAbortError&) {

@@ -8,6 +8,7 @@
 
 #include "app/core/device_state.h"
 #include "app/core/failure_cause.h"
+#include "app/core/run_step.h"
 
 namespace app {
 
@@ -25,10 +26,12 @@ inline constexpr std::u16string_view kUploadFailedStatus =
     u"Chyba č.:2 Nepodarilo sa nahrať ZEDEZ !";
 
 // What one run of the upload did, for callers that report it. The run clears it at its start
-// and keeps only onProgress.
+// and keeps only onProgress and onStep.
 struct UploadReport {
   // Bytes of the image sent so far, of its total; called on the workflow's thread.
   std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
+  // Each step of the upload's request; called on the workflow's thread.
+  StepLog onStep;
 
   std::u16string versionText;
   // The number the version gate compared; empty when the text was no number.

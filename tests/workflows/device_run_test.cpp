@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "device_simulator.h"
+#include "http/http_errors.h"
+#include "http/transport/socket_error.h"
 
 namespace {
 
@@ -59,8 +61,23 @@ TEST(DeviceRun, ACheckWhoseStateQueryFailsIsAFailureNotAVersion) {
   EXPECT_EQ(outcome.error->className, "HttpProtocolError");
   EXPECT_EQ(outcome.stateError, outcome.error);
   ASSERT_EQ(lines.size(), 1U);
-  EXPECT_EQ(lines[0].rfind(u"state query failed: HttpProtocolError: HTTP/1.1 500", 0), 0U);
+  EXPECT_EQ(lines[0].rfind(u"state query to " + device.address16() + u":80: HTTP 500", 0), 0U);
+  EXPECT_EQ(outcome.status, u"check failed: " + lines[0]);
   EXPECT_TRUE(device.records("firmware").empty());
+}
+
+// The library has no text for some numbers; the cause then carries the system's words.
+TEST(FailureCause, ASocketErrorWithoutTextGetsTheSystemsWordsAndAnErrorReplyItsBody) {
+  const app::FailureCause lookup = app::causeOf(http::SocketError(11002));
+  EXPECT_EQ(lookup.message, u"Socket Error # 11002\r\n");
+  EXPECT_EQ(app::reasonOf(lookup), u"temporary failure in name resolution (Socket Error # 11002)");
+  EXPECT_EQ(app::reasonOf(app::causeOf(http::SocketError(10061))),
+            u"connection refused (Socket Error # 10061)");
+  const app::FailureCause reply = app::causeOf(
+      http::HttpProtocolError(u"HTTP/1.1 403 Forbidden", 403, u"token rejected\r\n\x1b[2Jmore"));
+  EXPECT_EQ(app::reasonOf(reply), u"HTTP 403 Forbidden: token rejected");
+  EXPECT_EQ(app::withoutLineBreaks(u"Socket Error # 10061\r\nConnection refused."),
+            u"Socket Error # 10061 Connection refused.");
 }
 
 }  // namespace

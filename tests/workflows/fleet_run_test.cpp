@@ -29,7 +29,10 @@ class RecordingObserver final : public app::fleet::FleetObserver {
     add(address, u"question");
     return app::DialogResult::Cancel;
   }
-  void restartWaitStarted(const DeviceAddress& address) override { add(address, u"restart"); }
+  void restartWaitStarted(const DeviceAddress& address, int /*seconds*/) override {
+    add(address, u"restart");
+  }
+  void step(const DeviceAddress& /*address*/, const app::RunStep& /*step*/) override {}
   void outcome(const app::DeviceOutcome& outcome) override {
     add(outcome.address, u"outcome");
     const std::scoped_lock lock(mutex_);

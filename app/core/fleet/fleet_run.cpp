@@ -28,7 +28,10 @@ class FleetRunner {
       observer_.diagnostic(address, line);
     };
     run.waitRestartSeconds = options_.waitRestartSeconds;
-    run.onRestartWait = [this, &address] { observer_.restartWaitStarted(address); };
+    run.onRestartWait = [this, &address](int seconds) {
+      observer_.restartWaitStarted(address, seconds);
+    };
+    run.onStep = [this, &address](const RunStep& step) { observer_.step(address, step); };
     const DeviceOutcome outcome = runDevice(address, run);
     count(outcome);
     observer_.outcome(outcome);
