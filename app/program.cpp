@@ -72,7 +72,9 @@ int runInWindow(const CommandLine& line, Console& console) {
 int runCommandLine(const CommandLine& line, bool display) {
   installTranslation();
   Console console;
-  if (!line.usageError.isEmpty()) return cli::usageFailure(console, line.usageError.toStdU16String());
+  if (!line.usageError.isEmpty()) {
+    return cli::usageFailure(console, cli::usageErrorText(line).toStdU16String());
+  }
   if (line.help) {
     console.outputLine(cli::helpText().trimmed().toStdU16String());
     return 0;

@@ -7,7 +7,7 @@
 namespace app::cli {
 namespace {
 
-QString tr(const char* source) { return QString::fromStdU16String(translated(source)); }
+QString localText(const char* source) { return QString::fromStdU16String(translated(source)); }
 
 const char* const kDescription = QT_TRANSLATE_NOOP(
     "zedez",
@@ -42,48 +42,48 @@ void addQtOptions(QCommandLineParser& parser) {
 // The options, in the order the help lists them.
 struct Options {
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                          tr(QT_TRANSLATE_NOOP("zedez", "Show this help and end."))};
+                          localText(QT_TRANSLATE_NOOP("zedez", "Show this help and end."))};
   QCommandLineOption version{
       QStringLiteral("version"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Show the version and the firmware image."))};
+      localText(QT_TRANSLATE_NOOP("zedez", "Show the version and the firmware image."))};
   QCommandLineOption headless{
       QStringLiteral("headless"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Run without a window, also where a display is available."))};
+      localText(QT_TRANSLATE_NOOP("zedez", "Run without a window, also where a display is available."))};
   QCommandLineOption yes{
       QStringLiteral("yes"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Upload also to a current device, without asking."))};
+      localText(QT_TRANSLATE_NOOP("zedez", "Upload also to a current device, without asking."))};
   QCommandLineOption no{
       QStringLiteral("no"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Upload nothing to a current device, without asking."))};
+      localText(QT_TRANSLATE_NOOP("zedez", "Upload nothing to a current device, without asking."))};
   QCommandLineOption check{
       QStringLiteral("check"),
-      tr(QT_TRANSLATE_NOOP("zedez",
+      localText(QT_TRANSLATE_NOOP("zedez",
                            "Read the version and tell whether an upload would ask; upload nothing."))};
   QCommandLineOption json{
       QStringLiteral("json"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Print the outcome as one JSON object per device."))};
+      localText(QT_TRANSLATE_NOOP("zedez", "Print the outcome as one JSON object per device."))};
   QCommandLineOption exitStatus{
       QStringLiteral("exit-status"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Make the exit code of the single update tell its outcome."))};
+      localText(QT_TRANSLATE_NOOP("zedez", "Make the exit code of the single update tell its outcome."))};
   QCommandLineOption verbose{
       QStringLiteral("verbose"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Write each step with its time to standard error: connect, "
+      localText(QT_TRANSLATE_NOOP("zedez", "Write each step with its time to standard error: connect, "
                                     "request, answer, bytes, time-outs."))};
   QCommandLineOption record{
       QStringLiteral("record"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Append one JSON line per device to FILE: time, host, user, "
+      localText(QT_TRANSLATE_NOOP("zedez", "Append one JSON line per device to FILE: time, host, user, "
                                     "address, versions before and after, image, result, "
                                     "verification, cause.")),
       QStringLiteral("FILE")};
   QCommandLineOption history{
       QStringLiteral("history"),
-      tr(QT_TRANSLATE_NOOP("zedez", "Print the record in FILE as a table, newest last (with an "
+      localText(QT_TRANSLATE_NOOP("zedez", "Print the record in FILE as a table, newest last (with an "
                                     "address: only that device; with --json: the lines as they "
                                     "are).")),
       QStringLiteral("FILE")};
 
   explicit Options(QCommandLineParser& parser) {
-    parser.setApplicationDescription(tr(kDescription));
+    parser.setApplicationDescription(localText(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(
         {help, version, headless, yes, no, check, json, exitStatus, verbose, record, history});
@@ -91,7 +91,7 @@ struct Options {
     addQtOptions(parser);
     parser.addPositionalArgument(
         QStringLiteral("address"),
-        tr(QT_TRANSLATE_NOOP("zedez", "The cash register's address (an IPv4 address or a host "
+        localText(QT_TRANSLATE_NOOP("zedez", "The cash register's address (an IPv4 address or a host "
                                       "name).")),
         QStringLiteral("[address]"));
   }
@@ -149,6 +149,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   CommandLine line;
   if (!parser.parse(withWaitRestartValue(arguments))) {
     line.usageError = parser.errorText();
+    line.refusedArguments = arguments;
     return line;
   }
   line.help = parser.isSet(options.help);
@@ -161,7 +162,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.recordFile = parser.value(options.record);
   line.historyFile = parser.value(options.history);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
-    line.usageError = tr(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));
+    line.usageError = localText(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));
   } else if (parser.isSet(options.yes)) {
     line.answer = DialogResult::Ok;
   } else if (parser.isSet(options.no)) {
@@ -174,6 +175,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     line.usageError = conflictOf(line, parser, positional);
   }
   return line;
+}
+
+QString usageErrorText(const CommandLine& line) {
+  if (line.refusedArguments.isEmpty()) return line.usageError;
+  // Qt's parser words its errors through the application's translators, which need the
+  // application object: asked again now that it exists.
+  QCommandLineParser parser;
+  const Options options(parser);
+  parser.parse(withWaitRestartValue(line.refusedArguments));
+  return parser.errorText();
 }
 
 QString helpText() {

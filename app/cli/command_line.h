@@ -26,12 +26,18 @@ struct CommandLine {
   QString recordFile;                  // --record: append a line per device there
   QString historyFile;                 // --history: print that record
   QString usageError;                  // not empty: the command line is wrong
+  // The parser itself refused the line; its words come again once Qt's texts can be
+  // translated (see usageErrorText).
+  QStringList refusedArguments;
   FleetRequest fleet;                  // --devices, --jobs, --scan, --wait-restart
 };
 
 // arguments: the whole command line, the program's name first. The translation is loaded
 // first, so that usage errors come in the user's language.
 CommandLine parseCommandLine(const QStringList& arguments);
+
+// The usage error in the user's language; the application object must exist.
+QString usageErrorText(const CommandLine& line);
 
 // The text of --help; it names the program, so the application object must exist.
 QString helpText();

@@ -13,7 +13,7 @@ constexpr QLatin1StringView kJobs("jobs");
 constexpr QLatin1StringView kScan("scan");
 constexpr QLatin1StringView kWaitRestart("wait-restart");
 
-QString tr(const char* source, std::initializer_list<std::u16string_view> args = {}) {
+QString localText(const char* source, std::initializer_list<std::u16string_view> args = {}) {
   return QString::fromStdU16String(translated(source, args));
 }
 
@@ -48,20 +48,20 @@ QStringList withWaitRestartValue(const QStringList& arguments) {
 void addFleetOptions(QCommandLineParser& parser) {
   parser.addOptions({
       {kDevices,
-       tr(QT_TRANSLATE_NOOP("zedez", "Update every device listed in FILE, one address a line "
+       localText(QT_TRANSLATE_NOOP("zedez", "Update every device listed in FILE, one address a line "
                                      "(\"-\": standard input; blank lines and # comments are "
                                      "skipped; an address named twice runs once).")),
        QStringLiteral("FILE")},
       {kJobs,
-       tr(QT_TRANSLATE_NOOP("zedez", "Devices of a list updated at once, 1 to %1 (default %2)."),
+       localText(QT_TRANSLATE_NOOP("zedez", "Devices of a list updated at once, 1 to %1 (default %2)."),
           {number(kMostJobs), number(kDefaultJobs)}),
        QStringLiteral("N")},
       {kScan,
-       tr(QT_TRANSLATE_NOOP("zedez", "Find the registers in CIDR (at most a /16) and print each "
+       localText(QT_TRANSLATE_NOOP("zedez", "Find the registers in CIDR (at most a /16) and print each "
                                      "with its version; uploads nothing.")),
        QStringLiteral("CIDR")},
       {kWaitRestart,
-       tr(QT_TRANSLATE_NOOP("zedez", "After an upload wait until the device answers again, at "
+       localText(QT_TRANSLATE_NOOP("zedez", "After an upload wait until the device answers again, at "
                                      "most SECONDS (default %1), and verify that it runs the "
                                      "image's version. A list does this by default; 0 turns it "
                                      "off."),
@@ -78,7 +78,7 @@ FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageEr
     bool ok = false;
     request.jobs = parser.value(kJobs).toInt(&ok);
     if (!ok || request.jobs < 1 || request.jobs > kMostJobs) {
-      usageError = tr(QT_TRANSLATE_NOOP("zedez", "--jobs needs a number from 1 to %1"),
+      usageError = localText(QT_TRANSLATE_NOOP("zedez", "--jobs needs a number from 1 to %1"),
                       {number(kMostJobs)});
     }
   }
@@ -87,12 +87,12 @@ FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageEr
     request.waitRestartSeconds = parser.value(kWaitRestart).toInt(&ok);
     if (!ok || *request.waitRestartSeconds < 0 || *request.waitRestartSeconds > kMostRestartWait) {
       usageError =
-          tr(QT_TRANSLATE_NOOP("zedez", "--wait-restart needs a number of seconds from 0 to %1"),
+          localText(QT_TRANSLATE_NOOP("zedez", "--wait-restart needs a number of seconds from 0 to %1"),
              {number(kMostRestartWait)});
     }
   }
   if (request.devicesFile && request.scanRange) {
-    usageError = tr(QT_TRANSLATE_NOOP("zedez", "--devices and --scan exclude each other; feed "
+    usageError = localText(QT_TRANSLATE_NOOP("zedez", "--devices and --scan exclude each other; feed "
                                                "the scan to --devices - instead"));
   }
   return request;
