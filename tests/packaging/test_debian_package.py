@@ -81,6 +81,8 @@ class DebianPackageTest(unittest.TestCase):
             f"/usr/share/metainfo/{APP_ID}.metainfo.xml",
             f"/usr/share/icons/hicolor/scalable/apps/{APP_ID}.svg",
             "/usr/share/man/man1/zedez-updater.1.gz",
+            "/usr/share/man/sk/man1/zedez-updater.1.gz",
+            "/usr/share/bash-completion/completions/zedez-updater",
             "/usr/share/doc/zedez-updater/copyright",
             "/usr/share/doc/zedez-updater/changelog.gz",
         } | {f"/usr/share/icons/hicolor/{s}x{s}/apps/{APP_ID}.png" for s in ICON_SIZES}
@@ -91,15 +93,20 @@ class DebianPackageTest(unittest.TestCase):
             icon = self.root / f"usr/share/icons/hicolor/{size}x{size}/apps/{APP_ID}.png"
             self.assertEqual(png_size(icon), (size, size))
 
-    def test_unpacked_version(self):
+    def run_unpacked(self, *args, lang="C.UTF-8"):
         binary = self.root / "usr/bin/zedez-updater"
-        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "LANGUAGE", "LC_ALL", "LC_MESSAGES")}
         env["QT_QPA_PLATFORM"] = "offscreen"
+        env["LANG"] = lang
         # A network namespace of its own: whatever the program does, nothing leaves the machine.
-        command = [str(binary), "--version"]
+        command = [str(binary), *args]
         if run(["unshare", "--net", "true"], timeout=10).returncode == 0:
             command = ["unshare", "--net", "--"] + command
-        result = run(command, timeout=30, env=env)
+        return run(command, timeout=30, env=env)
+
+    def test_unpacked_version(self):
+        result = self.run_unpacked("--version")
         self.assertEqual(result.returncode, 0, result.stderr)
         image = expected_image()
         lines = result.stdout.splitlines()
@@ -112,6 +119,14 @@ class DebianPackageTest(unittest.TestCase):
             else "Firmware parts: vendor build",
         ])
 
+    def test_unpacked_program_speaks_slovak_by_the_locale(self):
+        # The translation is compiled into the executable.
+        slovak = self.run_unpacked("--help", lang="sk_SK.UTF-8")
+        self.assertEqual(slovak.returncode, 0, slovak.stderr)
+        self.assertIn("Ukáže túto pomoc a skončí.", slovak.stdout)
+        english = self.run_unpacked("--help")
+        self.assertIn("Show this help and end.", english.stdout)
+
     def test_validators(self):
         desktop = run(["desktop-file-validate",
                        str(self.root / f"usr/share/applications/{APP_ID}.desktop")])
@@ -119,10 +134,14 @@ class DebianPackageTest(unittest.TestCase):
         metainfo = run(["appstreamcli", "validate", "--no-net", "--no-color",
                         str(self.root / f"usr/share/metainfo/{APP_ID}.metainfo.xml")])
         self.assertEqual(metainfo.returncode, 0, metainfo.stdout + metainfo.stderr)
-        manual = run(["man", "--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z",
-                      str(self.root / "usr/share/man/man1/zedez-updater.1.gz")],
-                     env=dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="80"))
-        self.assertEqual((manual.returncode, manual.stderr), (0, ""))
+        for page in ("man1", "sk/man1"):
+            manual = run(["man", "--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z",
+                          str(self.root / f"usr/share/man/{page}/zedez-updater.1.gz")],
+                         env=dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="80"))
+            self.assertEqual((page, manual.returncode, manual.stderr), (page, 0, ""))
+        completion = run(["bash", "-n",
+                          str(self.root / "usr/share/bash-completion/completions/zedez-updater")])
+        self.assertEqual(completion.returncode, 0, completion.stderr)
 
     def test_lintian(self):
         result = run(["lintian", "--display-info", str(self.deb)], timeout=240)
