@@ -8,8 +8,8 @@
 #include "app/cli/fleet_command.h"
 #include "app/cli/fleet_console.h"
 #include "app/cli/history.h"
-#include "app/cli/terminal_text.h"
 #include "app/cli/outcome_json.h"
+#include "app/cli/terminal_text.h"
 #include "app/cli/version_report.h"
 #include "app/core/core_text.h"
 #include "app/core/device_run.h"
@@ -95,8 +95,8 @@ int runCommandLine(const CommandLine& line, bool display) {
   }
   if (line.address.empty() && !display) {
     return cli::usageFailure(
-        console,
-        translated(QT_TRANSLATE_NOOP("zedez", "no device address, and the window needs a display "
+        console, translated(QT_TRANSLATE_NOOP("zedez",
+                                              "no device address, and the window needs a display "
                                               "(DISPLAY or WAYLAND_DISPLAY); to run without one, "
                                               "give the address: zedez-updater [--yes|--no] "
                                               "ADDRESS")));
@@ -118,9 +118,10 @@ int runProgram(int argc, char* argv[]) {
   // Qt's own options (-platform, -style, ...) are known to the parser, and the window's
   // application takes them out of argv for itself.
   const CommandLine line = cli::parseCommandLine(arguments);
-  const bool windowless = !display || (line.usageError.isEmpty() &&
-                                       (line.help || line.version || line.headless || line.check || line.verbose ||
-                                        !line.historyFile.isEmpty() || cli::isFleetCommand(line)));
+  const bool windowless =
+      !display || (line.usageError.isEmpty() &&
+                   (line.help || line.version || line.headless || line.check || line.verbose ||
+                    !line.historyFile.isEmpty() || cli::isFleetCommand(line)));
   if (windowless) {
     // Runs that open no window need no display and no platform at all; should anything
     // reach for one, Qt's offscreen platform is there instead of an abort.

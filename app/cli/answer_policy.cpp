@@ -8,10 +8,11 @@ Questioner answerPolicy(std::optional<DialogResult> preset, Console& console) {
   return [preset, &console](const std::u16string& /*address*/, const std::u16string& question) {
     if (preset) return *preset;
     if (console.stdinIsTerminal()) return console.askYesNo(question);
-    console.errorLine(translated(
-        QT_TRANSLATE_NOOP("zedez", "no terminal to answer \"%1\": the answer is Cancel (--yes "
-                                   "uploads anyway)"),
-        {question}));
+    console.errorLine(
+        translated(QT_TRANSLATE_NOOP("zedez",
+                                     "no terminal to answer \"%1\": the answer is Cancel (--yes "
+                                     "uploads anyway)"),
+                   {question}));
     return DialogResult::Cancel;
   };
 }

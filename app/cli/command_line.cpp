@@ -48,7 +48,8 @@ struct Options {
       localText(QT_TRANSLATE_NOOP("zedez", "Show the version and the firmware image."))};
   QCommandLineOption headless{
       QStringLiteral("headless"),
-      localText(QT_TRANSLATE_NOOP("zedez", "Run without a window, also where a display is available."))};
+      localText(
+          QT_TRANSLATE_NOOP("zedez", "Run without a window, also where a display is available."))};
   QCommandLineOption yes{
       QStringLiteral("yes"),
       localText(QT_TRANSLATE_NOOP("zedez", "Upload also to a current device, without asking."))};
@@ -57,29 +58,33 @@ struct Options {
       localText(QT_TRANSLATE_NOOP("zedez", "Upload nothing to a current device, without asking."))};
   QCommandLineOption check{
       QStringLiteral("check"),
-      localText(QT_TRANSLATE_NOOP("zedez",
-                           "Read the version and tell whether an upload would ask; upload nothing."))};
+      localText(QT_TRANSLATE_NOOP(
+          "zedez", "Read the version and tell whether an upload would ask; upload nothing."))};
   QCommandLineOption json{
       QStringLiteral("json"),
       localText(QT_TRANSLATE_NOOP("zedez", "Print the outcome as one JSON object per device."))};
   QCommandLineOption exitStatus{
       QStringLiteral("exit-status"),
-      localText(QT_TRANSLATE_NOOP("zedez", "Make the exit code of the single update tell its outcome."))};
+      localText(
+          QT_TRANSLATE_NOOP("zedez", "Make the exit code of the single update tell its outcome."))};
   QCommandLineOption verbose{
       QStringLiteral("verbose"),
-      localText(QT_TRANSLATE_NOOP("zedez", "Write each step with its time to standard error: connect, "
-                                    "request, answer, bytes, time-outs."))};
+      localText(QT_TRANSLATE_NOOP("zedez",
+                                  "Write each step with its time to standard error: connect, "
+                                  "request, answer, bytes, time-outs."))};
   QCommandLineOption record{
       QStringLiteral("record"),
-      localText(QT_TRANSLATE_NOOP("zedez", "Append one JSON line per device to FILE: time, host, user, "
-                                    "address, versions before and after, image, result, "
-                                    "verification, cause.")),
+      localText(QT_TRANSLATE_NOOP("zedez",
+                                  "Append one JSON line per device to FILE: time, host, user, "
+                                  "address, versions before and after, image, result, "
+                                  "verification, cause.")),
       QStringLiteral("FILE")};
   QCommandLineOption history{
       QStringLiteral("history"),
-      localText(QT_TRANSLATE_NOOP("zedez", "Print the record in FILE as a table, newest last (with an "
-                                    "address: only that device; with --json: the lines as they "
-                                    "are).")),
+      localText(QT_TRANSLATE_NOOP("zedez",
+                                  "Print the record in FILE as a table, newest last (with an "
+                                  "address: only that device; with --json: the lines as they "
+                                  "are).")),
       QStringLiteral("FILE")};
 
   explicit Options(QCommandLineParser& parser) {
@@ -91,8 +96,9 @@ struct Options {
     addQtOptions(parser);
     parser.addPositionalArgument(
         QStringLiteral("address"),
-        localText(QT_TRANSLATE_NOOP("zedez", "The cash register's address (an IPv4 address or a host "
-                                      "name).")),
+        localText(QT_TRANSLATE_NOOP("zedez",
+                                    "The cash register's address (an IPv4 address or a host "
+                                    "name).")),
         QStringLiteral("[address]"));
   }
 };
@@ -105,13 +111,15 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser,
     return QString::fromStdU16String(translated(source, {arg.toStdU16String()}));
   };
   if (positional.size() > 1) {
-    return says(QT_TRANSLATE_NOOP("zedez", "a second address \"%1\": give one address, or a "
-                                           "list of them with --devices"),
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "a second address \"%1\": give one address, or a "
+                                  "list of them with --devices"),
                 positional[1]);
   }
   if (!line.address.empty() && fleet.listOrScan()) {
-    return says(QT_TRANSLATE_NOOP("zedez", "give a device address, --devices or --scan, not "
-                                           "several"));
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "give a device address, --devices or --scan, not "
+                                  "several"));
   }
   if (!line.historyFile.isEmpty() &&
       (line.check || fleet.listOrScan() || !line.recordFile.isEmpty() || line.answer ||
@@ -119,17 +127,20 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser,
     return says(QT_TRANSLATE_NOOP("zedez", "--history only reads a record; it runs nothing else"));
   }
   if (line.check && fleet.waitRestartSeconds) {
-    return says(QT_TRANSLATE_NOOP("zedez", "--wait-restart does nothing with --check: a check "
-                                           "uploads nothing"));
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "--wait-restart does nothing with --check: a check "
+                                  "uploads nothing"));
   }
   if (line.check && line.answer) {
-    return says(QT_TRANSLATE_NOOP("zedez", "--yes and --no do nothing with --check: a check "
-                                           "uploads nothing"));
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "--yes and --no do nothing with --check: a check "
+                                  "uploads nothing"));
   }
   if (fleet.scanRange && (line.answer || fleet.waitRestartSeconds || line.check ||
                           !line.recordFile.isEmpty() || parser.isSet(QStringLiteral("jobs")))) {
-    return says(QT_TRANSLATE_NOOP("zedez", "--scan only finds registers; to update or check "
-                                           "them, feed its output to --devices -"));
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "--scan only finds registers; to update or check "
+                                  "them, feed its output to --devices -"));
   }
   if (parser.isSet(QStringLiteral("jobs")) && !fleet.devicesFile) {
     return says(QT_TRANSLATE_NOOP("zedez", "--jobs needs a list of devices (--devices)"));

@@ -29,7 +29,7 @@ struct CommandLine {
   // The parser itself refused the line; its words come again once Qt's texts can be
   // translated (see usageErrorText).
   QStringList refusedArguments;
-  FleetRequest fleet;                  // --devices, --jobs, --scan, --wait-restart
+  FleetRequest fleet;  // --devices, --jobs, --scan, --wait-restart
 };
 
 // arguments: the whole command line, the program's name first. The translation is loaded

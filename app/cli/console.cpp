@@ -58,8 +58,7 @@ int endWith(Console& console, const std::u16string& message, int code) {
 
 int usageFailure(Console& console, const std::u16string& message) {
   endWith(console, message, kExitUsage);
-  console.errorLine(
-      translated(QT_TRANSLATE_NOOP("zedez", "Try 'zedez-updater --help'.")));
+  console.errorLine(translated(QT_TRANSLATE_NOOP("zedez", "Try 'zedez-updater --help'.")));
   return kExitUsage;
 }
 
@@ -101,7 +100,8 @@ DialogResult Console::askYesNo(const std::u16string& question) {
     const std::lock_guard lock(mutex_);
     clearPassingLocked();
     //: The choices shown after the question: the answer for yes, and No, the default.
-    const QString choices = QString::fromStdU16String(translated(QT_TRANSLATE_NOOP("zedez", "[y/N]")));
+    const QString choices =
+        QString::fromStdU16String(translated(QT_TRANSLATE_NOOP("zedez", "[y/N]")));
     prompt_ = text::utf16ToUtf8(question) + " " + choices.toStdString() + " ";
     writeAll(STDERR_FILENO, prompt_);
   }

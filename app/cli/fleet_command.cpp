@@ -44,10 +44,9 @@ std::vector<DeviceAddress> withoutDuplicates(const std::vector<std::string>& lis
   }
   for (const auto& [address, times] : seen) {
     if (times < 2) continue;
-    console.errorLine(
-        u"zedez-updater: " +
-        translated(QT_TRANSLATE_NOOP("zedez", "%1 is listed %2 times; it runs once"),
-                   {escapedDeviceText(text(address)), number(times)}));
+    console.errorLine(u"zedez-updater: " +
+                      translated(QT_TRANSLATE_NOOP("zedez", "%1 is listed %2 times; it runs once"),
+                                 {escapedDeviceText(text(address)), number(times)}));
   }
   return addresses;
 }
@@ -79,11 +78,11 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
                          (version.empty() ? u"-" : escapedDeviceText(version)));
     }
   }
-  console.errorLine(translated(
-      found.size() == 1
-          ? QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 register found")
-          : QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 registers found"),
-      {number(range->size()), text(cidr), number(found.size())}));
+  console.errorLine(
+      translated(found.size() == 1
+                     ? QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 register found")
+                     : QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 registers found"),
+                 {number(range->size()), text(cidr), number(found.size())}));
   return watch.stopRequested() ? kExitFailed : 0;
 }
 
@@ -115,10 +114,11 @@ int runList(const CommandLine& line, const FleetRequest& request,
   InterruptWatch::Handlers handlers;
   if (list) {
     handlers.onStop = [&console](int signal) {
-      console.errorLine(translated(
-          QT_TRANSLATE_NOOP("zedez", "interrupted by %1: no further device starts; the running "
-                                     "ones finish (a second signal ends at once)"),
-          {signalText(signal)}));
+      console.errorLine(
+          translated(QT_TRANSLATE_NOOP("zedez",
+                                       "interrupted by %1: no further device starts; the running "
+                                       "ones finish (a second signal ends at once)"),
+                     {signalText(signal)}));
     };
   }
   handlers.onEnd = [&printer](int signal) { printer.cutOff(signal); };
@@ -148,11 +148,12 @@ int runFleetCommand(const CommandLine& line, Console& console) {
   if (request.scanRange) return runScan(line, *request.scanRange, console);
   if (!request.devicesFile) {
     if (!isDeviceAddress(text::utf16ToUtf8(line.address))) {
-      return usageFailure(
-          console, translated(QT_TRANSLATE_NOOP("zedez", "\"%1\" is no device address: give an "
-                                                         "IPv4 address or a host name, without "
-                                                         "port, scheme or path"),
-                              {escapedDeviceText(line.address)}));
+      return usageFailure(console,
+                          translated(QT_TRANSLATE_NOOP("zedez",
+                                                       "\"%1\" is no device address: give an "
+                                                       "IPv4 address or a host name, without "
+                                                       "port, scheme or path"),
+                                     {escapedDeviceText(line.address)}));
     }
     return runList(line, request, {line.address}, console);
   }
@@ -173,10 +174,10 @@ int runFleetCommand(const CommandLine& line, Console& console) {
   }
   if (!listed.error.empty()) return usageFailure(console, text(listed.error));
   if (listed.addresses.empty()) {
-    return endWith(console,
-                   translated(QT_TRANSLATE_NOOP("zedez",
-                                                "the device list names no device: nothing to do")),
-                   kExitNothingToDo);
+    return endWith(
+        console,
+        translated(QT_TRANSLATE_NOOP("zedez", "the device list names no device: nothing to do")),
+        kExitNothingToDo);
   }
   return runList(line, request, withoutDuplicates(listed.addresses, console), console);
 }

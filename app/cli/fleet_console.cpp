@@ -90,9 +90,9 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
       translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"), {requestName(step.request), step.target});
   const bool lastByte = step.kind == StepKind::Sent && step.bytes == step.total;
   if (step.kind == StepKind::Request && step.request == RequestKind::StateQuery) {
-    tellWait(address, translated(QT_TRANSLATE_NOOP("zedez",
-                                                   "waiting for the state of %1 (at most %2 s)"),
-                                 {step.target, count(step.seconds)}));
+    tellWait(address,
+             translated(QT_TRANSLATE_NOOP("zedez", "waiting for the state of %1 (at most %2 s)"),
+                        {step.target, count(step.seconds)}));
   } else if (lastByte) {
     tellWait(address,
              translated(QT_TRANSLATE_NOOP(
@@ -102,12 +102,13 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
   if (!options_.verbose) return;
   switch (step.kind) {
     case StepKind::Request:
-      verboseLine(address,
-                  request + u": " + step.text +
-                      (step.total > 0 ? translated(QT_TRANSLATE_NOOP("zedez", ", %1 bytes"),
-                                                   {count64(step.total)})
-                                      : std::u16string()) +
-                      translated(QT_TRANSLATE_NOOP("zedez", " (at most %1 s)"), {count(step.seconds)}));
+      verboseLine(
+          address,
+          request + u": " + step.text +
+              (step.total > 0
+                   ? translated(QT_TRANSLATE_NOOP("zedez", ", %1 bytes"), {count64(step.total)})
+                   : std::u16string()) +
+              translated(QT_TRANSLATE_NOOP("zedez", " (at most %1 s)"), {count(step.seconds)}));
       break;
     case StepKind::Connected:
       verboseLine(address, request + u": " + translated(QT_TRANSLATE_NOOP("zedez", "connected")));
@@ -124,21 +125,20 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
                                translated(QT_TRANSLATE_NOOP("zedez", "%1 of %2 bytes sent"),
                                           {count64(step.bytes), count64(step.total)}));
       if (lastByte) {
-        verboseLine(address,
-                    request + u": " +
-                        translated(QT_TRANSLATE_NOOP("zedez",
-                                                     "waiting for the answer (at most %1 s)"),
-                                   {count(step.seconds)}));
+        verboseLine(address, request + u": " +
+                                 translated(QT_TRANSLATE_NOOP(
+                                                "zedez", "waiting for the answer (at most %1 s)"),
+                                            {count(step.seconds)}));
       }
       break;
     }
     case StepKind::Reply:
-      verboseLine(address, request + u": " +
-                               translated(QT_TRANSLATE_NOOP("zedez", "answer %1"), {step.text}) +
-                               (step.request == RequestKind::StateQuery
-                                    ? translated(QT_TRANSLATE_NOOP("zedez", ", %1 bytes"),
-                                                 {count64(step.bytes)})
-                                    : std::u16string()));
+      verboseLine(
+          address,
+          request + u": " + translated(QT_TRANSLATE_NOOP("zedez", "answer %1"), {step.text}) +
+              (step.request == RequestKind::StateQuery
+                   ? translated(QT_TRANSLATE_NOOP("zedez", ", %1 bytes"), {count64(step.bytes)})
+                   : std::u16string()));
       break;
     case StepKind::Failed:
       verboseLine(address, request + u": " +
@@ -156,9 +156,9 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds)
   if (!options_.json) {
     console_.outputLine(named(address, std::u16string(kUploadSucceededStatus)));
   }
-  const std::u16string wait = translated(
-      QT_TRANSLATE_NOOP("zedez", "waiting for the register to come back (at most %1 s)"),
-      {count(seconds)});
+  const std::u16string wait =
+      translated(QT_TRANSLATE_NOOP("zedez", "waiting for the register to come back (at most %1 s)"),
+                 {count(seconds)});
   if (options_.verbose) verboseLine(address, wait);
   tellWait(address, wait);
 }
@@ -174,10 +174,10 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   if (outcome.restart) {
     const auto& restart = *outcome.restart;
     if (restart.stateAfter) {
-      console_.errorLine(named(
-          address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
-                              {number(restart.seconds, 1),
-                               escapedDeviceText(restart.stateAfter->versionText)})));
+      console_.errorLine(
+          named(address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
+                                    {number(restart.seconds, 1),
+                                     escapedDeviceText(restart.stateAfter->versionText)})));
     } else {
       console_.errorLine(named(
           address,
@@ -209,24 +209,27 @@ void FleetConsole::cutOff(int signal) {
     outcome.seconds = std::chrono::duration<double>(now - device.start).count();
     const std::u16string by = text::utf8ToUtf16(signalName(signal));
     if (device.restarting) {
-      outcome.status = translated(
-          QT_TRANSLATE_NOOP("zedez", "interrupted by %1 while waiting for the register to come "
-                                     "back: the update is unverified"),
-          {by});
+      outcome.status =
+          translated(QT_TRANSLATE_NOOP("zedez",
+                                       "interrupted by %1 while waiting for the register to come "
+                                       "back: the update is unverified"),
+                     {by});
     } else if (device.sent == 0) {
       outcome.status = translated(
           QT_TRANSLATE_NOOP("zedez", "interrupted by %1 before the image was sent"), {by});
     } else if (device.sent < device.total) {
-      outcome.status = translated(
-          QT_TRANSLATE_NOOP("zedez", "interrupted by %1 after %2 of %3 bytes of the image: the "
-                                     "upload is cut off"),
-          {by, count64(device.sent), count64(device.total)});
+      outcome.status =
+          translated(QT_TRANSLATE_NOOP("zedez",
+                                       "interrupted by %1 after %2 of %3 bytes of the image: the "
+                                       "upload is cut off"),
+                     {by, count64(device.sent), count64(device.total)});
       cut.push_back(address);
     } else {
-      outcome.status = translated(
-          QT_TRANSLATE_NOOP("zedez", "interrupted by %1 after the whole image was sent (%2 "
-                                     "bytes), before the register answered"),
-          {by, count64(device.total)});
+      outcome.status =
+          translated(QT_TRANSLATE_NOOP("zedez",
+                                       "interrupted by %1 after the whole image was sent (%2 "
+                                       "bytes), before the register answered"),
+                     {by, count64(device.total)});
       cut.push_back(address);
     }
     outcome.error = FailureCause{"Interrupted", outcome.status, {}};

@@ -48,24 +48,28 @@ QStringList withWaitRestartValue(const QStringList& arguments) {
 void addFleetOptions(QCommandLineParser& parser) {
   parser.addOptions({
       {kDevices,
-       localText(QT_TRANSLATE_NOOP("zedez", "Update every device listed in FILE, one address a line "
-                                     "(\"-\": standard input; blank lines and # comments are "
-                                     "skipped; an address named twice runs once).")),
+       localText(QT_TRANSLATE_NOOP("zedez",
+                                   "Update every device listed in FILE, one address a line "
+                                   "(\"-\": standard input; blank lines and # comments are "
+                                   "skipped; an address named twice runs once).")),
        QStringLiteral("FILE")},
       {kJobs,
-       localText(QT_TRANSLATE_NOOP("zedez", "Devices of a list updated at once, 1 to %1 (default %2)."),
-          {number(kMostJobs), number(kDefaultJobs)}),
+       localText(
+           QT_TRANSLATE_NOOP("zedez", "Devices of a list updated at once, 1 to %1 (default %2)."),
+           {number(kMostJobs), number(kDefaultJobs)}),
        QStringLiteral("N")},
       {kScan,
-       localText(QT_TRANSLATE_NOOP("zedez", "Find the registers in CIDR (at most a /16) and print each "
-                                     "with its version; uploads nothing.")),
+       localText(QT_TRANSLATE_NOOP("zedez",
+                                   "Find the registers in CIDR (at most a /16) and print each "
+                                   "with its version; uploads nothing.")),
        QStringLiteral("CIDR")},
       {kWaitRestart,
-       localText(QT_TRANSLATE_NOOP("zedez", "After an upload wait until the device answers again, at "
-                                     "most SECONDS (default %1), and verify that it runs the "
-                                     "image's version. A list does this by default; 0 turns it "
-                                     "off."),
-          {number(kDefaultRestartWaitSeconds)}),
+       localText(QT_TRANSLATE_NOOP("zedez",
+                                   "After an upload wait until the device answers again, at "
+                                   "most SECONDS (default %1), and verify that it runs the "
+                                   "image's version. A list does this by default; 0 turns it "
+                                   "off."),
+                 {number(kDefaultRestartWaitSeconds)}),
        QStringLiteral("SECONDS")},
   });
 }
@@ -79,21 +83,22 @@ FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageEr
     request.jobs = parser.value(kJobs).toInt(&ok);
     if (!ok || request.jobs < 1 || request.jobs > kMostJobs) {
       usageError = localText(QT_TRANSLATE_NOOP("zedez", "--jobs needs a number from 1 to %1"),
-                      {number(kMostJobs)});
+                             {number(kMostJobs)});
     }
   }
   if (parser.isSet(kWaitRestart)) {
     bool ok = false;
     request.waitRestartSeconds = parser.value(kWaitRestart).toInt(&ok);
     if (!ok || *request.waitRestartSeconds < 0 || *request.waitRestartSeconds > kMostRestartWait) {
-      usageError =
-          localText(QT_TRANSLATE_NOOP("zedez", "--wait-restart needs a number of seconds from 0 to %1"),
-             {number(kMostRestartWait)});
+      usageError = localText(
+          QT_TRANSLATE_NOOP("zedez", "--wait-restart needs a number of seconds from 0 to %1"),
+          {number(kMostRestartWait)});
     }
   }
   if (request.devicesFile && request.scanRange) {
-    usageError = localText(QT_TRANSLATE_NOOP("zedez", "--devices and --scan exclude each other; feed "
-                                               "the scan to --devices - instead"));
+    usageError = localText(QT_TRANSLATE_NOOP("zedez",
+                                             "--devices and --scan exclude each other; feed "
+                                             "the scan to --devices - instead"));
   }
   return request;
 }

@@ -30,7 +30,8 @@ std::u16string checkReport(const DeviceOutcome& outcome, int version) {
                           {installed, image});
       break;
     case VersionVerdict::OnImageVersion:
-      report = translated(QT_TRANSLATE_NOOP("zedez", "already on %1, this image's version"), {image});
+      report =
+          translated(QT_TRANSLATE_NOOP("zedez", "already on %1, this image's version"), {image});
       break;
     case VersionVerdict::NewerThanImage:
       report = translated(
@@ -39,15 +40,16 @@ std::u16string checkReport(const DeviceOutcome& outcome, int version) {
       break;
     case VersionVerdict::Unreadable:
       report = installed.empty()
-                   ? translated(QT_TRANSLATE_NOOP("zedez",
-                                                  "the version cannot be read: the device names none"))
+                   ? translated(QT_TRANSLATE_NOOP(
+                         "zedez", "the version cannot be read: the device names none"))
                    : translated(QT_TRANSLATE_NOOP("zedez", "the version cannot be read: \"%1\""),
                                 {installed});
       break;
   }
-  report += version > kCurrentVersionThreshold
-                ? translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"))
-                : translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
+  report +=
+      version > kCurrentVersionThreshold
+          ? translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"))
+          : translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
   return report;
 }
 
@@ -88,8 +90,8 @@ void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
                    u"came back on " + (after.empty() ? std::u16string(u"no version") : after) +
                        u", not " + image,
                    {}};
-  tell(options, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
-                          {outcome.error->message}));
+  tell(options,
+       translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"), {outcome.error->message}));
 }
 
 std::u16string errorLine(const FailureCause& cause) {
