@@ -94,14 +94,14 @@ std::u16string oneLine(const FailureCause& cause) {
 }
 
 std::u16string reasonOf(const FailureCause& cause) {
-  const std::u16string className = text::utf8ToUtf16(cause.className);
+  std::u16string className = text::utf8ToUtf16(cause.className);
   const std::u16string_view message = cause.message;
   if (message.starts_with(kSocketErrorPrefix)) {
     const std::size_t lineBreak = message.find_first_of(u"\r\n");
     std::u16string words(lineBreak == std::u16string_view::npos ? std::u16string_view()
                                                                 : message.substr(lineBreak));
     words = withoutLineBreaks(words);
-    const std::u16string number(message.substr(0, std::min(lineBreak, message.size())));
+    std::u16string number(message.substr(0, std::min(lineBreak, message.size())));
     const bool none = words.find_first_not_of(u' ') == std::u16string::npos;
     const std::u16string said = none ? cause.detail : words.substr(words.find_first_not_of(u' '));
     if (said.empty()) return number;
