@@ -76,6 +76,10 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
       console_.errorLine(named(address, u"back after " + number(restart.seconds, 1) +
                                             u" s, version " +
                                             escapedDeviceText(restart.stateAfter->versionText)));
+      if (outcome.verification == Verification::WrongVersion && outcome.error) {
+        console_.errorLine(named(address, u"verification failed: " +
+                                              escapedDeviceText(outcome.error->message)));
+      }
     } else {
       console_.errorLine(named(address, u"not back within " + count(restart.waitSeconds) +
                                             u" s: the update is unverified"));

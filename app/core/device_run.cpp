@@ -70,7 +70,6 @@ void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
       FailureCause{"VerificationError",
                    u"came back on " + (after.empty() ? std::u16string(u"no version") : after) +
                        u", not " + image};
-  tell(options, u"verification failed: " + outcome.error->message);
 }
 
 std::u16string errorLine(const FailureCause& cause) {
