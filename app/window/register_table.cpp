@@ -64,7 +64,6 @@ void RegisterTable::addRegister(const DeviceAddress& address, const StateReading
   setCell(row, VerdictColumn, verdictText(verdict));
   setCell(row, VersionAfterColumn, QString());
   setCell(row, StateColumn, QString());
-  if (currentRow() < 0) setCurrentCell(0, AddressColumn);
   emit checksChanged();
 }
 
@@ -99,6 +98,11 @@ int RegisterTable::rowOf(const DeviceAddress& address) const {
 bool RegisterTable::isChecked(const DeviceAddress& address) const {
   const int row = rowOf(address);
   return row >= 0 && item(row, AddressColumn)->checkState() == Qt::Checked;
+}
+
+void RegisterTable::setChecked(const DeviceAddress& address, bool checked) {
+  const int row = rowOf(address);
+  if (row >= 0) item(row, AddressColumn)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
 void RegisterTable::setChecksLocked(bool locked) {

@@ -31,6 +31,7 @@ class RegisterTable final : public QTableWidget {
   [[nodiscard]] std::optional<VersionVerdict> verdictOf(const DeviceAddress& address) const;
   [[nodiscard]] int rowOf(const DeviceAddress& address) const;
   [[nodiscard]] bool isChecked(const DeviceAddress& address) const;
+  void setChecked(const DeviceAddress& address, bool checked);
 
   // A run is under way: the check boxes keep their state and take no changes.
   void setChecksLocked(bool locked);

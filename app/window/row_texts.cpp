@@ -41,8 +41,8 @@ QString RowTexts::outcome(const DeviceOutcome& outcome, QString* details) {
         case Verification::Verified:
           return tr("Updated and verified");
         case Verification::NotBack:
-          return tr("Uploaded; not back within %n s: unverified", nullptr,
-                    outcome.restart ? outcome.restart->waitSeconds : 0);
+          return tr("Uploaded; not back within %1 s: unverified")
+              .arg(outcome.restart ? outcome.restart->waitSeconds : 0);
         case Verification::WrongVersion:
         case Verification::NotAsked:
           break;

@@ -11,11 +11,9 @@
 
 namespace app {
 
-RunRelay::RunRelay(QObject* context, RunEvents events, std::set<DeviceAddress> reinstall,
-                   std::string recordFile)
+RunRelay::RunRelay(QObject* context, RunEvents events, std::string recordFile)
     : context_(context),
       events_(std::make_shared<const RunEvents>(std::move(events))),
-      reinstall_(std::move(reinstall)),
       recordFile_(std::move(recordFile)) {}
 
 void RunRelay::post(std::function<void()> call) {
@@ -30,8 +28,8 @@ void RunRelay::progress(const DeviceAddress& address, std::int64_t sent, std::in
   post([events = events_, address, sent, total] { events->progress(address, sent, total); });
 }
 
-DialogResult RunRelay::question(const DeviceAddress& address, const std::u16string& /*text*/) {
-  return reinstall_.contains(address) ? DialogResult::Ok : DialogResult::Cancel;
+DialogResult RunRelay::question(const DeviceAddress& /*address*/, const std::u16string& /*text*/) {
+  return DialogResult::Ok;
 }
 
 void RunRelay::restartWaitStarted(const DeviceAddress& address) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "app/core/device_address.h"
@@ -27,15 +26,13 @@ struct RunEvents {
 };
 
 // Hears the run on its worker threads and passes each call on to the window's thread, queued,
-// so that no worker waits for the window. The question about a current register was answered
-// before the run, by the selection: OK for the registers in `reinstall`, Cancel for any other
-// (one that became current since the search, say). With a record file, each outcome's line is
-// appended there, from the worker.
+// so that no worker waits for the window. The question about a current register is answered
+// OK without waiting: the person selected the register for the update, and the window said so
+// before the run. With a record file, each outcome's line is appended there, from the worker.
 class RunRelay final : public fleet::FleetObserver {
  public:
   // context: the window; it must outlive the run.
-  RunRelay(QObject* context, RunEvents events, std::set<DeviceAddress> reinstall,
-           std::string recordFile);
+  RunRelay(QObject* context, RunEvents events, std::string recordFile);
 
   void deviceStarted(const DeviceAddress& address) override;
   void progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) override;
@@ -50,7 +47,6 @@ class RunRelay final : public fleet::FleetObserver {
   QObject* context_;
   // Shared with the calls still queued when the run is over.
   std::shared_ptr<const RunEvents> events_;
-  const std::set<DeviceAddress> reinstall_;
   const std::string recordFile_;
 };
 

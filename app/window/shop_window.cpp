@@ -14,7 +14,6 @@
 #include <chrono>
 #include <exception>
 #include <optional>
-#include <set>
 #include <utility>
 
 #include "app/core/fleet/discovery.h"
@@ -80,6 +79,7 @@ void ShopWindow::createControls() {
   progressBar_->setAccessibleName(tr("Progress"));
   progressBar_->setRange(0, 1);
   progressBar_->setValue(0);
+  progressBar_->setTextVisible(false);
   table_ = new RegisterTable(this);
   table_->setAccessibleName(tr("Registers found"));
   table_->setAccessibleDescription(
@@ -174,9 +174,11 @@ void ShopWindow::startSearch() {
   addressesProbed_ = 0;
   progressBar_->setRange(0, static_cast<int>(addresses));
   progressBar_->setValue(0);
+  progressBar_->setFormat(tr("%v of %m addresses"));
+  progressBar_->setTextVisible(true);
   stop_ = false;
   setActivity(Activity::Searching);
-  setStatus(tr("Searching %n address(es)...", nullptr, static_cast<int>(addresses)));
+  setStatus(tr("Searching..."));
   worker_ = std::thread([this, ranges] {
     for (const fleet::AddressRange& range : ranges) {
       if (stop_) break;
@@ -206,14 +208,16 @@ void ShopWindow::searchFinished() {
   const int found = table_->rowCount();
   const int needing = static_cast<int>(table_->checkedAddresses().size());
   if (stop_) {
-    setStatus(tr("Search cancelled after %1 of %2 addresses: %n register(s) found.", nullptr, found)
+    setStatus(tr("Search cancelled after %1 of %2 addresses. Registers found: %3.")
                   .arg(addressesProbed_)
-                  .arg(addressesToProbe_));
+                  .arg(addressesToProbe_)
+                  .arg(found));
   } else if (found == 0) {
     setStatus(tr("No register answered in the range."));
   } else {
-    setStatus(tr("%n register(s) found; ", nullptr, found) +
-              tr("%n need(s) the update and is/are selected.", nullptr, needing));
+    setStatus(tr("Registers found: %1. Needing the update, and selected: %2.")
+                  .arg(found)
+                  .arg(needing));
   }
   setActivity(Activity::Idle);
   if (closeWhenIdle_) QTimer::singleShot(0, this, &QWidget::close);
@@ -260,9 +264,11 @@ void ShopWindow::startUpdate() {
   recordProblem_.clear();
   progressBar_->setRange(0, registersToUpdate_);
   progressBar_->setValue(0);
+  progressBar_->setFormat(tr("%v of %m registers"));
+  progressBar_->setTextVisible(true);
   stop_ = false;
   setActivity(Activity::Updating);
-  setStatus(tr("Updating %n register(s)...", nullptr, registersToUpdate_));
+  setStatus(tr("Updating..."));
 
   RunEvents events;
   events.started = [this](const DeviceAddress& address) {
@@ -282,10 +288,8 @@ void ShopWindow::startUpdate() {
   run.mode = RunMode::Upload;
   run.jobs = jobsBox_->value();
   run.waitRestartSeconds = options_.waitRestartSeconds;
-  std::set<DeviceAddress> reinstall(notNeeding.begin(), notNeeding.end());
-  worker_ = std::thread([this, addresses, run, events = std::move(events),
-                         reinstall = std::move(reinstall)]() mutable {
-    RunRelay relay(this, std::move(events), std::move(reinstall), options_.recordFile);
+  worker_ = std::thread([this, addresses, run, events = std::move(events)]() mutable {
+    RunRelay relay(this, std::move(events), options_.recordFile);
     const fleet::FleetTally tally = fleet::runFleet(addresses, run, relay, stop_);
     std::vector<std::string> notStarted;
     QString problem;
@@ -314,6 +318,8 @@ void ShopWindow::deviceDone(const DeviceOutcome& outcome, const std::string& rec
   const QString text = RowTexts::outcome(outcome, &details);
   table_->setStateText(outcome.address, text, details);
   table_->setVersionAfter(outcome.address, RowTexts::versionAfter(outcome));
+  // Done with: a second run leaves it out unless it is selected again.
+  if (outcome.result == RunResult::Uploaded) table_->setChecked(outcome.address, false);
   ++registersDone_;
   progressBar_->setValue(registersDone_);
   setStatus(tr("Updating: %1 of %2 registers done...").arg(registersDone_).arg(registersToUpdate_));
@@ -359,8 +365,7 @@ void ShopWindow::saveRecord() {
   if (file.isEmpty()) return;
   try {
     for (const std::string& line : recordLines_) appendRecordLine(file.toStdString(), line);
-    setStatus(tr("%n line(s) appended to %1.", nullptr, static_cast<int>(recordLines_.size()))
-                  .arg(file));
+    setStatus(tr("Lines appended to %1: %2.").arg(file).arg(recordLines_.size()));
   } catch (const std::exception& error) {
     QMessageBox::warning(this, windowTitle(),
                          tr("The record could not be saved: %1")
