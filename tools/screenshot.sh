@@ -99,7 +99,7 @@ fi
 (cd "$workdir" && exec "$updater" --registers --record "$workdir/record.jsonl") &
 pid=$!
 pids+=("$pid")
-window=$(timeout 20 xdotool search --sync --onlyvisible --name 'ZEDEZ Updater' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
 if [ "$stage" != empty ]; then
   # By keyboard alone, as a person would: the range field has the focus.
   xdotool windowfocus --sync "$window"
@@ -110,8 +110,9 @@ if [ "$stage" != empty ]; then
   wait_for 20 settled
 fi
 if [ "$stage" = updated ]; then
-  # Alt+U: "Update selected" (the registers that need the update are selected).
-  xdotool key --clearmodifiers alt+u
+  # "Update selected" by its access key (the registers that need the update are selected).
+  case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in sk*) key=alt+a ;; *) key=alt+u ;; esac
+  xdotool key --clearmodifiers "$key"
   wait_for 300 lines_in "$workdir/record.jsonl" 2
   wait_for 20 settled
 fi

@@ -5,308 +5,287 @@
     <name>RowTexts</name>
     <message>
         <source>Waiting to start</source>
-        <translation type="unfinished"></translation>
+        <translation>Čaká na začiatok</translation>
     </message>
     <message>
         <source>Reading the version</source>
-        <translation type="unfinished"></translation>
+        <translation>Číta sa verzia</translation>
     </message>
     <message>
         <source>Sent; waiting for the answer</source>
-        <translation type="unfinished"></translation>
+        <translation>Odoslané; čaká sa na odpoveď</translation>
     </message>
     <message>
         <source>Sending: %1 of %2 bytes (%3 %)</source>
-        <translation type="unfinished"></translation>
+        <translation>Odosiela sa: %1 z %2 bajtov (%3 %)</translation>
     </message>
     <message>
         <source>Uploaded; waiting for the restart</source>
-        <translation type="unfinished"></translation>
+        <translation>Nahrané; čaká sa na reštart</translation>
     </message>
     <message>
         <source>Not started: cancelled</source>
-        <translation type="unfinished"></translation>
+        <translation>Nezačaté: zrušené</translation>
     </message>
     <message>
         <source>Updated and verified</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>Uploaded; not back within %n s: unverified</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Aktualizované a overené</translation>
     </message>
     <message>
         <source>Uploaded</source>
-        <translation type="unfinished"></translation>
+        <translation>Nahrané</translation>
     </message>
     <message>
         <source>Not updated: the version is current</source>
-        <translation type="unfinished"></translation>
+        <translation>Neaktualizované: verzia je aktuálna</translation>
     </message>
     <message>
         <source>Checked</source>
-        <translation type="unfinished"></translation>
+        <translation>Skontrolované</translation>
     </message>
     <message>
         <source>Failed: came back on %1, not %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Chyba: ozvala sa s verziou %1, nie %2</translation>
     </message>
     <message>
         <source>Failed</source>
-        <translation type="unfinished"></translation>
+        <translation>Chyba</translation>
     </message>
     <message>
         <source>Failed: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Chyba: %1</translation>
+    </message>
+    <message>
+        <source>Uploaded; not back within %1 s: unverified</source>
+        <translation>Nahrané; do %1 s sa neozvala: neoverené</translation>
     </message>
 </context>
 <context>
     <name>app::RegisterTable</name>
     <message>
         <source>Address</source>
-        <translation type="unfinished"></translation>
+        <translation>Adresa</translation>
     </message>
     <message>
         <source>Installed version</source>
-        <translation type="unfinished"></translation>
+        <translation>Nainštalovaná verzia</translation>
     </message>
     <message>
         <source>Verdict</source>
-        <translation type="unfinished"></translation>
+        <translation>Posúdenie</translation>
     </message>
     <message>
         <source>Version after</source>
-        <translation type="unfinished"></translation>
+        <translation>Verzia potom</translation>
     </message>
     <message>
         <source>Progress</source>
-        <translation type="unfinished"></translation>
+        <translation>Priebeh</translation>
     </message>
     <message>
         <source>Update available</source>
-        <translation type="unfinished"></translation>
+        <translation>Treba aktualizovať</translation>
     </message>
     <message>
         <source>Current</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktuálna</translation>
     </message>
     <message>
         <source>Newer than this image</source>
-        <translation type="unfinished"></translation>
+        <translation>Novšia ako tento obraz</translation>
     </message>
     <message>
         <source>Unreadable</source>
-        <translation type="unfinished"></translation>
+        <translation>Nečitateľná</translation>
     </message>
 </context>
 <context>
     <name>app::ShopWindow</name>
     <message>
         <source>Registers in the network - ZEDEZ Updater</source>
-        <translation type="unfinished"></translation>
+        <translation>Pokladnice v sieti - Aktualizácia ZEDEZ</translation>
     </message>
     <message>
         <source>This PC has no private IPv4 network; type the range to search.</source>
-        <translation type="unfinished"></translation>
+        <translation>Tento počítač nie je v žiadnej súkromnej sieti IPv4; napíšte rozsah, ktorý sa má prehľadať.</translation>
     </message>
     <message>
         <source>Search the range for registers, or type another one.</source>
-        <translation type="unfinished"></translation>
+        <translation>Prehľadajte rozsah, alebo napíšte iný.</translation>
     </message>
     <message>
         <source>Range to search</source>
-        <translation type="unfinished"></translation>
+        <translation>Rozsah na prehľadanie</translation>
     </message>
     <message>
         <source>for example 192.168.1.0/24</source>
-        <translation type="unfinished"></translation>
+        <translation>napríklad 192.168.1.0/24</translation>
     </message>
     <message>
         <source>IPv4 blocks such as 192.168.1.0/24, separated by commas; each at most a /16.</source>
-        <translation type="unfinished"></translation>
+        <translation>Bloky IPv4, napríklad 192.168.1.0/24, oddelené čiarkami; každý najviac /16.</translation>
     </message>
     <message>
         <source>&amp;Search</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hľadať</translation>
     </message>
     <message>
         <source>Search</source>
-        <translation type="unfinished"></translation>
+        <translation>Hľadať</translation>
     </message>
     <message>
         <source>Progress</source>
-        <translation type="unfinished"></translation>
+        <translation>Priebeh</translation>
     </message>
     <message>
         <source>Registers found</source>
-        <translation type="unfinished"></translation>
+        <translation>Nájdené pokladnice</translation>
     </message>
     <message>
         <source>Checked registers are updated; the space bar checks or unchecks the current one.</source>
-        <translation type="unfinished"></translation>
+        <translation>Označené pokladnice sa aktualizujú; medzerník označí alebo odznačí aktuálny riadok.</translation>
     </message>
     <message>
         <source>Registers updated at once</source>
-        <translation type="unfinished"></translation>
+        <translation>Počet pokladníc aktualizovaných naraz</translation>
     </message>
     <message>
         <source>&amp;Update selected</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Aktualizovať označené</translation>
     </message>
     <message>
         <source>Update selected</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktualizovať označené</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Zrušiť</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Zrušiť</translation>
     </message>
     <message>
-        <source>Save the &amp;record...</source>
-        <translation type="unfinished"></translation>
+        <source>Save the recor&amp;d...</source>
+        <translation>&amp;Uložiť záznam...</translation>
     </message>
     <message>
         <source>Save the record</source>
-        <translation type="unfinished"></translation>
+        <translation>Uložiť záznam</translation>
     </message>
     <message>
         <source>C&amp;lose</source>
-        <translation type="unfinished"></translation>
+        <translation>Za&amp;vrieť</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished"></translation>
+        <translation>Zavrieť</translation>
     </message>
     <message>
         <source>Status</source>
-        <translation type="unfinished"></translation>
+        <translation>Stav</translation>
     </message>
     <message>
         <source>&amp;Range:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Rozsah:</translation>
     </message>
     <message>
         <source>At &amp;once:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Naraz:</translation>
     </message>
     <message>
         <source>The range cannot be searched: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Rozsah sa nedá prehľadať: %1</translation>
     </message>
     <message>
         <source>The range holds %1 addresses; a search covers at most %2 (a /16).</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>Searching %n address(es)...</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>Search cancelled after %1 of %2 addresses: %n register(s) found.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Rozsah má %1 adries; hľadanie pokryje najviac %2 (/16).</translation>
     </message>
     <message>
         <source>No register answered in the range.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n register(s) found; </source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n need(s) the update and is/are selected.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>V rozsahu sa neozvala žiadna pokladnica.</translation>
     </message>
     <message>
         <source>%1 (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (%2)</translation>
     </message>
     <message>
         <source>These selected registers do not need the update:
 %1
 
 They get the image again: selecting them is the answer OK to the question about a current version. Update them too?</source>
-        <translation type="unfinished"></translation>
+        <translation>Tieto označené pokladnice aktualizáciu nepotrebujú:
+%1
+
+Dostanú obraz znova: ich označenie je odpoveďou OK na otázku o aktuálnej verzii. Aktualizovať aj tieto?</translation>
     </message>
     <message>
         <source>Update them too</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktualizovať aj tieto</translation>
     </message>
     <message>
         <source>Nothing was updated.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>Updating %n register(s)...</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Nič sa neaktualizovalo.</translation>
     </message>
     <message>
         <source>Updating: %1 of %2 registers done...</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktualizuje sa: hotovo %1 z %2 pokladníc...</translation>
     </message>
     <message>
         <source>Done: %1 updated (%2 verified, %3 not back), %4 failed, %5 not updated, %6 not started.</source>
-        <translation type="unfinished"></translation>
+        <translation>Hotovo: nahrané %1 (overené %2, neozvali sa %3), chyba %4, neaktualizované %5, nezačaté %6.</translation>
     </message>
     <message>
         <source>The record file was not written: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Do súboru záznamu sa nezapísalo: %1</translation>
     </message>
     <message>
         <source>Cancelling the search...</source>
-        <translation type="unfinished"></translation>
+        <translation>Hľadanie sa ruší...</translation>
     </message>
     <message>
         <source>Cancelling: no further register starts; those under way finish.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ruší sa: ďalšia pokladnica sa nezačne; rozbehnuté sa dokončia.</translation>
     </message>
     <message>
         <source>Record (*.jsonl);;All files (*)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n line(s) appended to %1.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Záznam (*.jsonl);;Všetky súbory (*)</translation>
     </message>
     <message>
         <source>The record could not be saved: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Záznam sa nedal uložiť: %1</translation>
     </message>
     <message>
         <source>The window closes once the registers under way are done...</source>
-        <translation type="unfinished"></translation>
+        <translation>Okno sa zavrie, keď sa rozbehnuté pokladnice dokončia...</translation>
+    </message>
+    <message>
+        <source>%v of %m addresses</source>
+        <translation>%v z %m adries</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>Hľadá sa...</translation>
+    </message>
+    <message>
+        <source>Search cancelled after %1 of %2 addresses. Registers found: %3.</source>
+        <translation>Hľadanie zrušené po %1 z %2 adries. Nájdené pokladnice: %3.</translation>
+    </message>
+    <message>
+        <source>Registers found: %1. Needing the update, and selected: %2.</source>
+        <translation>Nájdené pokladnice: %1. Treba aktualizovať (sú označené): %2.</translation>
+    </message>
+    <message>
+        <source>%v of %m registers</source>
+        <translation>%v z %m pokladníc</translation>
+    </message>
+    <message>
+        <source>Updating...</source>
+        <translation>Aktualizuje sa...</translation>
+    </message>
+    <message>
+        <source>Lines appended to %1: %2.</source>
+        <translation>Do %1 pripísané riadky: %2.</translation>
     </message>
 </context>
 </TS>

@@ -35,7 +35,7 @@ RegisterTable::RegisterTable(QWidget* parent) : QTableWidget(0, 5, parent) {
   setWordWrap(false);
   verticalHeader()->hide();
   horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  horizontalHeader()->setStretchLastSection(true);
+  horizontalHeader()->setStretchLastSection(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
     if (item->column() == AddressColumn) emit checksChanged();

@@ -7,10 +7,15 @@
 namespace app {
 namespace {
 
-QString causeText(const DeviceOutcome& outcome) {
-  if (outcome.error) return QString::fromStdU16String(oneLine(*outcome.error));
-  if (outcome.stateError) return QString::fromStdU16String(oneLine(*outcome.stateError));
-  return {};
+const FailureCause* causeOf(const DeviceOutcome& outcome) {
+  if (outcome.error) return &*outcome.error;
+  if (outcome.stateError) return &*outcome.stateError;
+  return nullptr;
+}
+
+// The cause's message alone, on one line: the row is narrow; the details name the class too.
+QString shortCause(const FailureCause& cause) {
+  return QString::fromStdU16String(cause.message).simplified();
 }
 
 }  // namespace
@@ -33,8 +38,11 @@ QString RowTexts::waitingForRestart() { return tr("Uploaded; waiting for the res
 QString RowTexts::notStarted() { return tr("Not started: cancelled"); }
 
 QString RowTexts::outcome(const DeviceOutcome& outcome, QString* details) {
-  const QString cause = causeText(outcome);
-  if (details != nullptr) *details = cause;
+  const FailureCause* failure = causeOf(outcome);
+  const QString cause = failure != nullptr ? shortCause(*failure) : QString();
+  if (details != nullptr && failure != nullptr) {
+    *details = QString::fromStdU16String(oneLine(*failure));
+  }
   switch (outcome.result) {
     case RunResult::Uploaded:
       switch (outcome.verification) {

@@ -58,7 +58,7 @@ ShopWindow::ShopWindow(ShopWindowOptions options) : options_(std::move(options))
   }
   updateButtons();
   const QFontMetrics metrics = fontMetrics();
-  resize(metrics.averageCharWidth() * 110, metrics.height() * 28);
+  resize(metrics.averageCharWidth() * 130, metrics.height() * 28);
   rangeEdit_->setFocus();
 }
 
@@ -92,7 +92,7 @@ void ShopWindow::createControls() {
   updateButton_->setAccessibleName(tr("Update selected"));
   cancelButton_ = new QPushButton(tr("&Cancel"));
   cancelButton_->setAccessibleName(tr("Cancel"));
-  saveButton_ = new QPushButton(tr("Save the &record..."));
+  saveButton_ = new QPushButton(tr("Save the recor&d..."));
   saveButton_->setAccessibleName(tr("Save the record"));
   closeButton_ = new QPushButton(tr("C&lose"));
   closeButton_->setAccessibleName(tr("Close"));
