@@ -93,7 +93,7 @@ if [ "$stage" != empty ]; then
   simulator 12 --version 1.0.9 --restart 1 --version-after 1.0.12
   simulator 13 --version 1.0.10 --status firmware=500
   simulator 14 --no-version
-  for host in 11 12 13 14; do wait_for 100 grep -q '^ready' "$workdir/sim$host.out"; done
+  for host in 11 12 13 14; do wait_for 100 grep -qs '^ready' "$workdir/sim$host.out"; done
 fi
 
 (cd "$workdir" && exec "$updater" --registers --record "$workdir/record.jsonl") &

@@ -1,8 +1,9 @@
 #include "app/window/register_table.h"
 
+#include <arpa/inet.h>
+
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <arpa/inet.h>
 
 namespace app {
 namespace {
@@ -26,8 +27,8 @@ qint64 orderOf(const DeviceAddress& address) {
 }  // namespace
 
 RegisterTable::RegisterTable(QWidget* parent) : QTableWidget(0, 5, parent) {
-  setHorizontalHeaderLabels({tr("Address"), tr("Installed version"), tr("Verdict"),
-                             tr("Version after"), tr("Progress")});
+  setHorizontalHeaderLabels(
+      {tr("Address"), tr("Installed version"), tr("Verdict"), tr("Version after"), tr("Progress")});
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -35,7 +36,8 @@ RegisterTable::RegisterTable(QWidget* parent) : QTableWidget(0, 5, parent) {
   setWordWrap(false);
   verticalHeader()->hide();
   horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  horizontalHeader()->setStretchLastSection(false);
+  // The progress column takes the room left; its full text is also its tooltip.
+  horizontalHeader()->setStretchLastSection(true);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
     if (item->column() == AddressColumn) emit checksChanged();

@@ -16,8 +16,7 @@ namespace app {
 // What the window hears of a run, on its own thread.
 struct RunEvents {
   std::function<void(const DeviceAddress& address)> started;
-  std::function<void(const DeviceAddress& address, std::int64_t sent, std::int64_t total)>
-      progress;
+  std::function<void(const DeviceAddress& address, std::int64_t sent, std::int64_t total)> progress;
   std::function<void(const DeviceAddress& address)> restartWait;
   // With the device's line of the record.
   std::function<void(const DeviceOutcome& outcome, const std::string& recordLine)> outcome;

@@ -182,13 +182,14 @@ void ShopWindow::startSearch() {
   worker_ = std::thread([this, ranges] {
     for (const fleet::AddressRange& range : ranges) {
       if (stop_) break;
-      fleet::discover(range, stop_, [this](const DeviceAddress& address, const fleet::FoundDevice* found) {
-        std::optional<StateReading> state;
-        if (found != nullptr) state = found->state;
-        QMetaObject::invokeMethod(
-            this, [this, address, state] { probed(address, state ? &*state : nullptr); },
-            Qt::QueuedConnection);
-      });
+      fleet::discover(
+          range, stop_, [this](const DeviceAddress& address, const fleet::FoundDevice* found) {
+            std::optional<StateReading> state;
+            if (found != nullptr) state = found->state;
+            QMetaObject::invokeMethod(
+                this, [this, address, state] { probed(address, state ? &*state : nullptr); },
+                Qt::QueuedConnection);
+          });
     }
     QMetaObject::invokeMethod(this, &ShopWindow::searchFinished, Qt::QueuedConnection);
   });
@@ -198,8 +199,7 @@ void ShopWindow::probed(const std::u16string& address, const StateReading* state
   ++addressesProbed_;
   progressBar_->setValue(static_cast<int>(addressesProbed_));
   if (state != nullptr) {
-    table_->addRegister(address, *state,
-                        verdictOf(state->versionText, imageIdentity().version));
+    table_->addRegister(address, *state, verdictOf(state->versionText, imageIdentity().version));
   }
 }
 
@@ -215,9 +215,8 @@ void ShopWindow::searchFinished() {
   } else if (found == 0) {
     setStatus(tr("No register answered in the range."));
   } else {
-    setStatus(tr("Registers found: %1. Needing the update, and selected: %2.")
-                  .arg(found)
-                  .arg(needing));
+    setStatus(
+        tr("Registers found: %1. Needing the update, and selected: %2.").arg(found).arg(needing));
   }
   setActivity(Activity::Idle);
   if (closeWhenIdle_) QTimer::singleShot(0, this, &QWidget::close);
@@ -359,9 +358,9 @@ void ShopWindow::cancel() {
 
 void ShopWindow::saveRecord() {
   if (busy() || recordLines_.empty()) return;
-  const QString file = QFileDialog::getSaveFileName(
-      this, tr("Save the record"), QStringLiteral("zedez-record.jsonl"),
-      tr("Record (*.jsonl);;All files (*)"));
+  const QString file = QFileDialog::getSaveFileName(this, tr("Save the record"),
+                                                    QStringLiteral("zedez-record.jsonl"),
+                                                    tr("Record (*.jsonl);;All files (*)"));
   if (file.isEmpty()) return;
   try {
     for (const std::string& line : recordLines_) appendRecordLine(file.toStdString(), line);

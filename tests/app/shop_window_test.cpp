@@ -73,19 +73,19 @@ QString slash24Of(const DeviceSimulator& device) {
   return address.left(address.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".0/24");
 }
 
-json::JsonRef recordOf(const std::string& line) { return json::parseDocument(std::string_view(line)); }
+json::JsonRef recordOf(const std::string& line) {
+  return json::parseDocument(std::string_view(line));
+}
 
 TEST(ShopWindow, FindsTheRegistersAndUpdatesThoseThatNeedItEachToItsEnd) {
   // Created in this order, their addresses rise: the failing one runs first.
   DeviceSimulator failing({"--version", "1.0.9", "--status", "firmware=500"});
   DeviceSimulator current({"--version", "1.0.12"});
-  DeviceSimulator restarting(
-      {"--version", "1.0.9", "--restart", "1", "--version-after", "1.0.12"});
+  DeviceSimulator restarting({"--version", "1.0.9", "--restart", "1", "--version-after", "1.0.12"});
   const QTemporaryDir directory;
   const QString recordFile = directory.filePath(QStringLiteral("record.jsonl"));
-  ShopWindow window({.defaultRanges = {},
-                     .recordFile = recordFile.toStdString(),
-                     .waitRestartSeconds = 30});
+  ShopWindow window(
+      {.defaultRanges = {}, .recordFile = recordFile.toStdString(), .waitRestartSeconds = 30});
   window.show();
 
   window.rangeEdit()->setText(slash24Of(current));
@@ -137,7 +137,8 @@ TEST(ShopWindow, FindsTheRegistersAndUpdatesThoseThatNeedItEachToItsEnd) {
   answerer.thenBox(QStringLiteral("Cancel"), &boxes);
   window.updateButton()->click();
   ASSERT_EQ(boxes.size(), 1U);
-  EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(current.address()))) << boxes[0].text.toStdString();
+  EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(current.address())))
+      << boxes[0].text.toStdString();
   EXPECT_FALSE(window.busy());
   EXPECT_TRUE(current.records("firmware").empty());
 }
