@@ -119,7 +119,7 @@ class DebianPackageTest(unittest.TestCase):
         # The menu offers the window for the registers of the network beside the program.
         text = entry.read_text(encoding="utf-8")
         self.assertIn("\nActions=registers;\n", text)
-        action = text.split("[Desktop Action registers]\n", 1)[1]
+        action = text.split("[Desktop Action registers]", 1)[1]
         self.assertIn("\nName=Nájsť pokladnice v sieti\n", action)
         self.assertIn("\nName[en]=", action)
         self.assertIn("\nExec=zedez-updater --registers\n", action)
