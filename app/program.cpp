@@ -13,7 +13,9 @@
 #include "app/cli/version_report.h"
 #include "app/core/device_run.h"
 #include "app/core/run_record.h"
+#include "app/l10n/translations.h"
 #include "app/window/main_window.h"
+#include "app/window/shop_start.h"
 #include "app/window/start_up.h"
 
 namespace app {
@@ -92,6 +94,7 @@ int runCommandLine(const CommandLine& line, bool display) {
     return cli::printHistory(line.historyFile, line.address, line.json, console);
   }
   if (cli::isFleetCommand(line)) return cli::runFleetCommand(line, console);
+  if (line.registers && display) return runShopWindow(line.recordFile.toStdString());
   if (line.address.empty() && (!display || line.headless)) {
     console.errorLine(std::u16string(kNeedsDisplay));
     return exitCode(line, cli::kExitUsage);
@@ -119,10 +122,12 @@ int runProgram(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QCoreApplication application(argc, argv);
     describeApplication();
+    l10n::installTranslations();
     return runCommandLine(line, display);
   }
   const QApplication application(argc, argv);
   describeApplication();
+  l10n::installTranslations();
   return runCommandLine(line, display);
 }
 

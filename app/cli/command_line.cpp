@@ -61,11 +61,16 @@ struct Options {
       QStringLiteral("Print the record in FILE as a table, newest last (with an address: only "
                      "that device; with --json: the lines as they are)."),
       QStringLiteral("FILE")};
+  QCommandLineOption registers{
+      QStringLiteral("registers"),
+      QStringLiteral("Open the window that finds the registers in this PC's networks, shows "
+                     "their versions and updates those selected (with --record: appends there).")};
 
   explicit Options(QCommandLineParser& parser) {
     parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, record, history});
+    parser.addOptions(
+        {help, version, headless, yes, no, check, json, exitStatus, record, history, registers});
     addFleetOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(QStringLiteral("address"),
@@ -107,6 +112,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   if (line.usageError.isEmpty() && !line.historyFile.isEmpty() &&
       (line.check || line.fleet.listOrScan() || !line.recordFile.isEmpty())) {
     line.usageError = QStringLiteral("--history only reads a record; it runs nothing else.");
+  }
+  line.registers = parser.isSet(options.registers);
+  if (line.usageError.isEmpty() && line.registers &&
+      (!line.address.empty() || line.headless || line.check || line.fleet.listOrScan() ||
+       !line.historyFile.isEmpty())) {
+    line.usageError = QStringLiteral(
+        "--registers opens a window of its own; it takes no address, --headless, --check, "
+        "--devices, --scan or --history.");
   }
   if (line.usageError.isEmpty() && line.check && line.address.empty() && !line.help &&
       !line.version && !line.fleet.listOrScan()) {

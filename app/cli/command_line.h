@@ -20,6 +20,7 @@ struct CommandLine {
   bool check = false;
   bool json = false;
   bool exitStatus = false;
+  bool registers = false;  // --registers: the window for the registers of the shop's network
   std::optional<DialogResult> answer;  // --yes or --no
   QString recordFile;                  // --record: append a line per device there
   QString historyFile;                 // --history: print that record
