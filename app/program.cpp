@@ -14,7 +14,9 @@
 #include "app/core/core_text.h"
 #include "app/core/device_run.h"
 #include "app/core/run_record.h"
+#include "app/l10n/translations.h"
 #include "app/window/main_window.h"
+#include "app/window/shop_start.h"
 #include "app/window/start_up.h"
 
 namespace app {
@@ -70,7 +72,6 @@ int runInWindow(const CommandLine& line, Console& console) {
 }
 
 int runCommandLine(const CommandLine& line, bool display) {
-  installTranslation();
   Console console;
   if (!line.usageError.isEmpty()) {
     return cli::usageFailure(console, cli::usageErrorText(line).toStdU16String());
@@ -88,6 +89,7 @@ int runCommandLine(const CommandLine& line, bool display) {
     return cli::printHistory(line.historyFile, line.address, line.json, console);
   }
   if (cli::isFleetCommand(line)) return cli::runFleetCommand(line, console);
+  if (line.registers && display) return runShopWindow(line.recordFile.toStdString());
   if (line.address.empty() && line.headless) {
     return cli::usageFailure(
         console, translated(QT_TRANSLATE_NOOP(
@@ -128,10 +130,12 @@ int runProgram(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QCoreApplication application(argc, argv);
     describeApplication();
+    l10n::installTranslations();
     return runCommandLine(line, display);
   }
   const QApplication application(argc, argv);
   describeApplication();
+  l10n::installTranslations();
   return runCommandLine(line, display);
 }
 

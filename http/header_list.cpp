@@ -12,6 +12,25 @@ bool isContinuation(std::u16string_view line) {
   return !line.empty() && (line[0] == u' ' || line[0] == u'\t');
 }
 
+// Whether the text before the line's first ":", trimmed, is name (ignoring case): one pass that
+// stops at the first character that differs, as every lookup tries every line. Such a text
+// never holds a ":" or ends in a blank, so a name that does matches no line.
+bool hasName(std::u16string_view line, std::u16string_view name) {
+  std::size_t at = 0;
+  while (at < line.size() && line[at] <= u' ') ++at;
+  if (line.size() - at < name.size() || !equalsIgnoreCase(line.substr(at, name.size()), name)) {
+    return false;
+  }
+  for (at += name.size(); at < line.size(); ++at) {
+    if (line[at] == u':') {
+      return name.find(u':') == std::u16string_view::npos &&
+             (name.empty() || (name.front() > u' ' && name.back() > u' '));
+    }
+    if (line[at] > u' ') return false;
+  }
+  return false;
+}
+
 }  // namespace
 
 void HeaderList::removeLine(std::size_t index) {
@@ -24,12 +43,11 @@ std::u16string_view HeaderList::nameOf(std::u16string_view line) {
   return trimView(line.substr(0, colon));
 }
 
-std::size_t HeaderList::indexOfName(std::u16string_view name) const {
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (isContinuation(lines_[i])) continue;
-    const std::u16string_view line = lines_[i];
-    if (line.find(u':') == std::u16string_view::npos) continue;
-    if (equalsIgnoreCase(nameOf(line), name)) return i;
+std::size_t HeaderList::indexOfName(std::u16string_view name) const { return indexOfName(name, 0); }
+
+std::size_t HeaderList::indexOfName(std::u16string_view name, std::size_t from) const {
+  for (std::size_t i = from; i < lines_.size(); ++i) {
+    if (!isContinuation(lines_[i]) && hasName(lines_[i], name)) return i;
   }
   return npos;
 }
@@ -59,9 +77,7 @@ std::u16string HeaderList::value(std::u16string_view name) const {
 std::vector<std::u16string> HeaderList::values(std::u16string_view name) const {
   std::vector<std::u16string> result;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const std::u16string_view line = lines_[i];
-    if (isContinuation(line) || line.find(u':') == std::u16string_view::npos) continue;
-    if (equalsIgnoreCase(nameOf(line), name)) result.push_back(valueAt(i));
+    if (!isContinuation(lines_[i]) && hasName(lines_[i], name)) result.push_back(valueAt(i));
   }
   return result;
 }
@@ -101,7 +117,7 @@ std::vector<std::u16string> HeaderList::extract(std::u16string_view name) {
     result.push_back(valueAt(index));
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index),
                  lines_.begin() + static_cast<std::ptrdiff_t>(continuationEnd(index)));
-    index = indexOfName(name);
+    index = indexOfName(name, index);  // the lines before it hold none
   }
   return result;
 }

@@ -43,6 +43,7 @@ class HeaderList {
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
+  [[nodiscard]] std::size_t indexOfName(std::u16string_view name, std::size_t from) const;
   [[nodiscard]] std::u16string valueAt(std::size_t index) const;
   [[nodiscard]] std::size_t continuationEnd(std::size_t index) const;
 

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ qt6-base-dev libssl-dev libicu-dev
+  # translations (Qt Linguist: lupdate, lrelease and their CMake functions)
+  qt6-l10n-tools qt6-tools-dev
   # tests and their counterparts
   libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils libx11-dev
   iproute2 util-linux

@@ -1,29 +1,123 @@
 #!/usr/bin/env bash
-# Starts the updater's window on a virtual X display and writes a PNG of it.
-# Usage: tools/screenshot.sh [OUTPUT.png]
-#   OUTPUT.png  where to write the picture (default: build/window.png in the repository)
+# Starts one of the updater's windows on a virtual X display and writes a PNG of it.
+# Usage: tools/screenshot.sh [--registers empty|found|updated] [OUTPUT.png]
+#   OUTPUT.png   where to write the picture (default: build/window.png in the repository)
+#   --registers  the window for the registers of a network instead of the main window:
+#                empty   as it opens;
+#                found   after a search of a loopback /24 holding four device simulators
+#                        (current, old, old and failing, without a version);
+#                updated after "Update selected" on that table, once every register is done.
+#                found and updated need ports 80 and 8080, so they run in a private network
+#                namespace (scripts/isolated.sh, as root).
+# The environment chooses scale and language as for the program: QT_SCALE_FACTOR=2,
+# LANG=sk_SK.UTF-8 or LANG=C.UTF-8.
 # The display has no window manager, so the picture shows the client area without a frame.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+stage=""
+if [ "${1:-}" = --registers ]; then
+  stage=${2:?"--registers needs empty, found or updated"}
+  case $stage in empty | found | updated) ;; *) echo "unknown stage: $stage" >&2 && exit 64 ;; esac
+  shift 2
+fi
 output=$(realpath -m "${1:-$repo/build/window.png}")
 cd "$repo"
 
 if [ ! -d build/default ]; then cmake --preset default >/dev/null; fi
 cmake --build --preset default --target zedez-updater zedez-x11-probe -j2 >/dev/null
-updater=build/default/app/zedez-updater
-probe=build/default/tests/app/zedez-x11-probe
+updater=$repo/build/default/app/zedez-updater
+probe=$repo/build/default/tests/app/zedez-x11-probe
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$updater" "$probe" "$output" <<'SCRIPT'
+if [ -z "$stage" ]; then
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$updater" "$probe" "$output" <<'SCRIPT'
 set -euo pipefail
 updater=$1 probe=$2 output=$3
 workdir=$(mktemp -d)
 trap 'rm -rf "$workdir"' EXIT
-(cd "$workdir" && exec "$OLDPWD/$updater") &
+(cd "$workdir" && exec "$updater") &
 pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Brenvo Tesmora Updater ZEDEZ' | head -n 1)
 "$probe" screenshot "$window" "$output"
 "$probe" close "$window"
 timeout 20 tail --pid="$pid" -f /dev/null
 wait "$pid"
+SCRIPT
+  echo "screenshot: $output"
+  exit 0
+fi
+
+run=(bash)
+if [ "$stage" != empty ]; then run=(bash scripts/isolated.sh bash); fi
+"${run[@]}" -c 'exec xvfb-run -a -s "-screen 0 1920x1080x24" bash -s "$@"' screenshot \
+  "$updater" "$probe" "$output" "$stage" "$repo/tools" <<'SCRIPT'
+set -euo pipefail
+updater=$1 probe=$2 output=$3 stage=$4 tools=$5
+workdir=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# Waits (bounded) until the command succeeds.
+wait_for() {
+  local tries=$1
+  shift
+  until "$@"; do
+    tries=$((tries - 1))
+    if [ "$tries" -le 0 ]; then echo "screenshot: gave up waiting for: $*" >&2 && exit 1; fi
+    sleep 0.2
+  done
+}
+lines_in() { [ -f "$1" ] && [ "$(grep -c '' "$1")" -ge "$2" ]; }
+# Two pictures a second apart that are the same: the window has settled.
+settled() {
+  "$probe" screenshot "$window" "$workdir/a.png"
+  sleep 1
+  "$probe" screenshot "$window" "$workdir/b.png"
+  cmp -s "$workdir/a.png" "$workdir/b.png"
+}
+
+net=127.0.80
+if [ "$stage" != empty ]; then
+  simulator() {
+    local host=$1
+    shift
+    python3 "$tools/device_simulator.py" "$net.$host" --record "$workdir/sim$host.jsonl" \
+      --max-lifetime 300 "$@" >"$workdir/sim$host.out" 2>&1 &
+    pids+=($!)
+  }
+  simulator 11 --version 1.0.12
+  simulator 12 --version 1.0.9 --restart 1 --version-after 1.0.12
+  simulator 13 --version 1.0.10 --status firmware=500
+  simulator 14 --no-version
+  for host in 11 12 13 14; do wait_for 100 grep -qs '^ready' "$workdir/sim$host.out"; done
+fi
+
+(cd "$workdir" && exec "$updater" --registers --record "$workdir/record.jsonl") &
+pid=$!
+pids+=("$pid")
+window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
+if [ "$stage" != empty ]; then
+  # By keyboard alone, as a person would: the range field has the focus.
+  xdotool windowfocus --sync "$window"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 20 "$net.0/24"
+  xdotool key Return
+  for host in 11 12 13 14; do wait_for 100 lines_in "$workdir/sim$host.jsonl" 1; done
+  wait_for 20 settled
+fi
+if [ "$stage" = updated ]; then
+  # "Update selected" by its access key (the registers that need the update are selected).
+  case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in sk*) key=alt+a ;; *) key=alt+u ;; esac
+  xdotool key --clearmodifiers "$key"
+  wait_for 300 lines_in "$workdir/record.jsonl" 2
+  wait_for 20 settled
+fi
+"$probe" screenshot "$window" "$output"
+"$probe" close "$window"
+timeout 20 tail --pid="$pid" -f /dev/null
 SCRIPT
 echo "screenshot: $output"

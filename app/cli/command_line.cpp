@@ -22,6 +22,17 @@ const char* const kDescription = QT_TRANSLATE_NOOP(
     "  3  nothing to do: the device list names no device\n"
     "  64 a wrong command line");
 
+// Qt's own texts of the help and of the parser's errors, here for the translation to carry.
+[[maybe_unused]] constexpr const char* kQtTexts[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
+
 // Qt's own options, which QApplication takes out of the command line for itself: known here
 // so that one parse serves both, hidden from the help.
 void addQtOptions(QCommandLineParser& parser) {
@@ -86,12 +97,18 @@ struct Options {
                                   "address: only that device; with --json: the lines as they "
                                   "are).")),
       QStringLiteral("FILE")};
+  QCommandLineOption registers{
+      QStringLiteral("registers"),
+      localText(QT_TRANSLATE_NOOP("zedez",
+                                  "Open the window that finds the registers in this PC's "
+                                  "networks, shows their versions and updates those "
+                                  "selected (with --record: appends there)."))};
 
   explicit Options(QCommandLineParser& parser) {
     parser.setApplicationDescription(localText(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(
-        {help, version, headless, yes, no, check, json, exitStatus, verbose, record, history});
+    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, verbose, record,
+                       history, registers});
     addFleetOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(
@@ -126,6 +143,13 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser,
        fleet.waitRestartSeconds || parser.isSet(QStringLiteral("jobs")))) {
     return says(QT_TRANSLATE_NOOP("zedez", "--history only reads a record; it runs nothing else"));
   }
+  if (line.registers && (!line.address.empty() || line.headless || line.check ||
+                         fleet.listOrScan() || !line.historyFile.isEmpty() || line.verbose)) {
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "--registers opens a window of its own; it takes no "
+                                  "address, --headless, --check, --devices, --scan, "
+                                  "--history or --verbose"));
+  }
   if (line.check && fleet.waitRestartSeconds) {
     return says(QT_TRANSLATE_NOOP("zedez",
                                   "--wait-restart does nothing with --check: a check "
@@ -154,13 +178,12 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser,
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
-  loadTranslation();
   QCommandLineParser parser;
   const Options options(parser);
   CommandLine line;
+  line.arguments = arguments;
   if (!parser.parse(withWaitRestartValue(arguments))) {
     line.usageError = parser.errorText();
-    line.refusedArguments = arguments;
     return line;
   }
   line.help = parser.isSet(options.help);
@@ -182,6 +205,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.fleet = readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
+  line.registers = parser.isSet(options.registers);
   if (line.usageError.isEmpty() && !line.help && !line.version) {
     line.usageError = conflictOf(line, parser, positional);
   }
@@ -189,13 +213,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 }
 
 QString usageErrorText(const CommandLine& line) {
-  if (line.refusedArguments.isEmpty()) return line.usageError;
-  // Qt's parser words its errors through the application's translators, which need the
-  // application object: asked again now that it exists.
-  QCommandLineParser parser;
-  const Options options(parser);
-  parser.parse(withWaitRestartValue(line.refusedArguments));
-  return parser.errorText();
+  if (line.arguments.isEmpty()) return line.usageError;
+  return parseCommandLine(line.arguments).usageError;
 }
 
 QString helpText() {

@@ -22,21 +22,21 @@ struct CommandLine {
   bool json = false;
   bool exitStatus = false;
   bool verbose = false;
+  bool registers = false;  // --registers: the window for the registers of the shop's network
   std::optional<DialogResult> answer;  // --yes or --no
   QString recordFile;                  // --record: append a line per device there
   QString historyFile;                 // --history: print that record
   QString usageError;                  // not empty: the command line is wrong
-  // The parser itself refused the line; its words come again once Qt's texts can be
-  // translated (see usageErrorText).
-  QStringList refusedArguments;
+  // The whole command line, for usageErrorText.
+  QStringList arguments;
   FleetRequest fleet;  // --devices, --jobs, --scan, --wait-restart
 };
 
-// arguments: the whole command line, the program's name first. The translation is loaded
-// first, so that usage errors come in the user's language.
+// arguments: the whole command line, the program's name first.
 CommandLine parseCommandLine(const QStringList& arguments);
 
-// The usage error in the user's language; the application object must exist.
+// The usage error in the user's language. The line is parsed before the application object
+// exists, which the translation needs; this words the error again once it does.
 QString usageErrorText(const CommandLine& line);
 
 // The text of --help; it names the program, so the application object must exist.

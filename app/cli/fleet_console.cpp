@@ -178,6 +178,11 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
           named(address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
                                     {number(restart.seconds, 1),
                                      escapedDeviceText(restart.stateAfter->versionText)})));
+      if (outcome.verification == Verification::WrongVersion && outcome.error) {
+        console_.errorLine(
+            named(address, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
+                                      {escapedDeviceText(outcome.error->message)})));
+      }
     } else {
       console_.errorLine(named(
           address,

@@ -90,8 +90,6 @@ void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
                    u"came back on " + (after.empty() ? std::u16string(u"no version") : after) +
                        u", not " + image,
                    {}};
-  tell(options,
-       translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"), {outcome.error->message}));
 }
 
 std::u16string errorLine(const FailureCause& cause) {

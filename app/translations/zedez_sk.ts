@@ -1,14 +1,332 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1" language="sk_SK">
-    <context>
-        <name>zedez</name>
-        <message>
-            <source>no terminal to answer "%1": the answer is Cancel (--yes uploads anyway)</source>
-            <translation>niet terminálu na odpoveď „%1“: odpoveď je Zrušiť (--yes nahrá aj tak)</translation>
-        </message>
-        <message>
-            <source>Updates ZEDEZ in a Brenvo Tesmora cash register. Without an address the window opens;
+<TS version="2.1" language="sk_SK" sourcelanguage="en">
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Použitie: %1</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Voľby:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Argumenty:</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Neznáma voľba &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Neznáme voľby: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Chýba hodnota po &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Nečakaná hodnota po &apos;%1&apos;.</translation>
+    </message>
+</context>
+<context>
+    <name>RowTexts</name>
+    <message>
+        <source>Waiting to start</source>
+        <translation>Čaká na začiatok</translation>
+    </message>
+    <message>
+        <source>Reading the version</source>
+        <translation>Číta sa verzia</translation>
+    </message>
+    <message>
+        <source>Sent; waiting for the answer</source>
+        <translation>Odoslané; čaká sa na odpoveď</translation>
+    </message>
+    <message>
+        <source>Sending: %1 of %2 bytes (%3 %)</source>
+        <translation>Odosiela sa: %1 z %2 bajtov (%3 %)</translation>
+    </message>
+    <message>
+        <source>Uploaded; waiting for the restart</source>
+        <translation>Nahrané; čaká sa na reštart</translation>
+    </message>
+    <message>
+        <source>Not started: cancelled</source>
+        <translation>Nezačaté: zrušené</translation>
+    </message>
+    <message>
+        <source>Updated and verified</source>
+        <translation>Aktualizované a overené</translation>
+    </message>
+    <message>
+        <source>Uploaded</source>
+        <translation>Nahrané</translation>
+    </message>
+    <message>
+        <source>Not updated: the version is current</source>
+        <translation>Neaktualizované: verzia je aktuálna</translation>
+    </message>
+    <message>
+        <source>Checked</source>
+        <translation>Skontrolované</translation>
+    </message>
+    <message>
+        <source>Failed: came back on %1, not %2</source>
+        <translation>Chyba: ozvala sa s verziou %1, nie %2</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Chyba</translation>
+    </message>
+    <message>
+        <source>Failed: %1</source>
+        <translation>Chyba: %1</translation>
+    </message>
+    <message>
+        <source>Uploaded; not back within %1 s: unverified</source>
+        <translation>Nahrané; do %1 s sa neozvala: neoverené</translation>
+    </message>
+</context>
+<context>
+    <name>app::RegisterTable</name>
+    <message>
+        <source>Address</source>
+        <translation>Adresa</translation>
+    </message>
+    <message>
+        <source>Installed version</source>
+        <translation>Nainštalovaná verzia</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Posúdenie</translation>
+    </message>
+    <message>
+        <source>Version after</source>
+        <translation>Verzia potom</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Priebeh</translation>
+    </message>
+    <message>
+        <source>Update available</source>
+        <translation>Treba aktualizovať</translation>
+    </message>
+    <message>
+        <source>Current</source>
+        <translation>Aktuálna</translation>
+    </message>
+    <message>
+        <source>Newer than this image</source>
+        <translation>Novšia ako tento obraz</translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation>Nečitateľná</translation>
+    </message>
+</context>
+<context>
+    <name>app::ShopWindow</name>
+    <message>
+        <source>Registers in the network - ZEDEZ Updater</source>
+        <translation>Pokladnice v sieti - Aktualizácia ZEDEZ</translation>
+    </message>
+    <message>
+        <source>This PC has no private IPv4 network; type the range to search.</source>
+        <translation>Tento počítač nie je v žiadnej súkromnej sieti IPv4; napíšte rozsah, ktorý sa má prehľadať.</translation>
+    </message>
+    <message>
+        <source>Search the range for registers, or type another one.</source>
+        <translation>Prehľadajte rozsah, alebo napíšte iný.</translation>
+    </message>
+    <message>
+        <source>Range to search</source>
+        <translation>Rozsah na prehľadanie</translation>
+    </message>
+    <message>
+        <source>for example 192.168.1.0/24</source>
+        <translation>napríklad 192.168.1.0/24</translation>
+    </message>
+    <message>
+        <source>IPv4 blocks such as 192.168.1.0/24, separated by commas; each at most a /16.</source>
+        <translation>Bloky IPv4, napríklad 192.168.1.0/24, oddelené čiarkami; každý najviac /16.</translation>
+    </message>
+    <message>
+        <source>&amp;Search</source>
+        <translation>&amp;Hľadať</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Hľadať</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Priebeh</translation>
+    </message>
+    <message>
+        <source>Registers found</source>
+        <translation>Nájdené pokladnice</translation>
+    </message>
+    <message>
+        <source>Checked registers are updated; the space bar checks or unchecks the current one.</source>
+        <translation>Označené pokladnice sa aktualizujú; medzerník označí alebo odznačí aktuálny riadok.</translation>
+    </message>
+    <message>
+        <source>Registers updated at once</source>
+        <translation>Počet pokladníc aktualizovaných naraz</translation>
+    </message>
+    <message>
+        <source>&amp;Update selected</source>
+        <translation>&amp;Aktualizovať označené</translation>
+    </message>
+    <message>
+        <source>Update selected</source>
+        <translation>Aktualizovať označené</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Zrušiť</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Zrušiť</translation>
+    </message>
+    <message>
+        <source>Save the recor&amp;d...</source>
+        <translation>&amp;Uložiť záznam...</translation>
+    </message>
+    <message>
+        <source>Save the record</source>
+        <translation>Uložiť záznam</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>Za&amp;vrieť</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Zavrieť</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Stav</translation>
+    </message>
+    <message>
+        <source>&amp;Range:</source>
+        <translation>&amp;Rozsah:</translation>
+    </message>
+    <message>
+        <source>At &amp;once:</source>
+        <translation>&amp;Naraz:</translation>
+    </message>
+    <message>
+        <source>The range cannot be searched: %1</source>
+        <translation>Rozsah sa nedá prehľadať: %1</translation>
+    </message>
+    <message>
+        <source>The range holds %1 addresses; a search covers at most %2 (a /16).</source>
+        <translation>Rozsah má %1 adries; hľadanie pokryje najviac %2 (/16).</translation>
+    </message>
+    <message>
+        <source>No register answered in the range.</source>
+        <translation>V rozsahu sa neozvala žiadna pokladnica.</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>These selected registers do not need the update:
+%1
+
+They get the image again: selecting them is the answer OK to the question about a current version. Update them too?</source>
+        <translation>Tieto označené pokladnice aktualizáciu nepotrebujú:
+%1
+
+Dostanú obraz znova: ich označenie je odpoveďou OK na otázku o aktuálnej verzii. Aktualizovať aj tieto?</translation>
+    </message>
+    <message>
+        <source>Update them too</source>
+        <translation>Aktualizovať aj tieto</translation>
+    </message>
+    <message>
+        <source>Nothing was updated.</source>
+        <translation>Nič sa neaktualizovalo.</translation>
+    </message>
+    <message>
+        <source>Updating: %1 of %2 registers done...</source>
+        <translation>Aktualizuje sa: hotovo %1 z %2 pokladníc...</translation>
+    </message>
+    <message>
+        <source>Done: %1 updated (%2 verified, %3 not back), %4 failed, %5 not updated, %6 not started.</source>
+        <translation>Hotovo: nahrané %1 (overené %2, neozvali sa %3), chyba %4, neaktualizované %5, nezačaté %6.</translation>
+    </message>
+    <message>
+        <source>The record file was not written: %1</source>
+        <translation>Do súboru záznamu sa nezapísalo: %1</translation>
+    </message>
+    <message>
+        <source>Cancelling the search...</source>
+        <translation>Hľadanie sa ruší...</translation>
+    </message>
+    <message>
+        <source>Cancelling: no further register starts; those under way finish.</source>
+        <translation>Ruší sa: ďalšia pokladnica sa nezačne; rozbehnuté sa dokončia.</translation>
+    </message>
+    <message>
+        <source>Record (*.jsonl);;All files (*)</source>
+        <translation>Záznam (*.jsonl);;Všetky súbory (*)</translation>
+    </message>
+    <message>
+        <source>The record could not be saved: %1</source>
+        <translation>Záznam sa nedal uložiť: %1</translation>
+    </message>
+    <message>
+        <source>The window closes once the registers under way are done...</source>
+        <translation>Okno sa zavrie, keď sa rozbehnuté pokladnice dokončia...</translation>
+    </message>
+    <message>
+        <source>%v of %m addresses</source>
+        <translation>%v z %m adries</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>Hľadá sa...</translation>
+    </message>
+    <message>
+        <source>Search cancelled after %1 of %2 addresses. Registers found: %3.</source>
+        <translation>Hľadanie zrušené po %1 z %2 adries. Nájdené pokladnice: %3.</translation>
+    </message>
+    <message>
+        <source>Registers found: %1. Needing the update, and selected: %2.</source>
+        <translation>Nájdené pokladnice: %1. Treba aktualizovať (sú označené): %2.</translation>
+    </message>
+    <message>
+        <source>%v of %m registers</source>
+        <translation>%v z %m pokladníc</translation>
+    </message>
+    <message>
+        <source>Updating...</source>
+        <translation>Aktualizuje sa...</translation>
+    </message>
+    <message>
+        <source>Lines appended to %1: %2.</source>
+        <translation>Do %1 pripísané riadky: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>zedez</name>
+    <message>
+        <source>no terminal to answer &quot;%1&quot;: the answer is Cancel (--yes uploads anyway)</source>
+        <translation>niet terminálu na odpoveď „%1“: odpoveď je Zrušiť (--yes nahrá aj tak)</translation>
+    </message>
+    <message>
+        <source>Updates ZEDEZ in a Brenvo Tesmora cash register. Without an address the window opens;
 with one the update runs at once and the program ends by itself.
 
 Exit codes: a device list, a scan, a check and --history give theirs always; the single
@@ -18,7 +336,7 @@ update gives 0 unless --exit-status is given.
   2  declined: the device is current and the answer was No
   3  nothing to do: the device list names no device
   64 a wrong command line</source>
-            <translation>Aktualizuje ZEDEZ v pokladnici Brenvo Tesmora. Bez adresy sa otvorí okno;
+        <translation>Aktualizuje ZEDEZ v pokladnici Brenvo Tesmora. Bez adresy sa otvorí okno;
 s adresou sa aktualizácia spustí hneď a program skončí sám.
 
 Návratové kódy: zoznam zariadení, hľadanie, kontrola a --history ich dávajú vždy; jedna
@@ -28,371 +346,348 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
   2  odmietnuté: zariadenie je aktuálne a odpoveď bola Nie
   3  niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
   64 nesprávny príkazový riadok</translation>
-        </message>
-        <message>
-            <source>Show this help and end.</source>
-            <translation>Ukáže túto pomoc a skončí.</translation>
-        </message>
-        <message>
-            <source>Show the version and the firmware image.</source>
-            <translation>Ukáže verziu a obraz firmvéru.</translation>
-        </message>
-        <message>
-            <source>Run without a window, also where a display is available.</source>
-            <translation>Beží bez okna, aj keď je displej k dispozícii.</translation>
-        </message>
-        <message>
-            <source>Upload also to a current device, without asking.</source>
-            <translation>Nahrá aj do aktuálneho zariadenia, bez otázky.</translation>
-        </message>
-        <message>
-            <source>Upload nothing to a current device, without asking.</source>
-            <translation>Do aktuálneho zariadenia nenahrá nič, bez otázky.</translation>
-        </message>
-        <message>
-            <source>Read the version and tell whether an upload would ask; upload nothing.</source>
-            <translation>Prečíta verziu a povie, či by sa nahrávanie pýtalo; nič nenahrá.</translation>
-        </message>
-        <message>
-            <source>Print the outcome as one JSON object per device.</source>
-            <translation>Vypíše výsledok ako jeden objekt JSON na zariadenie.</translation>
-        </message>
-        <message>
-            <source>Make the exit code of the single update tell its outcome.</source>
-            <translation>Návratový kód jednej aktualizácie povie jej výsledok.</translation>
-        </message>
-        <message>
-            <source>Write each step with its time to standard error: connect, request, answer, bytes, time-outs.</source>
-            <translation>Píše každý krok s časom na štandardný chybový výstup: spojenie, požiadavku, odpoveď, bajty, časové limity.</translation>
-        </message>
-        <message>
-            <source>Append one JSON line per device to FILE: time, host, user, address, versions before and after, image, result, verification, cause.</source>
-            <translation>Pripíše do FILE jeden riadok JSON na zariadenie: čas, počítač, používateľa, adresu, verzie pred a po, obraz, výsledok, overenie, príčinu.</translation>
-        </message>
-        <message>
-            <source>Print the record in FILE as a table, newest last (with an address: only that device; with --json: the lines as they are).</source>
-            <translation>Vypíše záznam z FILE ako tabuľku, najnovšie na konci (s adresou: len to zariadenie; s --json: riadky tak, ako sú).</translation>
-        </message>
-        <message>
-            <source>The cash register's address (an IPv4 address or a host name).</source>
-            <translation>Adresa pokladnice (adresa IPv4 alebo meno počítača).</translation>
-        </message>
-        <message>
-            <source>a second address "%1": give one address, or a list of them with --devices</source>
-            <translation>druhá adresa „%1“: zadajte jednu adresu alebo ich zoznam cez --devices</translation>
-        </message>
-        <message>
-            <source>give a device address, --devices or --scan, not several</source>
-            <translation>zadajte adresu zariadenia, --devices alebo --scan, nie viac naraz</translation>
-        </message>
-        <message>
-            <source>--history only reads a record; it runs nothing else</source>
-            <translation>--history len číta záznam; nič iné nespúšťa</translation>
-        </message>
-        <message>
-            <source>--wait-restart does nothing with --check: a check uploads nothing</source>
-            <translation>--wait-restart nemá s --check účinok: kontrola nič nenahráva</translation>
-        </message>
-        <message>
-            <source>--yes and --no do nothing with --check: a check uploads nothing</source>
-            <translation>--yes a --no nemajú s --check účinok: kontrola nič nenahráva</translation>
-        </message>
-        <message>
-            <source>--scan only finds registers; to update or check them, feed its output to --devices -</source>
-            <translation>--scan pokladnice len nájde; na ich aktualizáciu alebo kontrolu pošlite jeho výstup do --devices -</translation>
-        </message>
-        <message>
-            <source>--jobs needs a list of devices (--devices)</source>
-            <translation>--jobs potrebuje zoznam zariadení (--devices)</translation>
-        </message>
-        <message>
-            <source>--check needs a device address</source>
-            <translation>--check potrebuje adresu zariadenia</translation>
-        </message>
-        <message>
-            <source>--yes and --no exclude each other</source>
-            <translation>--yes a --no sa navzájom vylučujú</translation>
-        </message>
-        <message>
-            <source>y,yes</source>
-            <extracomment>The answers that mean yes at the y/N question, separated by commas, in lower case.</extracomment>
-            <translation>a,áno,ano</translation>
-        </message>
-        <message>
-            <source>Try 'zedez-updater --help'.</source>
-            <translation>Skúste 'zedez-updater --help'.</translation>
-        </message>
-        <message>
-            <source>[y/N]</source>
-            <extracomment>The choices shown after the question: the answer for yes, and No, the default.</extracomment>
-            <translation>[a/N]</translation>
-        </message>
-        <message>
-            <source>%1 is listed %2 times; it runs once</source>
-            <translation>%1 je v zozname %2-krát; spustí sa raz</translation>
-        </message>
-        <message>
-            <source>interrupted by %1: the scan stops; found so far:</source>
-            <translation>prerušené signálom %1: hľadanie končí; doteraz nájdené:</translation>
-        </message>
-        <message>
-            <source>asking %1 addresses of %2, 64 at once (at most %3 s each)</source>
-            <translation>pýtam sa %1 adries z %2, 64 naraz (každej najviac %3 s)</translation>
-        </message>
-        <message>
-            <source>scanned %1 addresses of %2: %3 register found</source>
-            <translation>prehľadaných %1 adries z %2: nájdená %3 pokladnica</translation>
-        </message>
-        <message>
-            <source>scanned %1 addresses of %2: %3 registers found</source>
-            <translation>prehľadaných %1 adries z %2: nájdených pokladníc: %3</translation>
-        </message>
-        <message>
-            <source>interrupted by %1: no further device starts; the running ones finish (a second signal ends at once)</source>
-            <translation>prerušené signálom %1: ďalšie zariadenie sa nezačne; bežiace dobehnú (druhý signál skončí hneď)</translation>
-        </message>
-        <message>
-            <source>"%1" is no device address: give an IPv4 address or a host name, without port, scheme or path</source>
-            <translation>„%1“ nie je adresa zariadenia: zadajte adresu IPv4 alebo meno počítača, bez portu, schémy a cesty</translation>
-        </message>
-        <message>
-            <source>cannot read the device list %1: %2</source>
-            <translation>zoznam zariadení %1 sa nedá čítať: %2</translation>
-        </message>
-        <message>
-            <source>the device list names no device: nothing to do</source>
-            <translation>zoznam zariadení neobsahuje žiadne zariadenie: niet čo robiť</translation>
-        </message>
-        <message>
-            <source>state query</source>
-            <translation>dopyt na stav</translation>
-        </message>
-        <message>
-            <source>upload</source>
-            <translation>nahrávanie</translation>
-        </message>
-        <message>
-            <source>%1 to %2</source>
-            <translation>%1 na %2</translation>
-        </message>
-        <message>
-            <source>waiting for the state of %1 (at most %2 s)</source>
-            <translation>čakám na stav od %1 (najviac %2 s)</translation>
-        </message>
-        <message>
-            <source>image sent; waiting for the answer of %1 (at most %2 s)</source>
-            <translation>obraz odoslaný; čakám na odpoveď od %1 (najviac %2 s)</translation>
-        </message>
-        <message>
-            <source>, %1 bytes</source>
-            <translation>, %1 bajtov</translation>
-        </message>
-        <message>
-            <source> (at most %1 s)</source>
-            <translation> (najviac %1 s)</translation>
-        </message>
-        <message>
-            <source>connected</source>
-            <translation>spojené</translation>
-        </message>
-        <message>
-            <source>%1 of %2 bytes sent</source>
-            <translation>odoslaných %1 z %2 bajtov</translation>
-        </message>
-        <message>
-            <source>waiting for the answer (at most %1 s)</source>
-            <translation>čakám na odpoveď (najviac %1 s)</translation>
-        </message>
-        <message>
-            <source>answer %1</source>
-            <translation>odpoveď %1</translation>
-        </message>
-        <message>
-            <source>failed: %1</source>
-            <translation>zlyhalo: %1</translation>
-        </message>
-        <message>
-            <source>waiting for the register to come back (at most %1 s)</source>
-            <translation>čakám, kým sa pokladnica vráti (najviac %1 s)</translation>
-        </message>
-        <message>
-            <source>back after %1 s, version %2</source>
-            <translation>späť po %1 s, verzia %2</translation>
-        </message>
-        <message>
-            <source>not back within %1 s: the update is unverified</source>
-            <translation>do %1 s sa nevrátila: aktualizácia je neoverená</translation>
-        </message>
-        <message>
-            <source>interrupted by %1 while waiting for the register to come back: the update is unverified</source>
-            <translation>prerušené signálom %1 počas čakania na návrat pokladnice: aktualizácia je neoverená</translation>
-        </message>
-        <message>
-            <source>interrupted by %1 before the image was sent</source>
-            <translation>prerušené signálom %1 pred odoslaním obrazu</translation>
-        </message>
-        <message>
-            <source>interrupted by %1 after %2 of %3 bytes of the image: the upload is cut off</source>
-            <translation>prerušené signálom %1 po %2 z %3 bajtov obrazu: nahrávanie je odrezané</translation>
-        </message>
-        <message>
-            <source>interrupted by %1 after the whole image was sent (%2 bytes), before the register answered</source>
-            <translation>prerušené signálom %1 po odoslaní celého obrazu (%2 bajtov), skôr než pokladnica odpovedala</translation>
-        </message>
-        <message>
-            <source>uploads cut off</source>
-            <translation>odrezané nahrávania</translation>
-        </message>
-        <message>
-            <source>%1 device: %2 uploaded, %3 failed, %4 declined</source>
-            <translation>%1 zariadenie: nahraté %2, zlyhané %3, odmietnuté %4</translation>
-        </message>
-        <message>
-            <source>%1 devices: %2 uploaded, %3 failed, %4 declined</source>
-            <translation>zariadení %1: nahraté %2, zlyhané %3, odmietnuté %4</translation>
-        </message>
-        <message>
-            <source>%1 checked</source>
-            <translation>skontrolované %1</translation>
-        </message>
-        <message>
-            <source>%1 verified</source>
-            <translation>overené %1</translation>
-        </message>
-        <message>
-            <source>%1 not back after the restart</source>
-            <translation>po reštarte sa nevrátili %1</translation>
-        </message>
-        <message>
-            <source>%1 not started (interrupted)</source>
-            <translation>nezačaté %1 (prerušené)</translation>
-        </message>
-        <message>
-            <source>failed</source>
-            <translation>zlyhané</translation>
-        </message>
-        <message>
-            <source>unverified (not back)</source>
-            <translation>neoverené (nevrátili sa)</translation>
-        </message>
-        <message>
-            <source>not started</source>
-            <translation>nezačaté</translation>
-        </message>
-        <message>
-            <source>Update every device listed in FILE, one address a line ("-": standard input; blank lines and # comments are skipped; an address named twice runs once).</source>
-            <translation>Aktualizuje každé zariadenie zo súboru FILE, jedna adresa na riadok („-“: štandardný vstup; prázdne riadky a komentáre # sa preskočia; adresa uvedená dvakrát sa spustí raz).</translation>
-        </message>
-        <message>
-            <source>Devices of a list updated at once, 1 to %1 (default %2).</source>
-            <translation>Koľko zariadení zo zoznamu sa aktualizuje naraz, 1 až %1 (predvolene %2).</translation>
-        </message>
-        <message>
-            <source>Find the registers in CIDR (at most a /16) and print each with its version; uploads nothing.</source>
-            <translation>Nájde pokladnice v CIDR (najviac /16) a vypíše každú s jej verziou; nič nenahrá.</translation>
-        </message>
-        <message>
-            <source>After an upload wait until the device answers again, at most SECONDS (default %1), and verify that it runs the image's version. A list does this by default; 0 turns it off.</source>
-            <translation>Po nahraní čaká, kým zariadenie znova odpovie, najviac SECONDS sekúnd (predvolene %1), a overí, že beží na verzii obrazu. Zoznam to robí predvolene; 0 to vypne.</translation>
-        </message>
-        <message>
-            <source>--jobs needs a number from 1 to %1</source>
-            <translation>--jobs potrebuje číslo od 1 do %1</translation>
-        </message>
-        <message>
-            <source>--wait-restart needs a number of seconds from 0 to %1</source>
-            <translation>--wait-restart potrebuje počet sekúnd od 0 do %1</translation>
-        </message>
-        <message>
-            <source>--devices and --scan exclude each other; feed the scan to --devices - instead</source>
-            <translation>--devices a --scan sa navzájom vylučujú; namiesto toho pošlite výsledok hľadania do --devices -</translation>
-        </message>
-        <message>
-            <source>update available, from %1 to %2</source>
-            <translation>aktualizácia k dispozícii, z %1 na %2</translation>
-        </message>
-        <message>
-            <source>already on %1, this image's version</source>
-            <translation>už na %1, verzii tohto obrazu</translation>
-        </message>
-        <message>
-            <source>newer than this image: %1 installed, the image has %2</source>
-            <translation>novšia než tento obraz: nainštalovaná %1, obraz má %2</translation>
-        </message>
-        <message>
-            <source>the version cannot be read: the device names none</source>
-            <translation>verzia sa nedá prečítať: zariadenie žiadnu neuvádza</translation>
-        </message>
-        <message>
-            <source>the version cannot be read: "%1"</source>
-            <translation>verzia sa nedá prečítať: „%1“</translation>
-        </message>
-        <message>
-            <source>; an upload would ask first</source>
-            <translation>; nahrávanie by sa najprv spýtalo</translation>
-        </message>
-        <message>
-            <source>; an upload would go ahead without asking</source>
-            <translation>; nahrávanie by pokračovalo bez otázky</translation>
-        </message>
-        <message>
-            <source>state query to %1: %2</source>
-            <translation>dopyt na stav na %1: %2</translation>
-        </message>
-        <message>
-            <source>upload to %1: %2</source>
-            <translation>nahrávanie na %1: %2</translation>
-        </message>
-        <message>
-            <source>verification failed: %1</source>
-            <translation>overenie zlyhalo: %1</translation>
-        </message>
-        <message>
-            <source>check failed: %1</source>
-            <translation>kontrola zlyhala: %1</translation>
-        </message>
-        <message>
-            <source> (installed %1, this image %2)</source>
-            <translation> (nainštalovaná %1, tento obraz %2)</translation>
-        </message>
-        <message>
-            <source>--headless needs a device address, --devices FILE or --scan CIDR</source>
-            <translation>--headless potrebuje adresu zariadenia, --devices FILE alebo --scan CIDR</translation>
-        </message>
-        <message>
-            <source>no device address, and the window needs a display (DISPLAY or WAYLAND_DISPLAY); to run without one, give the address: zedez-updater [--yes|--no] ADDRESS</source>
-            <translation>chýba adresa zariadenia a okno potrebuje displej (DISPLAY alebo WAYLAND_DISPLAY); bez neho zadajte adresu: zedez-updater [--yes|--no] ADRESA</translation>
-        </message>
-    </context>
-    <context>
-        <name>QCommandLineParser</name>
-        <message>
-            <source>Usage: %1</source>
-            <translation>Použitie: %1</translation>
-        </message>
-        <message>
-            <source>Options:</source>
-            <translation>Voľby:</translation>
-        </message>
-        <message>
-            <source>Arguments:</source>
-            <translation>Argumenty:</translation>
-        </message>
-        <message>
-            <source>Unknown option '%1'.</source>
-            <translation>Neznáma voľba '%1'.</translation>
-        </message>
-        <message>
-            <source>Unknown options: %1.</source>
-            <translation>Neznáme voľby: %1.</translation>
-        </message>
-        <message>
-            <source>Missing value after '%1'.</source>
-            <translation>Chýba hodnota po '%1'.</translation>
-        </message>
-        <message>
-            <source>Unexpected value after '%1'.</source>
-            <translation>Nečakaná hodnota po '%1'.</translation>
-        </message>
-    </context>
+    </message>
+    <message>
+        <source>Show this help and end.</source>
+        <translation>Ukáže túto pomoc a skončí.</translation>
+    </message>
+    <message>
+        <source>Show the version and the firmware image.</source>
+        <translation>Ukáže verziu a obraz firmvéru.</translation>
+    </message>
+    <message>
+        <source>Run without a window, also where a display is available.</source>
+        <translation>Beží bez okna, aj keď je displej k dispozícii.</translation>
+    </message>
+    <message>
+        <source>Upload also to a current device, without asking.</source>
+        <translation>Nahrá aj do aktuálneho zariadenia, bez otázky.</translation>
+    </message>
+    <message>
+        <source>Upload nothing to a current device, without asking.</source>
+        <translation>Do aktuálneho zariadenia nenahrá nič, bez otázky.</translation>
+    </message>
+    <message>
+        <source>Read the version and tell whether an upload would ask; upload nothing.</source>
+        <translation>Prečíta verziu a povie, či by sa nahrávanie pýtalo; nič nenahrá.</translation>
+    </message>
+    <message>
+        <source>Print the outcome as one JSON object per device.</source>
+        <translation>Vypíše výsledok ako jeden objekt JSON na zariadenie.</translation>
+    </message>
+    <message>
+        <source>Make the exit code of the single update tell its outcome.</source>
+        <translation>Návratový kód jednej aktualizácie povie jej výsledok.</translation>
+    </message>
+    <message>
+        <source>Write each step with its time to standard error: connect, request, answer, bytes, time-outs.</source>
+        <translation>Píše každý krok s časom na štandardný chybový výstup: spojenie, požiadavku, odpoveď, bajty, časové limity.</translation>
+    </message>
+    <message>
+        <source>Append one JSON line per device to FILE: time, host, user, address, versions before and after, image, result, verification, cause.</source>
+        <translation>Pripíše do FILE jeden riadok JSON na zariadenie: čas, počítač, používateľa, adresu, verzie pred a po, obraz, výsledok, overenie, príčinu.</translation>
+    </message>
+    <message>
+        <source>Print the record in FILE as a table, newest last (with an address: only that device; with --json: the lines as they are).</source>
+        <translation>Vypíše záznam z FILE ako tabuľku, najnovšie na konci (s adresou: len to zariadenie; s --json: riadky tak, ako sú).</translation>
+    </message>
+    <message>
+        <source>Open the window that finds the registers in this PC&apos;s networks, shows their versions and updates those selected (with --record: appends there).</source>
+        <translation>Otvorí okno, ktoré nájde pokladnice v sieťach tohto počítača, ukáže ich verzie a aktualizuje vybraté (s --record: pripisuje tam).</translation>
+    </message>
+    <message>
+        <source>The cash register&apos;s address (an IPv4 address or a host name).</source>
+        <translation>Adresa pokladnice (adresa IPv4 alebo meno počítača).</translation>
+    </message>
+    <message>
+        <source>a second address &quot;%1&quot;: give one address, or a list of them with --devices</source>
+        <translation>druhá adresa „%1“: zadajte jednu adresu alebo ich zoznam cez --devices</translation>
+    </message>
+    <message>
+        <source>give a device address, --devices or --scan, not several</source>
+        <translation>zadajte adresu zariadenia, --devices alebo --scan, nie viac naraz</translation>
+    </message>
+    <message>
+        <source>--history only reads a record; it runs nothing else</source>
+        <translation>--history len číta záznam; nič iné nespúšťa</translation>
+    </message>
+    <message>
+        <source>--registers opens a window of its own; it takes no address, --headless, --check, --devices, --scan, --history or --verbose</source>
+        <translation>--registers otvára vlastné okno; neberie adresu, --headless, --check, --devices, --scan, --history ani --verbose</translation>
+    </message>
+    <message>
+        <source>--wait-restart does nothing with --check: a check uploads nothing</source>
+        <translation>--wait-restart nemá s --check účinok: kontrola nič nenahráva</translation>
+    </message>
+    <message>
+        <source>--yes and --no do nothing with --check: a check uploads nothing</source>
+        <translation>--yes a --no nemajú s --check účinok: kontrola nič nenahráva</translation>
+    </message>
+    <message>
+        <source>--scan only finds registers; to update or check them, feed its output to --devices -</source>
+        <translation>--scan pokladnice len nájde; na ich aktualizáciu alebo kontrolu pošlite jeho výstup do --devices -</translation>
+    </message>
+    <message>
+        <source>--jobs needs a list of devices (--devices)</source>
+        <translation>--jobs potrebuje zoznam zariadení (--devices)</translation>
+    </message>
+    <message>
+        <source>--check needs a device address</source>
+        <translation>--check potrebuje adresu zariadenia</translation>
+    </message>
+    <message>
+        <source>--yes and --no exclude each other</source>
+        <translation>--yes a --no sa navzájom vylučujú</translation>
+    </message>
+    <message>
+        <source>y,yes</source>
+        <extracomment>The answers that mean yes at the y/N question, separated by commas, in lower case.</extracomment>
+        <translation>a,áno,ano</translation>
+    </message>
+    <message>
+        <source>Try &apos;zedez-updater --help&apos;.</source>
+        <translation>Skúste &apos;zedez-updater --help&apos;.</translation>
+    </message>
+    <message>
+        <source>[y/N]</source>
+        <extracomment>The choices shown after the question: the answer for yes, and No, the default.</extracomment>
+        <translation>[a/N]</translation>
+    </message>
+    <message>
+        <source>%1 is listed %2 times; it runs once</source>
+        <translation>%1 je v zozname %2-krát; spustí sa raz</translation>
+    </message>
+    <message>
+        <source>interrupted by %1: the scan stops; found so far:</source>
+        <translation>prerušené signálom %1: hľadanie končí; doteraz nájdené:</translation>
+    </message>
+    <message>
+        <source>asking %1 addresses of %2, 64 at once (at most %3 s each)</source>
+        <translation>pýtam sa %1 adries z %2, 64 naraz (každej najviac %3 s)</translation>
+    </message>
+    <message>
+        <source>scanned %1 addresses of %2: %3 register found</source>
+        <translation>prehľadaných %1 adries z %2: nájdená %3 pokladnica</translation>
+    </message>
+    <message>
+        <source>scanned %1 addresses of %2: %3 registers found</source>
+        <translation>prehľadaných %1 adries z %2: nájdených pokladníc: %3</translation>
+    </message>
+    <message>
+        <source>interrupted by %1: no further device starts; the running ones finish (a second signal ends at once)</source>
+        <translation>prerušené signálom %1: ďalšie zariadenie sa nezačne; bežiace dobehnú (druhý signál skončí hneď)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no device address: give an IPv4 address or a host name, without port, scheme or path</source>
+        <translation>„%1“ nie je adresa zariadenia: zadajte adresu IPv4 alebo meno počítača, bez portu, schémy a cesty</translation>
+    </message>
+    <message>
+        <source>cannot read the device list %1: %2</source>
+        <translation>zoznam zariadení %1 sa nedá čítať: %2</translation>
+    </message>
+    <message>
+        <source>the device list names no device: nothing to do</source>
+        <translation>zoznam zariadení neobsahuje žiadne zariadenie: niet čo robiť</translation>
+    </message>
+    <message>
+        <source>state query</source>
+        <translation>dopyt na stav</translation>
+    </message>
+    <message>
+        <source>upload</source>
+        <translation>nahrávanie</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 na %2</translation>
+    </message>
+    <message>
+        <source>waiting for the state of %1 (at most %2 s)</source>
+        <translation>čakám na stav od %1 (najviac %2 s)</translation>
+    </message>
+    <message>
+        <source>image sent; waiting for the answer of %1 (at most %2 s)</source>
+        <translation>obraz odoslaný; čakám na odpoveď od %1 (najviac %2 s)</translation>
+    </message>
+    <message>
+        <source>, %1 bytes</source>
+        <translation>, %1 bajtov</translation>
+    </message>
+    <message>
+        <source> (at most %1 s)</source>
+        <translation> (najviac %1 s)</translation>
+    </message>
+    <message>
+        <source>connected</source>
+        <translation>spojené</translation>
+    </message>
+    <message>
+        <source>%1 of %2 bytes sent</source>
+        <translation>odoslaných %1 z %2 bajtov</translation>
+    </message>
+    <message>
+        <source>waiting for the answer (at most %1 s)</source>
+        <translation>čakám na odpoveď (najviac %1 s)</translation>
+    </message>
+    <message>
+        <source>answer %1</source>
+        <translation>odpoveď %1</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>zlyhalo: %1</translation>
+    </message>
+    <message>
+        <source>waiting for the register to come back (at most %1 s)</source>
+        <translation>čakám, kým sa pokladnica vráti (najviac %1 s)</translation>
+    </message>
+    <message>
+        <source>back after %1 s, version %2</source>
+        <translation>späť po %1 s, verzia %2</translation>
+    </message>
+    <message>
+        <source>verification failed: %1</source>
+        <translation>overenie zlyhalo: %1</translation>
+    </message>
+    <message>
+        <source>not back within %1 s: the update is unverified</source>
+        <translation>do %1 s sa nevrátila: aktualizácia je neoverená</translation>
+    </message>
+    <message>
+        <source>interrupted by %1 while waiting for the register to come back: the update is unverified</source>
+        <translation>prerušené signálom %1 počas čakania na návrat pokladnice: aktualizácia je neoverená</translation>
+    </message>
+    <message>
+        <source>interrupted by %1 before the image was sent</source>
+        <translation>prerušené signálom %1 pred odoslaním obrazu</translation>
+    </message>
+    <message>
+        <source>interrupted by %1 after %2 of %3 bytes of the image: the upload is cut off</source>
+        <translation>prerušené signálom %1 po %2 z %3 bajtov obrazu: nahrávanie je odrezané</translation>
+    </message>
+    <message>
+        <source>interrupted by %1 after the whole image was sent (%2 bytes), before the register answered</source>
+        <translation>prerušené signálom %1 po odoslaní celého obrazu (%2 bajtov), skôr než pokladnica odpovedala</translation>
+    </message>
+    <message>
+        <source>uploads cut off</source>
+        <translation>odrezané nahrávania</translation>
+    </message>
+    <message>
+        <source>%1 device: %2 uploaded, %3 failed, %4 declined</source>
+        <translation>%1 zariadenie: nahraté %2, zlyhané %3, odmietnuté %4</translation>
+    </message>
+    <message>
+        <source>%1 devices: %2 uploaded, %3 failed, %4 declined</source>
+        <translation>zariadení %1: nahraté %2, zlyhané %3, odmietnuté %4</translation>
+    </message>
+    <message>
+        <source>%1 checked</source>
+        <translation>skontrolované %1</translation>
+    </message>
+    <message>
+        <source>%1 verified</source>
+        <translation>overené %1</translation>
+    </message>
+    <message>
+        <source>%1 not back after the restart</source>
+        <translation>po reštarte sa nevrátili %1</translation>
+    </message>
+    <message>
+        <source>%1 not started (interrupted)</source>
+        <translation>nezačaté %1 (prerušené)</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>zlyhané</translation>
+    </message>
+    <message>
+        <source>unverified (not back)</source>
+        <translation>neoverené (nevrátili sa)</translation>
+    </message>
+    <message>
+        <source>not started</source>
+        <translation>nezačaté</translation>
+    </message>
+    <message>
+        <source>Update every device listed in FILE, one address a line (&quot;-&quot;: standard input; blank lines and # comments are skipped; an address named twice runs once).</source>
+        <translation>Aktualizuje každé zariadenie zo súboru FILE, jedna adresa na riadok („-“: štandardný vstup; prázdne riadky a komentáre # sa preskočia; adresa uvedená dvakrát sa spustí raz).</translation>
+    </message>
+    <message>
+        <source>Devices of a list updated at once, 1 to %1 (default %2).</source>
+        <translation>Koľko zariadení zo zoznamu sa aktualizuje naraz, 1 až %1 (predvolene %2).</translation>
+    </message>
+    <message>
+        <source>Find the registers in CIDR (at most a /16) and print each with its version; uploads nothing.</source>
+        <translation>Nájde pokladnice v CIDR (najviac /16) a vypíše každú s jej verziou; nič nenahrá.</translation>
+    </message>
+    <message>
+        <source>After an upload wait until the device answers again, at most SECONDS (default %1), and verify that it runs the image&apos;s version. A list does this by default; 0 turns it off.</source>
+        <translation>Po nahraní čaká, kým zariadenie znova odpovie, najviac SECONDS sekúnd (predvolene %1), a overí, že beží na verzii obrazu. Zoznam to robí predvolene; 0 to vypne.</translation>
+    </message>
+    <message>
+        <source>--jobs needs a number from 1 to %1</source>
+        <translation>--jobs potrebuje číslo od 1 do %1</translation>
+    </message>
+    <message>
+        <source>--wait-restart needs a number of seconds from 0 to %1</source>
+        <translation>--wait-restart potrebuje počet sekúnd od 0 do %1</translation>
+    </message>
+    <message>
+        <source>--devices and --scan exclude each other; feed the scan to --devices - instead</source>
+        <translation>--devices a --scan sa navzájom vylučujú; namiesto toho pošlite výsledok hľadania do --devices -</translation>
+    </message>
+    <message>
+        <source>update available, from %1 to %2</source>
+        <translation>aktualizácia k dispozícii, z %1 na %2</translation>
+    </message>
+    <message>
+        <source>already on %1, this image&apos;s version</source>
+        <translation>už na %1, verzii tohto obrazu</translation>
+    </message>
+    <message>
+        <source>newer than this image: %1 installed, the image has %2</source>
+        <translation>novšia než tento obraz: nainštalovaná %1, obraz má %2</translation>
+    </message>
+    <message>
+        <source>the version cannot be read: the device names none</source>
+        <translation>verzia sa nedá prečítať: zariadenie žiadnu neuvádza</translation>
+    </message>
+    <message>
+        <source>the version cannot be read: &quot;%1&quot;</source>
+        <translation>verzia sa nedá prečítať: „%1“</translation>
+    </message>
+    <message>
+        <source>; an upload would ask first</source>
+        <translation>; nahrávanie by sa najprv spýtalo</translation>
+    </message>
+    <message>
+        <source>; an upload would go ahead without asking</source>
+        <translation>; nahrávanie by pokračovalo bez otázky</translation>
+    </message>
+    <message>
+        <source>state query to %1: %2</source>
+        <translation>dopyt na stav na %1: %2</translation>
+    </message>
+    <message>
+        <source>upload to %1: %2</source>
+        <translation>nahrávanie na %1: %2</translation>
+    </message>
+    <message>
+        <source>check failed: %1</source>
+        <translation>kontrola zlyhala: %1</translation>
+    </message>
+    <message>
+        <source> (installed %1, this image %2)</source>
+        <translation> (nainštalovaná %1, tento obraz %2)</translation>
+    </message>
+    <message>
+        <source>--headless needs a device address, --devices FILE or --scan CIDR</source>
+        <translation>--headless potrebuje adresu zariadenia, --devices FILE alebo --scan CIDR</translation>
+    </message>
+    <message>
+        <source>no device address, and the window needs a display (DISPLAY or WAYLAND_DISPLAY); to run without one, give the address: zedez-updater [--yes|--no] ADDRESS</source>
+        <translation>chýba adresa zariadenia a okno potrebuje displej (DISPLAY alebo WAYLAND_DISPLAY); bez neho zadajte adresu: zedez-updater [--yes|--no] ADRESA</translation>
+    </message>
+</context>
 </TS>

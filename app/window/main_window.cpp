@@ -20,6 +20,7 @@
 #include "app/core/timeout_workflow.h"
 #include "app/core/upload_workflow.h"
 #include "app/window/dialogs.h"
+#include "app/window/outside_controls.h"
 #include "app/window/scan_list_box.h"
 #include "http/http_client.h"
 
@@ -174,6 +175,14 @@ void MainWindow::createControls() {
     previous = next;
   }
   uploadButton_->setFocus();
+
+  // For screen readers, with nothing changed on the screen: the address field is named by its
+  // caption, the status line by a name of its own with its text as the description, and what
+  // lies outside the client area is not showing.
+  markControlsOutside(this, rect());
+  addressLabel_->setBuddy(addressEdit_);
+  addressEdit_->setAccessibleName(addressLabel_->text());
+  statusLabel_->setAccessibleName(QStringLiteral("Stav"));
 }
 
 void MainWindow::createIdleHttpClient() {
@@ -281,6 +290,8 @@ DeviceOutcome MainWindow::uploadOutcome() const {
 void MainWindow::setStatusText(const std::u16string& text) {
   statusText_ = text;
   setLabelCaption(statusLabel_, QString::fromStdU16String(text));
+  // Qt tells screen readers of the change, so that they can announce it.
+  statusLabel_->setAccessibleDescription(statusLabel_->text());
 }
 
 DialogResult MainWindow::confirm(const std::u16string& message) {

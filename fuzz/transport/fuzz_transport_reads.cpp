@@ -1,5 +1,6 @@
 // Drives the line, counted and until-close reads of an I/O handler over bytes that arrive in
-// arbitrary pieces, with a small line limit, checking that nothing is lost or invented.
+// arbitrary pieces, with a small line limit, checking that nothing is lost or invented. The
+// script ends at the peer's close.
 
 #include <algorithm>
 #include <cstddef>
@@ -82,6 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                               : http::MaxLineAction::Split);
   std::size_t consumed = 0;
   for (int step = 0; step < 64; ++step) {
+    // Once the peer has closed and the buffer is empty, every further read would only raise.
+    if (handler.closedGracefully() && handler.inputBufferIsEmpty()) break;
     const auto op = static_cast<unsigned char>(script[2 + step % 6]) + step;
     try {
       switch (op % 5) {
@@ -114,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         }
       }
     } catch (const http::ConnectionClosedError&) {
+      break;  // the script ends at the first close that a read runs into
     } catch (const http::MaxLineLengthExceededError&) {
       handler.inputBuffer().clear();
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -289,6 +290,38 @@ TEST(MainWindowLayout, WorkflowHostReadsTheFields) {
   EXPECT_EQ(host.addressText(), u" 127.0.0.9 ");
   EXPECT_EQ(host.timeoutText(), u"1500");
   EXPECT_EQ(host.unattendedAddress(), u"");
+}
+
+TEST(MainWindowLayout, ScreenReadersHearTheFieldByItsCaptionTheStatusAndOnlyWhatShows) {
+  auto window = interactiveWindow();
+  const auto accessible = [](QWidget* control) {
+    return QAccessible::queryAccessibleInterface(control);
+  };
+  EXPECT_EQ(window->addressLabel()->buddy(), window->addressEdit());
+  EXPECT_EQ(accessible(window->addressEdit())->text(QAccessible::Name),
+            window->addressLabel()->text());
+  EXPECT_EQ(accessible(window->addressEdit())->role(), QAccessible::EditableText);
+  EXPECT_EQ(accessible(window->statusLabel())->text(QAccessible::Name), QStringLiteral("Stav"));
+  window->setStatusText(u"OK. ORP sa re\u0161tartuje, a o chv\u00ed\u013eu bude pripraven\u00e1.");
+  EXPECT_EQ(accessible(window->statusLabel())->text(QAccessible::Description),
+            window->statusLabel()->text());
+
+  for (QWidget* shown : std::initializer_list<QWidget*>{
+           window->uploadButton(), window->addressEdit(), window->statusLabel(),
+           window->addressLabel(), window->fileLabel()}) {
+    const QAccessible::State state = accessible(shown)->state();
+    EXPECT_FALSE(state.invisible || state.offscreen) << shown->metaObject()->className();
+  }
+  for (QWidget* notShown : std::initializer_list<QWidget*>{
+           window->scanButton(), window->spareButton(), window->scanProgress(), window->scanList(),
+           window->timeoutEdit(), window->setTimeoutButton(), window->testIntegrationButton(),
+           window->testProductionButton(), window->proxyHostEdit(), window->proxyPortEdit(),
+           window->chooseFileButton(), window->passwordEdit(), window->timeoutLabel(),
+           window->runLabel()}) {
+    EXPECT_TRUE(accessible(notShown)->state().invisible) << notShown->metaObject()->className();
+  }
+  // Still where they were, and still reached by Tab.
+  EXPECT_EQ(window->passwordEdit()->focusPolicy(), Qt::StrongFocus);
 }
 
 // ---------------------------------------------------------------- small handlers

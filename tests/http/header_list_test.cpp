@@ -24,6 +24,18 @@ TEST(HeaderList, LookupJoinsContinuationLinesAndIgnoresCase) {
   EXPECT_EQ(list.value(u"X-Long"), u"other");
   EXPECT_EQ(list.extract(u"X-Long"), std::vector<std::u16string>{u"other"});
   EXPECT_TRUE(list.empty());
+
+  // A name is the text before the first ":", trimmed; a line without ":" has none.
+  list.addLine(u"\x01Spaced \t: yes");
+  list.addLine(u"Two words: no");
+  list.addLine(u"NoColon");
+  list.addLine(u"a:b: c");
+  EXPECT_EQ(list.value(u"spaced"), u"yes");
+  EXPECT_EQ(list.value(u"Two"), u"");
+  EXPECT_EQ(list.value(u"NoColon"), u"");
+  EXPECT_EQ(list.value(u"a:b"), u"");
+  EXPECT_EQ(list.value(u"spaced "), u"");
+  EXPECT_EQ(list.value(u"A"), u"b: c");
 }
 
 TEST(HeaderList, ContentTypeRules) {

@@ -128,9 +128,16 @@ class DebianPackageTest(unittest.TestCase):
         self.assertIn("Show this help and end.", english.stdout)
 
     def test_validators(self):
-        desktop = run(["desktop-file-validate",
-                       str(self.root / f"usr/share/applications/{APP_ID}.desktop")])
+        entry = self.root / f"usr/share/applications/{APP_ID}.desktop"
+        desktop = run(["desktop-file-validate", str(entry)])
         self.assertEqual((desktop.returncode, desktop.stdout), (0, ""), desktop.stderr)
+        # The menu offers the window for the registers of the network beside the program.
+        text = entry.read_text(encoding="utf-8")
+        self.assertIn("\nActions=registers;\n", text)
+        action = text.split("[Desktop Action registers]", 1)[1]
+        self.assertIn("\nName=Nájsť pokladnice v sieti\n", action)
+        self.assertIn("\nName[en]=", action)
+        self.assertIn("\nExec=zedez-updater --registers\n", action)
         metainfo = run(["appstreamcli", "validate", "--no-net", "--no-color",
                         str(self.root / f"usr/share/metainfo/{APP_ID}.metainfo.xml")])
         self.assertEqual(metainfo.returncode, 0, metainfo.stdout + metainfo.stderr)

@@ -11,7 +11,8 @@
 
 namespace app::fleet {
 
-std::vector<FoundDevice> discover(const AddressRange& range, const std::atomic<bool>& stop) {
+std::vector<FoundDevice> discover(const AddressRange& range, const std::atomic<bool>& stop,
+                                  const ProbeReport& onProbed) {
   std::mutex foundLock;
   std::vector<std::pair<std::uint64_t, FoundDevice>> found;
   runOnWorkers(range.size(), kScanConcurrency, stop, [&](std::size_t index) {
@@ -19,9 +20,14 @@ std::vector<FoundDevice> discover(const AddressRange& range, const std::atomic<b
         text::utf8ToUtf16(addressText(static_cast<std::uint32_t>(range.first + index)));
     DeviceInterface device(kScanProbeLimits);
     StateReading state = readDeviceState(device, address);
-    if (!state.answered) return;
+    if (!state.answered) {
+      if (onProbed) onProbed(address, nullptr);
+      return;
+    }
+    FoundDevice answer{address, std::move(state)};
+    if (onProbed) onProbed(address, &answer);
     const std::scoped_lock lock(foundLock);
-    found.emplace_back(index, FoundDevice{address, std::move(state)});
+    found.emplace_back(index, std::move(answer));
   });
   std::ranges::sort(found, {}, &std::pair<std::uint64_t, FoundDevice>::first);
   std::vector<FoundDevice> devices;

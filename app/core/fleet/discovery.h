@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 #include "app/core/device_address.h"
@@ -18,8 +19,13 @@ struct FoundDevice {
 // Probes under way at once.
 inline constexpr int kScanConcurrency = 64;
 
+// Told after each probe, from the probing threads, several at once: the register found there,
+// or nullptr when none answered.
+using ProbeReport = std::function<void(const DeviceAddress& address, const FoundDevice* found)>;
+
 // Probes every address of the range for a state document and gives the registers found, in
 // address order. Stops starting probes once stop is set.
-std::vector<FoundDevice> discover(const AddressRange& range, const std::atomic<bool>& stop);
+std::vector<FoundDevice> discover(const AddressRange& range, const std::atomic<bool>& stop,
+                                  const ProbeReport& onProbed = {});
 
 }  // namespace app::fleet
