@@ -61,6 +61,7 @@ QString RowTexts::outcome(const DeviceOutcome& outcome, QString* details) {
     case RunResult::Checked:
       return tr("Checked");
     case RunResult::Failed:
+    case RunResult::Interrupted:
       break;
   }
   if (outcome.verification == Verification::WrongVersion) {
