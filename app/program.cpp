@@ -85,6 +85,13 @@ int runCommandLine(const CommandLine& line, bool display) {
     console.outputLine(std::string_view(text).substr(0, text.size() - 1));
     return 0;
   }
+  // Only the window's run ignores further arguments, as it always has.
+  const bool windowRun = display && !line.headless && !line.check && !line.verbose &&
+                         !line.registers && line.historyFile.isEmpty() &&
+                         !cli::isFleetCommand(line);
+  if (!line.secondAddress.isEmpty() && !windowRun) {
+    return cli::usageFailure(console, cli::secondAddressError(line).toStdU16String());
+  }
   if (!line.historyFile.isEmpty()) {
     return cli::printHistory(line.historyFile, line.address, line.json, console);
   }

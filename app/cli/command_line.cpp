@@ -121,18 +121,11 @@ struct Options {
 };
 
 // An option that the rest of the line would leave without effect.
-QString conflictOf(const CommandLine& line, const QCommandLineParser& parser,
-                   const QStringList& positional) {
+QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
   const FleetRequest& fleet = line.fleet;
   const auto says = [](const char* source, const QString& arg = {}) {
     return QString::fromStdU16String(translated(source, {arg.toStdU16String()}));
   };
-  if (positional.size() > 1) {
-    return says(QT_TRANSLATE_NOOP("zedez",
-                                  "a second address \"%1\": give one address, or a "
-                                  "list of them with --devices"),
-                positional[1]);
-  }
   if (!line.address.empty() && fleet.listOrScan()) {
     return says(QT_TRANSLATE_NOOP("zedez",
                                   "give a device address, --devices or --scan, not "
@@ -205,9 +198,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.fleet = readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
+  if (positional.size() > 1) line.secondAddress = positional[1];
   line.registers = parser.isSet(options.registers);
   if (line.usageError.isEmpty() && !line.help && !line.version) {
-    line.usageError = conflictOf(line, parser, positional);
+    line.usageError = conflictOf(line, parser);
   }
   return line;
 }
@@ -215,6 +209,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 QString usageErrorText(const CommandLine& line) {
   if (line.arguments.isEmpty()) return line.usageError;
   return parseCommandLine(line.arguments).usageError;
+}
+
+QString secondAddressError(const CommandLine& line) {
+  return QString::fromStdU16String(
+      translated(QT_TRANSLATE_NOOP("zedez",
+                                   "a second address \"%1\": give one address, or a "
+                                   "list of them with --devices"),
+                 {line.secondAddress.toStdU16String()}));
 }
 
 QString helpText() {

@@ -11,10 +11,13 @@
 namespace app::cli {
 
 // What the command line asks for. An argument that begins with "-" is an option; the one
-// that does not is the device address. A second address, or an option that the rest of the
-// line would leave without effect, is a usage error.
+// that does not is the device address. An option that the rest of the line would leave
+// without effect is a usage error.
 struct CommandLine {
   std::u16string address;  // empty: the window, for the operator
+  // A second address: the window's run ignores it, as it ignores every further argument;
+  // everywhere else it is a usage error.
+  QString secondAddress;
   bool help = false;
   bool version = false;
   bool headless = false;
@@ -38,6 +41,9 @@ CommandLine parseCommandLine(const QStringList& arguments);
 // The usage error in the user's language. The line is parsed before the application object
 // exists, which the translation needs; this words the error again once it does.
 QString usageErrorText(const CommandLine& line);
+
+// The usage error of a second address, for the runs that do not ignore it.
+QString secondAddressError(const CommandLine& line);
 
 // The text of --help; it names the program, so the application object must exist.
 QString helpText();
