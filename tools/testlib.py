@@ -25,6 +25,19 @@ import sys
 import tempfile
 import threading
 
+
+def whole_records(path):
+    """The JSON lines of a record file that the simulator has finished writing: a last line
+    without its line feed is still being written and is left for the next read."""
+    try:
+        with open(path) as f:
+            text = f.read()
+    except FileNotFoundError:
+        return []
+    lines = text.split("\n")
+    return [json.loads(line) for line in lines[:-1] if line.strip()]
+
+
 TOOLS_DIR = os.path.dirname(os.path.abspath(__file__))
 
 EXIT_PORT_IN_USE = 3
@@ -131,11 +144,7 @@ class Tool:
         os.replace(temporary, self.config_path)
 
     def records(self):
-        try:
-            with open(self.record_path) as f:
-                return [json.loads(line) for line in f if line.strip()]
-        except FileNotFoundError:
-            return []
+        return whole_records(self.record_path)
 
     def wait_for_records(self, count, timeout=RECORD_TIMEOUT, kind=None):
         """Waits until at least count records (of kind, when given) exist; returns them."""
@@ -207,11 +216,7 @@ class Fleet(Simulator):
         """One device's records, or with no address every device's, by address."""
         if address is None:
             return {a: self.records(a) for a in self.addresses}
-        try:
-            with open(self.record_path.replace("{address}", address)) as f:
-                return [json.loads(line) for line in f if line.strip()]
-        except FileNotFoundError:
-            return []
+        return whole_records(self.record_path.replace("{address}", address))
 
     def wait_for_kind(self, address, kind, count=1, timeout=RECORD_TIMEOUT):
         """Waits (bounded) until address has count records of kind; returns them."""

@@ -73,8 +73,8 @@ DeviceListReading readDeviceList(std::istream& in) {
     reading.addresses.push_back(std::move(address));
   }
   if (tooLong) {
-    reading.error = lineError(number + 1, "is longer than " + std::to_string(kLongestListLine) +
-                                              " bytes");
+    reading.error =
+        lineError(number + 1, "is longer than " + std::to_string(kLongestListLine) + " bytes");
   }
   return reading;
 }

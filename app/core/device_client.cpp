@@ -19,8 +19,8 @@ std::unique_ptr<http::HttpClient> makeDeviceClient(const ClientLimits& limits) {
 ClientLimits uploadLimits(std::int64_t imageBytes) {
   ClientLimits limits = kUploadLimits;
   const std::int64_t sendMs = imageBytes * 1000 / kSlowestUploadBytesPerSecond;
-  limits.deadline = static_cast<int>(
-      std::min<std::int64_t>(std::int64_t{limits.deadline} + sendMs, std::numeric_limits<int>::max()));
+  limits.deadline = static_cast<int>(std::min<std::int64_t>(std::int64_t{limits.deadline} + sendMs,
+                                                            std::numeric_limits<int>::max()));
   return limits;
 }
 
