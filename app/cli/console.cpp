@@ -1,10 +1,12 @@
 #include "app/cli/console.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -41,6 +43,21 @@ void writeAll(int fd, std::string_view bytes) {
 
 constexpr std::string_view kEraseLine = "\r\x1b[K";
 
+// The terminal rows a prompt takes: a long question wraps, and every row must go before the
+// next line, or its first part stays behind.
+std::string erasePrompt(const std::string& prompt) {
+  winsize size{};
+  const int columns =
+      ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+  // Characters, not bytes: every byte but a UTF-8 continuation byte starts one.
+  const auto characters = static_cast<int>(std::count_if(prompt.begin(), prompt.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+  std::string erase(kEraseLine);
+  for (int row = 1; row < (characters + columns - 1) / columns; ++row) erase += "\x1b[1A\x1b[K";
+  return erase;
+}
+
 }  // namespace
 
 bool isYes(const std::u16string& answer) {
@@ -75,7 +92,7 @@ void Console::clearPassingLocked() {
 
 void Console::writeLineLocked(int fd, std::string line) {
   clearPassingLocked();
-  if (!prompt_.empty() && stderrIsTerminal_) writeAll(STDERR_FILENO, kEraseLine);
+  if (!prompt_.empty() && stderrIsTerminal_) writeAll(STDERR_FILENO, erasePrompt(prompt_));
   line += '\n';
   writeAll(fd, line);
   if (!prompt_.empty()) writeAll(STDERR_FILENO, prompt_);
