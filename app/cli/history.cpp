@@ -12,7 +12,7 @@ namespace app::cli {
 namespace {
 
 // A line of the record longer than this is no record of ours.
-constexpr qint64 kMostRecordLine = 64 * 1024;
+constexpr qint64 kMostRecordLine = qint64{64} * 1024;
 
 struct Row {
   std::u16string time, address, versions, result, verified, cause;

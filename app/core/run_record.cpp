@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <system_error>
@@ -28,8 +29,12 @@ QString hostName() {
 }
 
 QString userName() {
-  if (const passwd* entry = ::getpwuid(::geteuid()); entry != nullptr) {
-    return QString::fromLocal8Bit(entry->pw_name);
+  passwd entry{};
+  passwd* found = nullptr;
+  std::array<char, 4096> buffer{};
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+      found != nullptr) {
+    return QString::fromLocal8Bit(found->pw_name);
   }
   return QString::number(::geteuid());
 }

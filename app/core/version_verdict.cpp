@@ -1,5 +1,6 @@
 #include "app/core/version_verdict.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -47,8 +48,8 @@ std::optional<std::strong_ordering> compareVersions(std::u16string_view left,
 VersionVerdict verdictOf(std::u16string_view installed, std::u16string_view imageVersion) {
   const auto order = compareVersions(installed, imageVersion);
   if (!order) return VersionVerdict::Unreadable;
-  if (*order < 0) return VersionVerdict::UpdateAvailable;
-  if (*order > 0) return VersionVerdict::NewerThanImage;
+  if (std::is_lt(*order)) return VersionVerdict::UpdateAvailable;
+  if (std::is_gt(*order)) return VersionVerdict::NewerThanImage;
   return VersionVerdict::OnImageVersion;
 }
 
