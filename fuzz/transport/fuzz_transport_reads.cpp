@@ -13,63 +13,7 @@
 #include "http/base/stream.h"
 #include "http/transport/connection_errors.h"
 #include "http/transport/io_handler.h"
-
-namespace {
-
-// Delivers the input in pieces whose sizes come from the input itself; then the peer closes.
-class ScriptedIoHandler final : public http::IoHandler {
- public:
-  ScriptedIoHandler(std::string_view data, std::string_view pieceSizes)
-      : data_(data), pieceSizes_(pieceSizes) {
-    open();
-  }
-
-  bool connected() override {
-    return (socket_ && opened() && !(closedGracefully() && inputBufferIsEmpty())) ||
-           !inputBufferIsEmpty();
-  }
-  bool readable(int /*ms*/) override { return true; }
-  void checkForDisconnect(bool raise, bool ignoreBuffer) override {
-    if (closedGracefully() && socket_) close();
-    const bool disconnected = closedGracefully() || !socket_;
-    if (disconnected && raise && (inputBufferIsEmpty() || ignoreBuffer)) {
-      throw http::ConnectionClosedError(http::transport_text::kConnectionClosed);
-    }
-  }
-  [[nodiscard]] bool hasSocket() const override { return socket_; }
-  void close() override {
-    socket_ = false;
-    IoHandler::close();
-  }
-
-  [[nodiscard]] std::size_t delivered() const { return offset_; }
-
- protected:
-  int receiveRaw(std::span<std::uint8_t> buffer) override {
-    std::size_t piece = 1;
-    if (!pieceSizes_.empty()) {
-      piece = 1 + static_cast<unsigned char>(pieceSizes_[pieceIndex_++ % pieceSizes_.size()]) * 64;
-    }
-    const std::size_t count = std::min({piece, buffer.size(), data_.size() - offset_});
-    std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), count, buffer.begin());
-    offset_ += count;
-    return static_cast<int>(count);
-  }
-  int sendRaw(std::span<const std::uint8_t> bytes) override {
-    return static_cast<int>(bytes.size());
-  }
-  int filterSocketError(int /*result*/) override { return 10054; }
-  [[noreturn]] void raiseTransportError(int /*number*/) override { std::abort(); }
-
- private:
-  std::string_view data_;
-  std::string_view pieceSizes_;
-  std::size_t offset_ = 0;
-  std::size_t pieceIndex_ = 0;
-  bool socket_ = true;
-};
-
-}  // namespace
+#include "memory_io_handler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   if (size < 8) return 0;
@@ -77,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string_view script = input.substr(0, 8);
   const std::string_view pieceSizes = input.substr(8, std::min<std::size_t>(4, size - 8));
   const std::string_view data = input.substr(std::min<std::size_t>(12, size));
-  ScriptedIoHandler handler(data, pieceSizes);
+  fuzz_support::MemoryIoHandler handler;
+  handler.setInput(data, pieceSizes);
+  handler.open();
   handler.setMaxLineLength(static_cast<unsigned char>(script[0]) % 64);
   handler.setMaxLineAction(script[1] % 2 == 0 ? http::MaxLineAction::Raise
                                               : http::MaxLineAction::Split);
