@@ -4,7 +4,7 @@
 
 namespace app::cli {
 
-Questioner answerPolicy(std::optional<DialogResult> preset, Console& console) {
+AnswerPolicy answerPolicy(std::optional<Answer> preset, Console& console) {
   return [preset, &console](const std::u16string& /*address*/, const std::u16string& question) {
     if (preset) return *preset;
     if (console.stdinIsTerminal()) return console.askYesNo(question);
@@ -13,7 +13,7 @@ Questioner answerPolicy(std::optional<DialogResult> preset, Console& console) {
                                      "no terminal to answer \"%1\": the answer is Cancel (--yes "
                                      "uploads anyway)"),
                    {question}));
-    return DialogResult::Cancel;
+    return Answer::No;
   };
 }
 

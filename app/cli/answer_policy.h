@@ -1,15 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "app/cli/console.h"
-#include "app/core/device_run.h"
+#include "app/core/run_observer.h"
 
 namespace app::cli {
 
 // Who answers the question when there is no window: the preset answer of --yes or --no;
 // otherwise the terminal, when standard input is one; otherwise Cancel, with a line on
 // standard error that says why. It never waits for an answer that cannot come.
-Questioner answerPolicy(std::optional<DialogResult> preset, Console& console);
+using AnswerPolicy =
+    std::function<Answer(const std::u16string& address, const std::u16string& question)>;
+AnswerPolicy answerPolicy(std::optional<Answer> preset, Console& console);
 
 }  // namespace app::cli

@@ -191,9 +191,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
     line.usageError = localText(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));
   } else if (parser.isSet(options.yes)) {
-    line.answer = DialogResult::Ok;
+    line.answer = Answer::Yes;
   } else if (parser.isSet(options.no)) {
-    line.answer = DialogResult::Cancel;
+    line.answer = Answer::No;
   }
   line.fleet = readFleetOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/cli/fleet_options.h"
-#include "app/core/workflow_host.h"
+#include "app/core/run_observer.h"
 
 namespace app::cli {
 
@@ -26,7 +26,7 @@ struct CommandLine {
   bool exitStatus = false;
   bool verbose = false;
   bool registers = false;  // --registers: the window for the registers of the shop's network
-  std::optional<DialogResult> answer;  // --yes or --no
+  std::optional<Answer> answer;  // --yes or --no
   QString recordFile;                  // --record: append a line per device there
   QString historyFile;                 // --history: print that record
   QString usageError;                  // not empty: the command line is wrong

@@ -110,7 +110,7 @@ void Console::errorLine(const std::u16string& text) {
   writeLineLocked(STDERR_FILENO, text::utf16ToUtf8(text));
 }
 
-DialogResult Console::askYesNo(const std::u16string& question) {
+Answer Console::askYesNo(const std::u16string& question) {
   // One question at a time; the other lines go on printing while it waits.
   const std::lock_guard asking(questionMutex_);
   {
@@ -129,7 +129,7 @@ DialogResult Console::askYesNo(const std::u16string& question) {
     prompt_.clear();
     if (!answered) writeAll(STDERR_FILENO, "\n");
   }
-  return isYes(text::utf8ToUtf16(answer)) ? DialogResult::Ok : DialogResult::Cancel;
+  return isYes(text::utf8ToUtf16(answer)) ? Answer::Yes : Answer::No;
 }
 
 void Console::showProgress(std::int64_t sent, std::int64_t total) {

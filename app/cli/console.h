@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/workflow_host.h"
+#include "app/core/run_observer.h"
 
 namespace app::cli {
 
@@ -31,7 +31,7 @@ class Console {
   // error, the answer from standard input. "y" or "yes" in any case is OK, and so are the
   // translation's own words for yes ("a", "áno"); anything else, or the end of input, is
   // Cancel.
-  DialogResult askYesNo(const std::u16string& question);
+  Answer askYesNo(const std::u16string& question);
 
   // Shows "sent / total bytes, percent, rate" in place on standard error (a terminal only),
   // at most once per percent. The rate counts from the first call after the last line.

@@ -19,6 +19,7 @@
 #include "app/core/fleet/address_range.h"
 #include "app/core/fleet/discovery.h"
 #include "app/core/fleet/fleet_run.h"
+#include "app/core/record_sink.h"
 #include "app/core/restart_wait.h"
 #include "text/utf8_codec.h"
 
@@ -106,9 +107,11 @@ int runList(const CommandLine& line, const FleetRequest& request,
   FleetConsole printer(console, {.json = line.json,
                                  .nameDevices = list,
                                  .answer = answerPolicy(line.answer, console),
-                                 .recordFile = line.recordFile.toStdString(),
                                  .showProgress = !list && !line.json,
                                  .verbose = line.verbose});
+  std::optional<RecordFile> record;
+  if (!line.recordFile.isEmpty()) options.record = &record.emplace(line.recordFile.toStdString());
+  fleet::FleetRun run(options, printer, printer);
   // A list stops starting devices at the first signal and lets those under way finish; the
   // second, or the first for a single device, ends the program at once with their records.
   InterruptWatch::Handlers handlers;
@@ -121,18 +124,18 @@ int runList(const CommandLine& line, const FleetRequest& request,
                      {signalText(signal)}));
     };
   }
-  handlers.onEnd = [&printer](int signal) { printer.cutOff(signal); };
+  handlers.onEnd = [&printer, &run](int signal) {
+    printer.tellCutOff(run.interrupt(signalText(signal)));
+  };
   const InterruptWatch watch(handlers, /*endOnFirst=*/!list);
-  const fleet::FleetTally tally =
-      fleet::runFleet(addresses, options, printer, watch.stopRequested());
-  for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
+  const fleet::FleetTally tally = run.run(addresses, watch.stopRequested());
   if (!list) {
-    const int code = printer.recordFailed() ? kExitFailed : tally.lastExitCode;
+    const int code = tally.recordFailed ? kExitFailed : tally.lastExitCode;
     // A check tells its outcome always; the single update only when asked to.
     return line.exitStatus || line.check ? code : 0;
   }
   for (const std::u16string& summary : summaryLines(tally)) console.errorLine(summary);
-  return tally.anyFailed() || printer.recordFailed() ? kExitFailed : 0;
+  return tally.anyFailed() || tally.recordFailed ? kExitFailed : 0;
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include "app/cli/outcome_json.h"
 #include "app/cli/terminal_text.h"
 #include "app/core/core_text.h"
-#include "app/core/handler_boundary.h"
-#include "app/core/run_record.h"
 #include "app/core/upload_workflow.h"
 #include "text/utf8_codec.h"
 
@@ -50,23 +48,50 @@ FleetConsole::FleetConsole(Console& console, FleetConsoleOptions options)
 
 void FleetConsole::deviceStarted(const DeviceAddress& address) {
   const std::scoped_lock lock(runningMutex_);
-  running_[address] = Running{std::chrono::steady_clock::now()};
+  running_[address] = Running{};
 }
 
-void FleetConsole::progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) {
-  {
-    const std::scoped_lock lock(runningMutex_);
-    auto& device = running_[address];
-    device.sent = sent;
-    device.total = total;
+void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change) {
+  switch (change.phase) {
+    case RunPhase::Sending:
+      progress(address, change.sent, change.total);
+      if (options_.verbose) sentQuarter(address, change);
+      break;
+    case RunPhase::WaitingForAnswer:
+      tellWait(address,
+               translated(QT_TRANSLATE_NOOP(
+                              "zedez", "image sent; waiting for the answer of %1 (at most %2 s)"),
+                          {requestTarget(address, RequestKind::Upload), count(change.seconds)}));
+      if (options_.verbose) {
+        verboseLine(address, translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"),
+                                        {requestName(RequestKind::Upload),
+                                         requestTarget(address, RequestKind::Upload)}) +
+                                 u": " +
+                                 translated(QT_TRANSLATE_NOOP(
+                                                "zedez", "waiting for the answer (at most %1 s)"),
+                                            {count(change.seconds)}));
+      }
+      break;
+    case RunPhase::Restarting:
+      restartWaitStarted(address, change.seconds);
+      break;
+    case RunPhase::ReadingState:
+    case RunPhase::Verifying:
+    case RunPhase::Done:
+      break;
   }
+}
+
+void FleetConsole::progress(const DeviceAddress& /*address*/, std::int64_t sent,
+                            std::int64_t total) {
   // A list's uploads run side by side, so one progress line cannot show them.
   if (options_.showProgress) console_.showProgress(sent, total);
 }
 
-DialogResult FleetConsole::question(const DeviceAddress& address, const std::u16string& text) {
-  if (!options_.answer) return DialogResult::Cancel;
-  return options_.answer(address, escapedDeviceText(address) + u": " + escapedDeviceText(text));
+Answer FleetConsole::ask(const DeviceAddress& address, const Question& question) {
+  if (!options_.answer) return Answer::No;
+  return options_.answer(address, escapedDeviceText(address) + u": " +
+                                      escapedDeviceText(questionWithVersions(question)));
 }
 
 void FleetConsole::tellWait(const DeviceAddress& address, const std::u16string& text) {
@@ -88,15 +113,9 @@ void FleetConsole::verboseLine(const DeviceAddress& address, const std::u16strin
 void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
   const std::u16string request =
       translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"), {requestName(step.request), step.target});
-  const bool lastByte = step.kind == StepKind::Sent && step.bytes == step.total;
   if (step.kind == StepKind::Request && step.request == RequestKind::StateQuery) {
     tellWait(address,
              translated(QT_TRANSLATE_NOOP("zedez", "waiting for the state of %1 (at most %2 s)"),
-                        {step.target, count(step.seconds)}));
-  } else if (lastByte) {
-    tellWait(address,
-             translated(QT_TRANSLATE_NOOP(
-                            "zedez", "image sent; waiting for the answer of %1 (at most %2 s)"),
                         {step.target, count(step.seconds)}));
   }
   if (!options_.verbose) return;
@@ -113,25 +132,6 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
     case StepKind::Connected:
       verboseLine(address, request + u": " + translated(QT_TRANSLATE_NOOP("zedez", "connected")));
       break;
-    case StepKind::Sent: {
-      const std::int64_t quarter = step.total > 0 ? step.bytes * 4 / step.total : 4;
-      {
-        const std::scoped_lock lock(runningMutex_);
-        auto& device = running_[address];
-        if (quarter == device.quarterTold) break;
-        device.quarterTold = quarter;
-      }
-      verboseLine(address, request + u": " +
-                               translated(QT_TRANSLATE_NOOP("zedez", "%1 of %2 bytes sent"),
-                                          {count64(step.bytes), count64(step.total)}));
-      if (lastByte) {
-        verboseLine(address, request + u": " +
-                                 translated(QT_TRANSLATE_NOOP(
-                                                "zedez", "waiting for the answer (at most %1 s)"),
-                                            {count(step.seconds)}));
-      }
-      break;
-    }
     case StepKind::Reply:
       verboseLine(
           address,
@@ -145,6 +145,22 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
                                translated(QT_TRANSLATE_NOOP("zedez", "failed: %1"), {step.text}));
       break;
   }
+}
+
+void FleetConsole::sentQuarter(const DeviceAddress& address, const PhaseChange& change) {
+  const std::int64_t quarter = change.total > 0 ? change.sent * 4 / change.total : 4;
+  {
+    const std::scoped_lock lock(runningMutex_);
+    auto& device = running_[address];
+    if (quarter == device.quarterTold) return;
+    device.quarterTold = quarter;
+  }
+  verboseLine(address, translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"),
+                                  {requestName(RequestKind::Upload),
+                                   requestTarget(address, RequestKind::Upload)}) +
+                           u": " +
+                           translated(QT_TRANSLATE_NOOP("zedez", "%1 of %2 bytes sent"),
+                                      {count64(change.sent), count64(change.total)}));
 }
 
 void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds) {
@@ -168,7 +184,8 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   bool statusShown = false;
   {
     const std::scoped_lock lock(runningMutex_);
-    statusShown = running_[address].restarting && !options_.json;
+    statusShown = running_[address].restarting && !options_.json &&
+                  outcome.result != RunResult::Interrupted;
     running_.erase(address);
   }
   if (outcome.restart) {
@@ -195,59 +212,11 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   } else if (!statusShown) {
     console_.outputLine(named(address, escapedDeviceText(outcome.status, kLongestStatusShown)));
   }
-  record(recordLine(outcome, std::chrono::system_clock::now()));
 }
 
-void FleetConsole::cutOff(int signal) {
-  std::map<DeviceAddress, Running> running;
-  {
-    const std::scoped_lock lock(runningMutex_);
-    running.swap(running_);
-  }
-  std::vector<DeviceAddress> cut;
-  const auto now = std::chrono::steady_clock::now();
-  for (const auto& [address, device] : running) {
-    DeviceOutcome outcome;
-    outcome.address = address;
-    outcome.result = RunResult::Interrupted;
-    outcome.bytesSent = device.sent;
-    outcome.seconds = std::chrono::duration<double>(now - device.start).count();
-    const std::u16string by = text::utf8ToUtf16(signalName(signal));
-    if (device.restarting) {
-      outcome.status =
-          translated(QT_TRANSLATE_NOOP("zedez",
-                                       "interrupted by %1 while waiting for the register to come "
-                                       "back: the update is unverified"),
-                     {by});
-    } else if (device.sent == 0) {
-      outcome.status = translated(
-          QT_TRANSLATE_NOOP("zedez", "interrupted by %1 before the image was sent"), {by});
-    } else if (device.sent < device.total) {
-      outcome.status =
-          translated(QT_TRANSLATE_NOOP("zedez",
-                                       "interrupted by %1 after %2 of %3 bytes of the image: the "
-                                       "upload is cut off"),
-                     {by, count64(device.sent), count64(device.total)});
-      cut.push_back(address);
-    } else {
-      outcome.status =
-          translated(QT_TRANSLATE_NOOP("zedez",
-                                       "interrupted by %1 after the whole image was sent (%2 "
-                                       "bytes), before the register answered"),
-                     {by, count64(device.total)});
-      cut.push_back(address);
-    }
-    outcome.error = FailureCause{"Interrupted", outcome.status, {}};
-    if (options_.json) {
-      console_.outputLine(outcomeJson(outcome));
-    } else {
-      console_.outputLine(named(address, outcome.status));
-    }
-    record(recordLine(outcome, std::chrono::system_clock::now()));
-  }
-  if (!cut.empty()) {
-    console_.errorLine(listed(translated(QT_TRANSLATE_NOOP("zedez", "uploads cut off")), cut));
-  }
+void FleetConsole::tellCutOff(const std::vector<DeviceAddress>& devices) {
+  if (devices.empty()) return;
+  console_.errorLine(listed(translated(QT_TRANSLATE_NOOP("zedez", "uploads cut off")), devices));
 }
 
 void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string& line) {
@@ -256,16 +225,14 @@ void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string
 
 void FleetConsole::notStarted(const DeviceAddress& address) {
   if (options_.json) console_.outputLine(notStartedJson(address));
-  record(notStartedRecordLine(address, std::chrono::system_clock::now()));
+}
+
+void FleetConsole::recordFailed(const std::u16string& message) {
+  tellRecordFailed(console_, message);
 }
 
 std::u16string FleetConsole::named(const DeviceAddress& address, const std::u16string& line) const {
   return options_.nameDevices ? escapedDeviceText(address) + u": " + line : line;
-}
-
-void FleetConsole::record(const std::string& line) {
-  if (options_.recordFile.empty()) return;
-  if (!recordOutcome(options_.recordFile, line, console_)) recordFailed_ = true;
 }
 
 std::vector<std::u16string> summaryLines(const fleet::FleetTally& tally) {
@@ -296,14 +263,8 @@ std::vector<std::u16string> summaryLines(const fleet::FleetTally& tally) {
   return lines;
 }
 
-bool recordOutcome(const std::string& file, const std::string& line, Console& console) {
-  try {
-    appendRecordLine(file, line);
-    return true;
-  } catch (const std::exception& error) {
-    console.errorLine(u"zedez-updater: " + errorMessageOf(error));
-    return false;
-  }
+void tellRecordFailed(Console& console, const std::u16string& message) {
+  console.errorLine(u"zedez-updater: " + message);
 }
 
 }  // namespace app::cli

@@ -6,18 +6,15 @@
 #include "app/core/core_text.h"
 #include "app/core/device_interface.h"
 #include "app/core/device_state.h"
+#include "app/core/error_text.h"
 #include "app/core/errors.h"
-#include "app/core/handler_boundary.h"
 #include "app/core/image_identity.h"
-#include "app/core/unattended_host.h"
+#include "app/core/record_sink.h"
+#include "app/core/run_record.h"
 #include "app/core/upload_workflow.h"
 
 namespace app {
 namespace {
-
-void tell(const DeviceRunOptions& options, const std::u16string& line) {
-  if (options.onDiagnostic) options.onDiagnostic(line);
-}
 
 // What a check found, and what an upload would do.
 std::u16string checkReport(const DeviceOutcome& outcome, int version) {
@@ -69,14 +66,16 @@ VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
 
 // Waits for the device to come back after its upload and compares its version with the
 // image's; another version is a failure.
-void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
-  if (options.onRestartWait) options.onRestartWait(*options.waitRestartSeconds);
-  outcome.restart =
-      waitForRestart(outcome.address, outcome.versionText, *options.waitRestartSeconds);
+void verify(const DeviceRunOptions& options, RunObserver& observer, DeviceOutcome& outcome) {
+  const int seconds = *options.waitRestartSeconds;
+  observer.phase(outcome.address, {RunPhase::Restarting, outcome.bytesSent, outcome.bytesSent,
+                                   seconds});
+  outcome.restart = waitForRestart(outcome.address, outcome.versionText, seconds);
   if (!outcome.restart->stateAfter) {
     outcome.verification = Verification::NotBack;
     return;
   }
+  observer.phase(outcome.address, {RunPhase::Verifying, outcome.bytesSent, outcome.bytesSent, 0});
   const std::u16string& after = outcome.restart->stateAfter->versionText;
   const std::u16string& image = imageIdentity().version;
   if (compareVersions(after, image) == std::strong_ordering::equal) {
@@ -96,9 +95,15 @@ std::u16string errorLine(const FailureCause& cause) {
   return u"error: " + oneLine({cause.className, errorBoxText(cause.message), {}});
 }
 
-void check(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
-  DeviceInterface device;
-  device.setStepLog(options.onStep, requestTarget(address, RequestKind::StateQuery));
+// Tells the state query's steps to the observer.
+void logStateSteps(DeviceInterface& device, const DeviceAddress& address, RunObserver& observer) {
+  device.setStepLog([&observer, address](const RunStep& step) { observer.step(address, step); },
+                    requestTarget(address, RequestKind::StateQuery));
+}
+
+void check(const DeviceAddress& address, DeviceInterface& device, RunObserver& observer,
+           DeviceOutcome& outcome) {
+  observer.phase(address, {RunPhase::ReadingState, 0, 0, kStateLimits.deadline / 1000});
   const StateReading state = readDeviceState(device, address);
   outcome.stateError = state.failure;
   if (outcome.stateError) {
@@ -107,10 +112,11 @@ void check(const DeviceAddress& address, const DeviceRunOptions& options, Device
     const std::u16string cause =
         requestCauseLine(address, RequestKind::StateQuery, *outcome.stateError);
     outcome.status = translated(QT_TRANSLATE_NOOP("zedez", "check failed: %1"), {cause});
-    tell(options, cause);
+    observer.diagnostic(address, cause);
     return;
   }
   outcome.versionText = state.versionText;
+  observer.stateRead(address, state.versionText);
   outcome.verdict = verdictAfterQuery(outcome);
   try {
     const int version = versionNumberOf(outcome.versionText);
@@ -122,76 +128,65 @@ void check(const DeviceAddress& address, const DeviceRunOptions& options, Device
     outcome.error = causeOf(error);
     outcome.status = translated(QT_TRANSLATE_NOOP("zedez", "check failed: %1"),
                                 {errorBoxText(outcome.error->message)});
-    tell(options, errorLine(*outcome.error));
+    observer.diagnostic(address, errorLine(*outcome.error));
   }
 }
 
-void upload(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
-  UploadReport report;
-  // The question names both versions, so that the one who answers knows what is at stake.
-  UnattendedHost host(address, [&options, &report](const DeviceAddress& device,
-                                                   const std::u16string& question) {
-    if (!options.answer) return DialogResult::Cancel;
-    return options.answer(
-        device, question + translated(QT_TRANSLATE_NOOP("zedez", " (installed %1, this image %2)"),
-                                      {report.versionText, imageIdentity().version}));
-  });
-  DeviceInterface device;
-  device.setStepLog(options.onStep, requestTarget(address, RequestKind::StateQuery));
-  report.onProgress = options.onProgress;
-  report.onStep = options.onStep;
-  try {
-    runUpload(host, device, &report);
-  } catch (const SilentAbortError&) {
-    // Declined: the status says so.
-  } catch (const std::exception&) {
-    // The default error box: without a window its text goes out with the causes, and the
-    // run ends here.
-  }
-  outcome = outcomeOfUpload(address, report, host.status());
-  tellCauses(outcome, [&options](const std::u16string& line) {
-    if (options.onDiagnostic) options.onDiagnostic(line);
-  });
+void upload(const DeviceAddress& address, const DeviceRunOptions& options,
+            DeviceInterface& device, RunObserver& observer, Questioner& questioner,
+            DeviceOutcome& outcome) {
+  uploadFirmware(address, device, observer, questioner, outcome);
+  outcome.verdict = verdictAfterQuery(outcome);
+  tellCauses(outcome,
+             [&observer, &address](const std::u16string& line) { observer.diagnostic(address, line); });
   outcome.restartWaitAsked = options.waitRestartSeconds.has_value();
-  if (outcome.restartWaitAsked && outcome.result == RunResult::Uploaded) verify(options, outcome);
+  if (outcome.restartWaitAsked && outcome.result == RunResult::Uploaded) {
+    verify(options, observer, outcome);
+  }
 }
 
 }  // namespace
 
-DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options) {
+DeviceOutcome runDeviceUntold(const DeviceAddress& address, const DeviceRunOptions& options,
+                              RunObserver& observer, Questioner& questioner) {
   const auto start = std::chrono::steady_clock::now();
   DeviceOutcome outcome;
   outcome.address = address;
+  DeviceInterface ownDevice;
+  DeviceInterface& device = options.stateDevice != nullptr ? *options.stateDevice : ownDevice;
+  logStateSteps(device, address, observer);
   if (options.mode == RunMode::Check) {
-    check(address, options, outcome);
+    check(address, device, observer, outcome);
   } else {
-    upload(address, options, outcome);
+    upload(address, options, device, observer, questioner, outcome);
   }
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  observer.phase(address, {RunPhase::Done, outcome.bytesSent, outcome.bytesSent, 0});
   return outcome;
 }
 
-DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& report,
-                              const std::u16string& status) {
-  DeviceOutcome outcome;
-  outcome.address = address;
-  outcome.versionText = report.versionText;
-  outcome.version = report.version;
-  outcome.asked = report.asked;
-  outcome.status = status;
-  outcome.stateError = report.stateFailure;
-  outcome.error = report.failure;
-  outcome.errorBox = report.unhandled;
-  outcome.bytesSent = report.bytesSent;
-  outcome.verdict = verdictAfterQuery(outcome);
-  if (report.uploaded) {
-    outcome.result = RunResult::Uploaded;
-  } else if (report.declined) {
-    outcome.result = RunResult::Declined;
-  } else {
-    outcome.result = RunResult::Failed;
-  }
+DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options,
+                        RunObserver& observer, Questioner& questioner) {
+  const DeviceOutcome outcome = runDeviceUntold(address, options, observer, questioner);
+  writeRecordLine(options.record, recordLine(outcome, std::chrono::system_clock::now()), observer);
+  observer.outcome(outcome);
   return outcome;
+}
+
+bool writeRecordLine(RecordSink* sink, const std::string& line, RunObserver& observer) {
+  if (sink == nullptr) return true;
+  try {
+    sink->append(line);
+    return true;
+  } catch (const std::exception& error) {
+    observer.recordFailed(errorMessageOf(error));
+    return false;
+  }
+}
+
+std::u16string questionWithVersions(const Question& question) {
+  return question.text + translated(QT_TRANSLATE_NOOP("zedez", " (installed %1, this image %2)"),
+                                    {question.installedVersion, question.imageVersion});
 }
 
 void tellCauses(const DeviceOutcome& outcome,

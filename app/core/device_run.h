@@ -1,16 +1,18 @@
 #pragma once
 
-// One device, start to end, without a window: the state query, the version gate with an
-// answer policy, the image and the upload (or, for a check, the state query and the gate
-// alone). Each call makes its own clients and host and touches no global state, so runs for
-// several devices may go on in parallel threads. The callbacks are called on the calling
-// thread; whoever shares them between threads locks inside them.
+// One device, start to end, without a window: the state query, the version gate with the
+// run's questioner, the image and the upload (or, for a check, the state query and the gate
+// alone), the restart wait and the record line. Each call makes its own clients and touches
+// no global state, so runs for several devices may go on in parallel threads. The observer
+// and the questioner are called on the calling thread.
 //
+//   RecordFile record("/var/log/zedez.jsonl");
 //   DeviceRunOptions options;
-//   options.answer = [](const std::u16string& address, const std::u16string& question) {...};
-//   options.onDiagnostic = [](const std::u16string& line) {...};   // a cause, for stderr
-//   const DeviceOutcome outcome = runDevice(u"127.0.0.5", options);
-//   std::puts(outcomeJson(outcome).c_str());  // or the status line; exitCodeOf(outcome.result)
+//   options.record = &record;
+//   FixedAnswer no(Answer::No);
+//   RunObserver quiet;
+//   const DeviceOutcome outcome = runDevice(u"127.0.0.5", options, quiet, no);
+//   std::puts(outcome.status...);  // exitCodeOf(outcome.result)
 
 #include <cstdint>
 #include <functional>
@@ -20,12 +22,13 @@
 #include "app/core/device_address.h"
 #include "app/core/failure_cause.h"
 #include "app/core/restart_wait.h"
-#include "app/core/run_step.h"
-#include "app/core/upload_workflow.h"
+#include "app/core/run_observer.h"
 #include "app/core/version_verdict.h"
-#include "app/core/workflow_host.h"
 
 namespace app {
+
+class DeviceInterface;
+class RecordSink;
 
 enum class RunMode { Upload, Check };
 // Interrupted: a signal ended the program while the device's run was under way.
@@ -39,24 +42,15 @@ enum class Verification {
   NotBack,       // not back within the wait: unverified
 };
 
-// The question to the operator for one device; an empty function answers Cancel.
-using Questioner =
-    std::function<DialogResult(const DeviceAddress& address, const std::u16string& question)>;
-
 struct DeviceRunOptions {
   RunMode mode = RunMode::Upload;
-  Questioner answer;
-  // Image bytes sent so far, of the total.
-  std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
-  // One line per cause of a failure: a failed state query, a failed upload, an error box.
-  std::function<void(const std::u16string& line)> onDiagnostic;
   // After an upload, wait this long at most for the device to answer again, and compare the
   // version it comes back with to the image's.
   std::optional<int> waitRestartSeconds;
-  // The restart wait begins (after the upload's answer); it lasts at most seconds.
-  std::function<void(int seconds)> onRestartWait;
-  // Each step of the state query and the upload, as it happens.
-  StepLog onStep;
+  // Where the outcome's line goes; none: no record.
+  RecordSink* record = nullptr;
+  // The state query's kept client (the window's); a client of the run's own when null.
+  DeviceInterface* stateDevice = nullptr;
 };
 
 // What happened at one device; the fields a script reads.
@@ -89,12 +83,18 @@ struct DeviceOutcome {
   Verification verification = Verification::NotAsked;
 };
 
-DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options);
+// Runs the device, writes its record line and tells the observer the outcome, which it
+// returns. A record line that cannot be written is told to the observer.
+DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options,
+                        RunObserver& observer, Questioner& questioner);
 
-// The outcome of an upload run that someone else drove (the window), from its report and the
-// status line it left.
-DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& report,
-                              const std::u16string& status);
+// The same without the record line and the outcome told: for a run over many devices that
+// records and tells each outcome itself.
+DeviceOutcome runDeviceUntold(const DeviceAddress& address, const DeviceRunOptions& options,
+                              RunObserver& observer, Questioner& questioner);
+
+// Writes one line to the sink, if there is one; a failure is told to the observer. False then.
+bool writeRecordLine(RecordSink* sink, const std::string& line, RunObserver& observer);
 // The cause lines of an upload's outcome: a failed state query, then a failed upload, each
 // naming the request and where it went ("state query to 127.0.0.80:80: connection refused
 // (Socket Error # 10061)"), or the error box's text with the error's class.

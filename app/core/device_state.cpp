@@ -41,10 +41,21 @@ std::u16string versionTextOf(std::u16string_view stateText) {
   return versionTextIn(stateDocument(stateText));
 }
 
-int versionNumberOf(std::u16string_view versionText) {
+namespace {
+std::u16string cleanedVersionText(std::u16string_view versionText) {
   std::u16string cleaned(versionText);
   std::erase(cleaned, u'v');
   std::erase(cleaned, u'.');
+  return cleaned;
+}
+}  // namespace
+
+bool namesNoVersion(std::u16string_view versionText) {
+  return cleanedVersionText(versionText).empty();
+}
+
+int versionNumberOf(std::u16string_view versionText) {
+  const std::u16string cleaned = cleanedVersionText(versionText);
   return textToInt(cleaned.empty() ? std::u16string_view(u"0") : std::u16string_view(cleaned));
 }
 

@@ -40,6 +40,9 @@ StateReading readDeviceState(DeviceInterface& device, const DeviceAddress& addre
 // text is no document or the path leads nowhere.
 std::u16string versionTextOf(std::u16string_view stateText);
 
+// The version text is empty once every "v" and "." is removed from it.
+bool namesNoVersion(std::u16string_view versionText);
+
 // The number the device's version text stands for: every "v" and "." removed, empty as 0.
 // Raises ConversionError when the rest is not an integer.
 int versionNumberOf(std::u16string_view versionText);

@@ -13,7 +13,5 @@ HTTP_DECLARE_ERROR(ConversionError, Error);
 HTTP_DECLARE_ERROR(ResourceNotFoundError, Error);
 // A file that cannot be created or written.
 HTTP_DECLARE_ERROR(FileError, Error);
-// Ends a handler without any message: the handler boundary swallows it.
-HTTP_DECLARE_ERROR(SilentAbortError, Error);
 
 }  // namespace app

@@ -6,7 +6,7 @@
 #include <new>
 #include <optional>
 
-#include "app/core/handler_boundary.h"
+#include "app/core/error_text.h"
 #include "http/error.h"
 #include "http/http_errors.h"
 #include "text/utf8_codec.h"

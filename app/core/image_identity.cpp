@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "app/core/firmware_image.h"
-#include "app/core/handler_boundary.h"
+#include "app/core/error_text.h"
 #include "text/utf8_codec.h"
 
 namespace app {

@@ -4,24 +4,10 @@
 
 namespace app {
 
-// Caption of the program's message and error boxes.
-inline constexpr std::u16string_view kApplicationTitle = u"Brenvo Tesmora Update ZEDEZ 1.0.12";
-// Caption of the main window; it differs from the application title on purpose.
-inline constexpr std::u16string_view kMainWindowCaption = u"Brenvo Tesmora Updater ZEDEZ 1.0.12";
-
 // Version data the executable carries.
 inline constexpr std::u16string_view kProductName = u"Brenvo Tesmora updater";
 inline constexpr std::u16string_view kProductVersion = u"1.0.12";
 inline constexpr std::u16string_view kFileVersion = u"1.0.9.1";
 inline constexpr std::u16string_view kFileDescription = u"Brenvo Tesmora ZEDEZ Update 1.0.12";
-
-// The address the window offers before the operator types one.
-inline constexpr std::u16string_view kDefaultDeviceAddress = u"10.77.82.80";
-// The maker's HTTP proxy, shown in the (unreachable) proxy fields.
-inline constexpr std::u16string_view kMakerProxyHost = u"proxy.brenvo.sk";
-inline constexpr std::u16string_view kMakerProxyPort = u"8080";
-// The maker's article about bringing the device to the newest ZEDEZ.
-inline constexpr std::u16string_view kHelpArticleUrl =
-    u"https://www.brenvo.sk/podpora/tesmora-aktualizacia-zedez";
 
 }  // namespace app

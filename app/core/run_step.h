@@ -8,13 +8,12 @@ namespace app {
 
 enum class RequestKind { StateQuery, Upload };
 
-// What a device's run is doing, as it happens: for a front end that shows each wait, or
-// writes every step with its time.
+// What a device's run is doing, as it happens: for a front end that writes every step with
+// its time. The bytes sent are told as the run's phase, not as steps.
 enum class StepKind {
-  Request,    // the request goes out; text: method and path, seconds: the most it may take
+  Request,    // the request goes out; text: method and path, seconds: the most it may take,
+              // total: the body's length
   Connected,  // the connection stands
-  Sent,       // bytes of the body handed over, of total; the last byte starts the wait for
-              // the answer, at most seconds
   Reply,      // text: the reply's status line, bytes: its body's length
   Failed,     // text: why
 };

@@ -8,7 +8,6 @@
 #include "app/core/device_state.h"
 #include "app/core/errors.h"
 #include "app/core/text_to_int.h"
-#include "app/core/workflow_host.h"
 #include "http/http_client.h"
 #include "http/stream.h"
 #include "json/parser.h"
@@ -20,33 +19,31 @@ HTTP_DECLARE_ERROR(MalformedSettingsError, Error);
 
 constexpr std::int64_t kCurrencyScale = 10000;
 
-std::u16string exchangeSettings(WorkflowHost& host, http::HttpClient& client) {
+std::u16string exchangeSettings(std::u16string_view address, std::u16string_view timeoutText,
+                                http::HttpClient& client) {
   http::MemoryStream response;
-  client.get(settingsUrl(host.addressText()), response);
+  client.get(settingsUrl(address), response);
   const json::JsonRef document =
       json::parseDocument(decodeSettingsBody(response.view()), kDeviceDocumentLimits);
   if (document.isEmpty()) throw MalformedSettingsError(u"The settings are not a JSON document.");
 
-  const std::int32_t timeout = textToInt(host.timeoutText());
+  const std::int32_t timeout = textToInt(timeoutText);
   document.putPathCurrency(u"timeout", std::int64_t{timeout} * kCurrencyScale);
 
   http::MemoryStream body;
   body.write(document.asJsonUtf8(/*indent=*/false, /*escape=*/true));
-  return client.post(settingsUrl(host.addressText()), body);
+  return client.post(settingsUrl(address), body);
 }
 
 }  // namespace
 
-void runSetTimeout(WorkflowHost& host) {
+std::u16string setDeviceTimeout(std::u16string_view address, std::u16string_view timeoutText) {
   const auto client = makeDeviceClient(kSettingsLimits);
-
-  std::u16string result;
   try {
-    result = exchangeSettings(host, *client);
+    return exchangeSettings(address, timeoutText, *client);
   } catch (const std::exception&) {
-    result = kSetTimeoutFailedStatus;
+    return std::u16string(kSetTimeoutFailedStatus);
   }
-  host.setStatusText(result);
 }
 
 }  // namespace app

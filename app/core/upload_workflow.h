@@ -1,21 +1,18 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
 #include <string_view>
 
-#include "app/core/device_state.h"
-#include "app/core/failure_cause.h"
-#include "app/core/run_step.h"
+#include "app/core/device_address.h"
 
 namespace app {
 
 class DeviceInterface;
-class WorkflowHost;
+class Questioner;
+class RunObserver;
+struct DeviceOutcome;
 
-// Texts of the upload, as the operator sees them.
+// The status lines of an upload, as the operator sees them in the window and on the command
+// line.
 inline constexpr std::u16string_view kAlreadyCurrentQuestion =
     u"ZEDEZ v ORP je už aktuálne! Napriek tomu prehrať ?";
 inline constexpr std::u16string_view kAlreadyCurrentStatus = u"ZEDEZ v ORP je už aktuálne.";
@@ -25,34 +22,13 @@ inline constexpr std::u16string_view kUploadSucceededStatus =
 inline constexpr std::u16string_view kUploadFailedStatus =
     u"Chyba č.:2 Nepodarilo sa nahrať ZEDEZ !";
 
-// What one run of the upload did, for callers that report it. The run clears it at its start
-// and keeps only onProgress and onStep.
-struct UploadReport {
-  // Bytes of the image sent so far, of its total; called on the workflow's thread.
-  std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
-  // Each step of the upload's request; called on the workflow's thread.
-  StepLog onStep;
-
-  std::u16string versionText;
-  // The number the version gate compared; empty when the text was no number.
-  std::optional<int> version;
-  bool asked = false;
-  bool declined = false;
-  bool uploaded = false;
-  // Why the state query failed; the workflow goes on with what it got.
-  std::optional<FailureCause> stateFailure;
-  // Why the upload failed, or the error that left the workflow.
-  std::optional<FailureCause> failure;
-  // The failure left the workflow, for the default error box.
-  bool unhandled = false;
-  std::int64_t bytesSent = 0;
-};
-
-// The Upload button: reads the device's version, asks before installing over a current one,
-// and posts the firmware image. In an unattended run it requests the end of the run wherever
-// the run is over. A declined question ends it with SilentAbortError; a version that is not a
-// number leaves it with ConversionError, for the default error box. A report, when given, is
-// filled as the run goes.
-void runUpload(WorkflowHost& host, DeviceInterface& device, UploadReport* report = nullptr);
+// The upload of one device: reads its version with the given state client, asks before
+// installing over a current one, and posts the firmware image. Fills the outcome's result,
+// status line, causes and bytes sent; never raises. An error that is not the upload's own (a
+// version that is not a number, a missing embedded part) leaves the status line as it was and
+// marks the outcome errorBox. What the observer raises while the image is under way counts
+// as a failed upload.
+void uploadFirmware(const DeviceAddress& address, DeviceInterface& stateDevice,
+                    RunObserver& observer, Questioner& questioner, DeviceOutcome& outcome);
 
 }  // namespace app

@@ -3,8 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/core/handler_boundary.h"
-#include "app/core/product.h"
+#include "app/core/error_text.h"
+#include "app/window/form_defaults.h"
 
 namespace app {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/core/workflow_host.h"
+#include "app/window/workflow_host.h"
 
 namespace app {
 

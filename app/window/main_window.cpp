@@ -15,11 +15,11 @@
 
 #include "app/core/connectivity_check.h"
 #include "app/core/firmware_image.h"
-#include "app/core/handler_boundary.h"
-#include "app/core/product.h"
 #include "app/core/timeout_workflow.h"
-#include "app/core/upload_workflow.h"
 #include "app/window/dialogs.h"
+#include "app/window/form_defaults.h"
+#include "app/window/form_upload.h"
+#include "app/window/handler_boundary.h"
 #include "app/window/outside_controls.h"
 #include "app/window/scan_list_box.h"
 #include "http/http_client.h"
@@ -138,7 +138,7 @@ void MainWindow::createControls() {
       QStringLiteral("QListWidget::item { height: %1px; }").arg(kScanListItemHeight));
   scanList_->hide();
   addressEdit_ = placeEdit(this, toQString(kDefaultDeviceAddress), 29, 34, 120, 21);
-  timeoutEdit_ = placeEdit(this, QStringLiteral("6000"), 359, 145, 44, 21);
+  timeoutEdit_ = placeEdit(this, toQString(kDefaultTimeoutText), 359, 145, 44, 21);
   setTimeoutButton_ = placeButton(this, QStringLiteral("Set Timeout"), 200, 155, 75, 25);
   setTimeoutButton_->setEnabled(false);
   testIntegrationButton_ = placeButton(this, QStringLiteral("test Integracne"), 8, 205, 121, 25);
@@ -240,12 +240,14 @@ void MainWindow::onUploadClicked() {
   if (uploadAction_) {
     uploadAction_(*this);
   } else {
-    lastUpload_.onProgress = choices_.onProgress;
-    runUpload(*this, device_, &lastUpload_);
+    lastOutcome_ = runFormUpload(
+        *this, device_, {choices_.onProgress, choices_.record, choices_.onRecordFailed});
   }
 }
 
-void MainWindow::onSetTimeoutClicked() { runSetTimeout(*this); }
+void MainWindow::onSetTimeoutClicked() {
+  setStatusText(setDeviceTimeout(addressText(), timeoutText()));
+}
 
 // The outcome is composed and kept nowhere, as the form was built; the function returns it
 // for callers that want it.
@@ -283,12 +285,7 @@ void MainWindow::onHelpLinkClicked() {
 
 void MainWindow::onSaveImageClicked() { writeImageFile(*buildFirmwareImage(), kSavedImagePath); }
 
-DeviceOutcome MainWindow::uploadOutcome() const {
-  return outcomeOfUpload(addressText(), lastUpload_, statusText_);
-}
-
 void MainWindow::setStatusText(const std::u16string& text) {
-  statusText_ = text;
   setLabelCaption(statusLabel_, QString::fromStdU16String(text));
   // Qt tells screen readers of the change, so that they can announce it.
   statusLabel_->setAccessibleDescription(statusLabel_->text());

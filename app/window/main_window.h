@@ -10,8 +10,7 @@
 
 #include "app/core/device_interface.h"
 #include "app/core/device_run.h"
-#include "app/core/upload_workflow.h"
-#include "app/core/workflow_host.h"
+#include "app/window/workflow_host.h"
 
 class QFileDialog;
 class QLabel;
@@ -25,6 +24,7 @@ class HttpClient;
 
 namespace app {
 
+class RecordSink;
 class ScanListBox;
 
 // What the Upload button runs; the upload workflow plugs in here.
@@ -36,6 +36,10 @@ struct RunChoices {
   std::optional<DialogResult> presetAnswer;
   // Image bytes sent so far, of the total, as the built-in upload goes.
   std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
+  // Where each built-in upload's record line goes; none: no record.
+  RecordSink* record = nullptr;
+  // A record line could not be written.
+  std::function<void(const std::u16string& message)> onRecordFailed;
 };
 
 // The program's only window. Creation ends with onCreate(): with a command-line argument the
@@ -79,8 +83,8 @@ class MainWindow final : public QWidget, public WorkflowHost {
   // After an end-of-run request the window takes no further operator input.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // What the last built-in upload did, with the status line it left.
-  [[nodiscard]] DeviceOutcome uploadOutcome() const;
+  // What the last built-in upload did, as the engine gave it.
+  [[nodiscard]] const DeviceOutcome& uploadOutcome() const { return lastOutcome_; }
 
   // True once an end-of-run request was posted.
   [[nodiscard]] bool endOfRunRequested() const { return endOfRunRequested_; }
@@ -148,8 +152,7 @@ class MainWindow final : public QWidget, public WorkflowHost {
   std::int32_t scanCount_ = 0;
   std::int32_t scanDone_ = 0;
   std::u16string scanResult_;
-  std::u16string statusText_;
-  UploadReport lastUpload_;
+  DeviceOutcome lastOutcome_;
   bool endOfRunRequested_ = false;
   // A click that arrives while the upload lets pending events through must not start a
   // second upload inside the first.

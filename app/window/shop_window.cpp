@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "app/core/fleet/discovery.h"
-#include "app/core/handler_boundary.h"
+#include "app/core/error_text.h"
 #include "app/core/image_identity.h"
 #include "app/core/run_record.h"
 #include "app/window/register_table.h"
@@ -279,40 +279,27 @@ void ShopWindow::startUpdate() {
   events.restartWait = [this](const DeviceAddress& address) {
     table_->setStateText(address, RowTexts::waitingForRestart());
   };
-  events.outcome = [this](const DeviceOutcome& outcome, const std::string& line) {
-    deviceDone(outcome, line);
-  };
+  events.outcome = [this](const DeviceOutcome& outcome) { deviceDone(outcome); };
   events.recordFailed = [this](const QString& message) { recordProblem_ = message; };
   fleet::FleetRunOptions run;
   run.mode = RunMode::Upload;
   run.jobs = jobsBox_->value();
   run.waitRestartSeconds = options_.waitRestartSeconds;
+  if (!options_.recordFile.empty() && !recordFile_) {
+    recordFile_ = std::make_unique<RecordFile>(options_.recordFile);
+  }
   worker_ = std::thread([this, addresses, run, events = std::move(events)]() mutable {
-    RunRelay relay(this, std::move(events), options_.recordFile);
-    const fleet::FleetTally tally = fleet::runFleet(addresses, run, relay, stop_);
-    std::vector<std::string> notStarted;
-    QString problem;
-    for (const DeviceAddress& address : tally.notStartedDevices) {
-      notStarted.push_back(notStartedRecordLine(address, std::chrono::system_clock::now()));
-      if (options_.recordFile.empty()) continue;
-      try {
-        appendRecordLine(options_.recordFile, notStarted.back());
-      } catch (const std::exception& error) {
-        problem = QString::fromStdU16String(errorMessageOf(error));
-      }
-    }
+    RunRelay relay(this, std::move(events));
+    KeptRecord kept(recordFile_.get());
+    run.record = &kept;
+    const fleet::FleetTally tally = fleet::runFleet(addresses, run, relay, relay, stop_);
     QMetaObject::invokeMethod(
-        this,
-        [this, tally, notStarted, problem] {
-          if (!problem.isEmpty()) recordProblem_ = problem;
-          updateFinished(tally, notStarted);
-        },
+        this, [this, tally, lines = kept.lines()] { updateFinished(tally, lines); },
         Qt::QueuedConnection);
   });
 }
 
-void ShopWindow::deviceDone(const DeviceOutcome& outcome, const std::string& recordLine) {
-  recordLines_.push_back(recordLine);
+void ShopWindow::deviceDone(const DeviceOutcome& outcome) {
   QString details;
   const QString text = RowTexts::outcome(outcome, &details);
   table_->setStateText(outcome.address, text, details);
@@ -325,12 +312,12 @@ void ShopWindow::deviceDone(const DeviceOutcome& outcome, const std::string& rec
 }
 
 void ShopWindow::updateFinished(const fleet::FleetTally& tally,
-                                const std::vector<std::string>& notStarted) {
+                                const std::vector<std::string>& lines) {
   joinWorker();
   for (const DeviceAddress& address : tally.notStartedDevices) {
     table_->setStateText(address, RowTexts::notStarted());
   }
-  recordLines_.insert(recordLines_.end(), notStarted.begin(), notStarted.end());
+  recordLines_.insert(recordLines_.end(), lines.begin(), lines.end());
   QString summary = tr("Done: %1 updated (%2 verified, %3 not back), %4 failed, %5 not updated, "
                        "%6 not started.")
                         .arg(tally.uploaded)

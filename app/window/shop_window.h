@@ -3,12 +3,14 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/core/device_run.h"
 #include "app/core/fleet/fleet_run.h"
+#include "app/core/record_sink.h"
 #include "app/core/restart_wait.h"
 
 class QLabel;
@@ -80,8 +82,9 @@ class ShopWindow final : public QWidget {
   void searchFinished();
   // Whether the person agrees to updating registers that do not need it.
   bool confirmReinstall(const std::vector<std::u16string>& addresses);
-  void deviceDone(const DeviceOutcome& outcome, const std::string& recordLine);
-  void updateFinished(const fleet::FleetTally& tally, const std::vector<std::string>& notStarted);
+  void deviceDone(const DeviceOutcome& outcome);
+  // lines: the record lines of the run.
+  void updateFinished(const fleet::FleetTally& tally, const std::vector<std::string>& lines);
 
   ShopWindowOptions options_;
   QLineEdit* rangeEdit_ = nullptr;
@@ -106,6 +109,8 @@ class ShopWindow final : public QWidget {
   QString recordProblem_;
   // What this window did, one line of the record per register.
   std::vector<std::string> recordLines_;
+  // The record file of the options, when there is one.
+  std::unique_ptr<RecordFile> recordFile_;
 };
 
 }  // namespace app

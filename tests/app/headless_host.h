@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/workflow_host.h"
+#include "app/window/workflow_host.h"
 
 namespace app::testing {
 

@@ -23,8 +23,9 @@
 #include <vector>
 
 #include "app/core/errors.h"
-#include "app/core/handler_boundary.h"
-#include "app/core/product.h"
+#include "app/window/handler_boundary.h"
+#include "headless_host.h"
+#include "app/window/form_defaults.h"
 #include "app/window/scan_list_box.h"
 #include "app/window/start_up.h"
 #include "modal_answerer.h"
@@ -640,6 +641,22 @@ TEST(StartUp, QuestionIsAnsweredBeforeTheWindowIsShown) {
   EXPECT_EQ(answer, app::DialogResult::Cancel);
   ASSERT_EQ(boxes.size(), 1U);
   EXPECT_EQ(boxes[0].title, QStringLiteral("Error"));
+}
+
+TEST(HandlerBoundary, ShowsEscapingErrorsOnceAndSwallowsTheSilentAbort) {
+  app::testing::HeadlessHost host;
+  app::runGuarded(host, [] { throw app::ConversionError(u"''x'' is not a valid integer value"); });
+  app::runGuarded(host, [] { throw std::runtime_error("plain \xc3\xa1"); });
+  app::runGuarded(host, [] { throw app::SilentAbortError(u"not shown"); });
+  app::runGuarded(host, [] { throw 42; });
+  bool ran = false;
+  app::runGuarded(host, [&ran] { ran = true; });
+
+  EXPECT_TRUE(ran);
+  ASSERT_EQ(host.errorBoxes.size(), 3U);
+  EXPECT_EQ(host.errorBoxes[0], u"''x'' is not a valid integer value");
+  EXPECT_EQ(host.errorBoxes[1], u"plain \u00e1");
+  EXPECT_EQ(host.errorBoxes[2], u"Unknown exception");
 }
 
 }  // namespace

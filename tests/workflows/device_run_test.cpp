@@ -21,14 +21,13 @@ TEST(DeviceRun, DevicesRunInParallelThreadsEachWithItsOwnOutcome) {
   DeviceSimulator current({"--version", "v1.0.12"});
   DeviceSimulator old({"--version", "1.0.9"});
   DeviceSimulator refusing({"--status", "firmware=403"});
-  app::DeviceRunOptions options;
-  options.answer = [](const std::u16string&, const std::u16string&) {
-    return app::DialogResult::Ok;
-  };
+  const app::DeviceRunOptions options;
+  app::FixedAnswer yes(app::Answer::Yes);
+  app::RunObserver quiet;
   std::vector<std::future<DeviceOutcome>> runs;
   for (const DeviceSimulator* device : {&current, &old, &refusing}) {
-    runs.push_back(std::async(std::launch::async, [device, &options] {
-      return app::runDevice(device->address16(), options);
+    runs.push_back(std::async(std::launch::async, [device, &options, &yes, &quiet] {
+      return app::runDevice(device->address16(), options, quiet, yes);
     }));
   }
   const DeviceOutcome first = runs[0].get();
@@ -53,9 +52,15 @@ TEST(DeviceRun, ACheckWhoseStateQueryFailsIsAFailureNotAVersion) {
   DeviceSimulator device({"--status", "state=500"});
   app::DeviceRunOptions options;
   options.mode = app::RunMode::Check;
-  std::vector<std::u16string> lines;
-  options.onDiagnostic = [&lines](const std::u16string& line) { lines.push_back(line); };
-  const DeviceOutcome outcome = app::runDevice(device.address16(), options);
+  struct Diagnostics final : app::RunObserver {
+    std::vector<std::u16string> lines;
+    void diagnostic(const app::DeviceAddress&, const std::u16string& line) override {
+      lines.push_back(line);
+    }
+  } observer;
+  app::FixedAnswer no(app::Answer::No);
+  const DeviceOutcome outcome = app::runDevice(device.address16(), options, observer, no);
+  const std::vector<std::u16string>& lines = observer.lines;
   EXPECT_EQ(outcome.result, RunResult::Failed);
   ASSERT_TRUE(outcome.error.has_value());
   EXPECT_EQ(outcome.error->className, "HttpProtocolError");

@@ -11,6 +11,7 @@
 #include "app/core/device_state.h"
 #include "app/core/fleet/address_range.h"
 #include "app/core/fleet/discovery.h"
+#include "app/core/record_sink.h"
 #include "device_simulator.h"
 
 namespace {
@@ -18,26 +19,24 @@ namespace {
 using app::DeviceAddress;
 using testsupport::DeviceSimulator;
 
-class RecordingObserver final : public app::fleet::FleetObserver {
+class RecordingObserver final : public app::RunObserver, public app::Questioner {
  public:
   void deviceStarted(const DeviceAddress& address) override { add(address, u"started"); }
-  void progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) override {
+  void phase(const DeviceAddress& address, const app::PhaseChange& change) override {
     const std::scoped_lock lock(mutex_);
-    lastProgress[address] = {sent, total};
+    if (change.phase == app::RunPhase::Sending) lastProgress[address] = {change.sent, change.total};
+    if (change.phase == app::RunPhase::Sending && change.sent > 0) ++progressTold[address];
   }
-  app::DialogResult question(const DeviceAddress& address, const std::u16string&) override {
+  app::Answer ask(const DeviceAddress& address, const app::Question&) override {
     add(address, u"question");
-    return app::DialogResult::Cancel;
+    return app::Answer::No;
   }
-  void restartWaitStarted(const DeviceAddress& address, int /*seconds*/) override {
-    add(address, u"restart");
-  }
-  void step(const DeviceAddress& /*address*/, const app::RunStep& /*step*/) override {}
   void outcome(const app::DeviceOutcome& outcome) override {
     add(outcome.address, u"outcome");
     const std::scoped_lock lock(mutex_);
     results[outcome.address] = outcome.result;
   }
+  void notStarted(const DeviceAddress& address) override { add(address, u"not started"); }
   void diagnostic(const DeviceAddress& address, const std::u16string& line) override {
     add(address, u"diagnostic:" + line);
   }
@@ -45,6 +44,7 @@ class RecordingObserver final : public app::fleet::FleetObserver {
   std::mutex mutex_;
   std::map<DeviceAddress, std::vector<std::u16string>> events;
   std::map<DeviceAddress, std::pair<std::int64_t, std::int64_t>> lastProgress;
+  std::map<DeviceAddress, int> progressTold;
   std::map<DeviceAddress, app::RunResult> results;
 
  private:
@@ -58,11 +58,13 @@ TEST(FleetRun, AListOfTwoReportsEveryStepToItsObserver) {
   DeviceSimulator current({"--version", "v1.0.12"});
   DeviceSimulator old({"--version", "1.0.9"});
   RecordingObserver observer;
+  app::KeptRecord record;
   app::fleet::FleetRunOptions options;
   options.jobs = 2;
+  options.record = &record;
   const std::atomic<bool> stop{false};
-  const app::fleet::FleetTally tally =
-      app::fleet::runFleet({current.address16(), old.address16()}, options, observer, stop);
+  const app::fleet::FleetTally tally = app::fleet::runFleet(
+      {current.address16(), old.address16()}, options, observer, observer, stop);
 
   EXPECT_EQ(tally.devices, 2);
   EXPECT_EQ(tally.uploaded, 1);
@@ -76,14 +78,57 @@ TEST(FleetRun, AListOfTwoReportsEveryStepToItsObserver) {
   const auto sent = static_cast<std::int64_t>(old.records("firmware").at(0).body.size());
   EXPECT_EQ(observer.lastProgress[old.address16()], std::make_pair(sent, sent));
   EXPECT_TRUE(current.records("firmware").empty());
+  // The engine writes a line for each device.
+  const std::vector<std::string> lines = record.lines();
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines[0].find(R"("result":"uploaded")") == std::string::npos,
+            lines[1].find(R"("result":"uploaded")") != std::string::npos);
 }
 
-TEST(FleetRun, AStoppedRunStartsNothingAndCountsEveryDeviceAsNotStarted) {
+TEST(FleetRun, AStoppedRunStartsNothingAndRecordsEveryDeviceAsNotStarted) {
   RecordingObserver observer;
+  app::KeptRecord record;
   const std::atomic<bool> stop{true};
-  const auto tally = app::fleet::runFleet({u"127.0.0.1", u"127.0.0.2"}, {}, observer, stop);
+  app::fleet::FleetRunOptions options;
+  options.record = &record;
+  const auto tally =
+      app::fleet::runFleet({u"127.0.0.1", u"127.0.0.2"}, options, observer, observer, stop);
   EXPECT_EQ(tally.notStarted, 2);
-  EXPECT_TRUE(observer.events.empty());
+  EXPECT_EQ(observer.events[u"127.0.0.1"], std::vector<std::u16string>{u"not started"});
+  ASSERT_EQ(record.lines().size(), 2U);
+  EXPECT_NE(record.lines()[1].find(R"("result":"not-started")"), std::string::npos);
+}
+
+// A device that the signal finds mid-upload is recorded and told once, as interrupted, with
+// what it had been sent; its own end, should it come after, is neither recorded nor told.
+TEST(FleetRun, AnInterruptedDeviceGetsOneLineSayingHowFarItGot) {
+  DeviceSimulator slow({"--version", "1.0.9", "--action", "firmware=close"});
+  struct Interrupting final : app::RunObserver, app::Questioner {
+    app::fleet::FleetRun* run = nullptr;
+    std::vector<app::DeviceOutcome> outcomes;
+    std::vector<DeviceAddress> cut;
+    void phase(const DeviceAddress&, const app::PhaseChange& change) override {
+      if (change.phase == app::RunPhase::WaitingForAnswer && cut.empty()) {
+        cut = run->interrupt(u"SIGTERM");
+      }
+    }
+    void outcome(const app::DeviceOutcome& outcome) override { outcomes.push_back(outcome); }
+    app::Answer ask(const DeviceAddress&, const app::Question&) override { return app::Answer::No; }
+  } observer;
+  app::KeptRecord record;
+  app::fleet::FleetRunOptions options;
+  options.record = &record;
+  app::fleet::FleetRun run(options, observer, observer);
+  observer.run = &run;
+  const std::atomic<bool> stop{false};
+  (void)run.run({slow.address16()}, stop);
+  EXPECT_EQ(observer.cut, std::vector<DeviceAddress>{slow.address16()});
+  ASSERT_EQ(observer.outcomes.size(), 1U);
+  EXPECT_EQ(observer.outcomes[0].result, app::RunResult::Interrupted);
+  EXPECT_NE(observer.outcomes[0].status.find(u"after the whole image was sent"),
+            std::u16string::npos);
+  ASSERT_EQ(record.lines().size(), 1U);
+  EXPECT_NE(record.lines()[0].find(R"("result":"interrupted")"), std::string::npos);
 }
 
 TEST(DeviceState, EveryPathDropsTheByteOrderMarkAlike) {

@@ -43,7 +43,7 @@ struct Exchange {
 void setTimeout(Exchange& exchange, DeviceSimulator& device, const std::u16string& timeoutText) {
   exchange.host.address = device.address16();
   exchange.host.timeout = timeoutText;
-  app::runSetTimeout(exchange.host);
+  exchange.host.setStatusText(app::setDeviceTimeout(exchange.host.address, exchange.host.timeout));
   exchange.posts = device.records("settings_post");
 }
 

@@ -1,6 +1,6 @@
-// The upload handler in process, against the device simulator: the version gate, the status
+// The window's upload in process, against the device simulator: the version gate, the status
 // line, the end-of-run requests and what reaches the firmware endpoint.
-#include "app/core/upload_workflow.h"
+#include "app/window/form_upload.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "app/core/device_interface.h"
 #include "app/core/errors.h"
 #include "app/core/firmware_image.h"
+#include "app/core/record_sink.h"
 #include "device_simulator.h"
 
 namespace {
@@ -32,10 +33,11 @@ struct UploadRun {
   app::DeviceInterface device;
 };
 
-void upload(UploadRun& run, const DeviceSimulator& simulator, bool unattended) {
+app::DeviceOutcome upload(UploadRun& run, const DeviceSimulator& simulator, bool unattended,
+                          const app::FormUploadChoices& choices = {}) {
   run.host.address = simulator.address16();
   if (unattended) run.host.unattended = simulator.address16();
-  app::runUpload(run.host, run.device);
+  return app::runFormUpload(run.host, run.device, choices);
 }
 
 TEST(VersionNumber, RemovesLowerCaseVAndDotsOnly) {
@@ -55,7 +57,10 @@ TEST(VersionNumber, RemovesLowerCaseVAndDotsOnly) {
 TEST(UploadWorkflow, OldVersionUploadsTheImageWithoutAQuestion) {
   DeviceSimulator simulator({"--version", "1.0.9"});
   UploadRun run;
-  upload(run, simulator, /*unattended=*/true);
+  app::KeptRecord record;
+  app::FormUploadChoices choices;
+  choices.record = &record;
+  const app::DeviceOutcome outcome = upload(run, simulator, /*unattended=*/true, choices);
   EXPECT_TRUE(run.host.questions.empty());
   EXPECT_EQ(run.host.log, (std::vector<std::u16string>{u"status:Nahrávam ...", u"events",
                                                        u"status:" + kOk, u"end"}));
@@ -63,6 +68,11 @@ TEST(UploadWorkflow, OldVersionUploadsTheImageWithoutAQuestion) {
   ASSERT_EQ(uploads.size(), 1U);
   EXPECT_TRUE(uploads[0].tokenOk);
   EXPECT_EQ(uploads[0].body, imageBytes());
+  // The engine gives the window's run its outcome and its record line.
+  EXPECT_EQ(outcome.result, app::RunResult::Uploaded);
+  EXPECT_EQ(outcome.status, kOk);
+  ASSERT_EQ(record.lines().size(), 1U);
+  EXPECT_NE(record.lines()[0].find(R"("result":"uploaded")"), std::string::npos);
 }
 
 TEST(UploadWorkflow, CurrentVersionAsksAndCancelStopsSilently) {
@@ -75,7 +85,7 @@ TEST(UploadWorkflow, CurrentVersionAsksAndCancelStopsSilently) {
     DeviceSimulator simulator(options);
     UploadRun run;
     run.host.answers = {DialogResult::Cancel};
-    EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::SilentAbortError);
+    EXPECT_EQ(upload(run, simulator, /*unattended=*/true).result, app::RunResult::Declined);
     EXPECT_EQ(run.host.questions,
               std::vector<std::u16string>{u"ZEDEZ v ORP je už aktuálne! Napriek tomu prehrať ?"});
     EXPECT_EQ(run.host.statusTexts, std::vector<std::u16string>{kCurrent});
@@ -126,7 +136,11 @@ TEST(UploadWorkflow, AnyStandardExceptionIsAFailedUploadAndTheRunStillEnds) {
 TEST(UploadWorkflow, AVersionThatIsNoNumberLeavesBeforeAnythingIsSent) {
   DeviceSimulator simulator({"--version", "V1.0.12"});
   UploadRun run;
-  EXPECT_THROW(upload(run, simulator, /*unattended=*/true), app::ConversionError);
+  const app::DeviceOutcome outcome = upload(run, simulator, /*unattended=*/true);
+  EXPECT_EQ(run.host.errorBoxes,
+            std::vector<std::u16string>{u"''V1012'' is not a valid integer value"});
+  EXPECT_TRUE(outcome.errorBox);
+  EXPECT_EQ(outcome.result, app::RunResult::Failed);
   EXPECT_TRUE(run.host.statusTexts.empty());
   EXPECT_EQ(run.host.endOfRunRequests, 0);
   EXPECT_TRUE(simulator.records("firmware").empty());

@@ -1,12 +1,21 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/core/device_address.h"
 #include "app/core/device_run.h"
-#include "app/core/fleet/fleet_observer.h"
+#include "app/core/run_observer.h"
+
+namespace app {
+class RecordSink;
+}
 
 namespace app::fleet {
 
@@ -16,6 +25,9 @@ struct FleetRunOptions {
   // After each upload, wait this long at most for the device to answer again, and verify
   // the version it comes back with.
   std::optional<int> waitRestartSeconds;
+  // Where each device's line goes: each outcome, the devices never started and those
+  // interrupted; none: no record.
+  RecordSink* record = nullptr;
 };
 
 // What a run over many devices did.
@@ -34,15 +46,62 @@ struct FleetTally {
   std::vector<DeviceAddress> failedDevices;
   std::vector<DeviceAddress> unverifiedDevices;
   std::vector<DeviceAddress> notStartedDevices;
+  // A record line could not be written.
+  bool recordFailed = false;
 
   // A failure for --exit-status: a device failed, did not come back, or was never started.
   [[nodiscard]] bool anyFailed() const { return failed > 0 || notBack > 0 || notStarted > 0; }
 };
 
-// Runs every address, up to options.jobs at once, each with clients of its own, and tells the
-// observer as it goes. One device's failure never stops the others; once stop is set no
-// further device starts, and those under way finish.
+// A run over many devices: up to options.jobs at once, each with clients of its own. It tells
+// the observer as it goes and writes each device's record line. One device's failure never
+// stops the others; once stop is set no further device starts, and those under way finish.
+class FleetRun {
+ public:
+  FleetRun(FleetRunOptions options, RunObserver& observer, Questioner& questioner);
+  FleetRun(const FleetRun&) = delete;
+  FleetRun& operator=(const FleetRun&) = delete;
+  ~FleetRun();
+
+  FleetTally run(const std::vector<DeviceAddress>& addresses, const std::atomic<bool>& stop);
+
+  // A signal ends the program now (by: its name): every device still under way gets an
+  // interrupted outcome, recorded and told, that says how much of the image it had been sent;
+  // nothing more is told of the run after this. Gives the devices whose uploads it cuts off.
+  // Safe to call from any thread while run() goes on.
+  std::vector<DeviceAddress> interrupt(const std::u16string& by);
+
+ private:
+  class Tracker;
+
+  void runOne(const DeviceAddress& address);
+  void finish(const DeviceOutcome& outcome);
+
+  FleetRunOptions options_;
+  RunObserver& observer_;
+  Questioner& questioner_;
+  std::unique_ptr<Tracker> tracker_;
+};
+
+// A run of its own: the same as FleetRun(options, observer, questioner).run(addresses, stop).
 FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunOptions& options,
-                    FleetObserver& observer, const std::atomic<bool>& stop);
+                    RunObserver& observer, Questioner& questioner, const std::atomic<bool>& stop);
+
+// What a device under way had done when a signal ended the program.
+struct RunSoFar {
+  std::chrono::steady_clock::time_point start;
+  std::int64_t sent = 0;
+  std::int64_t total = 0;
+  // The upload was answered and the restart wait is under way.
+  bool restarting = false;
+};
+
+// The outcome of a device that a signal (by: its name) cut off.
+DeviceOutcome interruptedOutcome(const DeviceAddress& address, const RunSoFar& soFar,
+                                 const std::u16string& by,
+                                 std::chrono::steady_clock::time_point now);
+
+// The upload was cut off: the image was sent in part, or in whole but not yet answered.
+bool cutsOffUpload(const RunSoFar& soFar);
 
 }  // namespace app::fleet
