@@ -25,11 +25,11 @@ struct CommandLine {
   bool json = false;
   bool exitStatus = false;
   bool verbose = false;
-  bool registers = false;  // --registers: the window for the registers of the shop's network
+  bool registers = false;        // --registers: the window for the registers of the shop's network
   std::optional<Answer> answer;  // --yes or --no
-  QString recordFile;                  // --record: append a line per device there
-  QString historyFile;                 // --history: print that record
-  QString usageError;                  // not empty: the command line is wrong
+  QString recordFile;            // --record: append a line per device there
+  QString historyFile;           // --history: print that record
+  QString usageError;            // not empty: the command line is wrong
   // The whole command line, for usageErrorText.
   QStringList arguments;
   FleetRequest fleet;  // --devices, --jobs, --scan, --wait-restart

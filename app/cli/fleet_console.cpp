@@ -63,13 +63,14 @@ void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change
                               "zedez", "image sent; waiting for the answer of %1 (at most %2 s)"),
                           {requestTarget(address, RequestKind::Upload), count(change.seconds)}));
       if (options_.verbose) {
-        verboseLine(address, translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"),
-                                        {requestName(RequestKind::Upload),
-                                         requestTarget(address, RequestKind::Upload)}) +
-                                 u": " +
-                                 translated(QT_TRANSLATE_NOOP(
-                                                "zedez", "waiting for the answer (at most %1 s)"),
-                                            {count(change.seconds)}));
+        verboseLine(
+            address,
+            translated(
+                QT_TRANSLATE_NOOP("zedez", "%1 to %2"),
+                {requestName(RequestKind::Upload), requestTarget(address, RequestKind::Upload)}) +
+                u": " +
+                translated(QT_TRANSLATE_NOOP("zedez", "waiting for the answer (at most %1 s)"),
+                           {count(change.seconds)}));
       }
       break;
     case RunPhase::Restarting:
@@ -184,8 +185,8 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   bool statusShown = false;
   {
     const std::scoped_lock lock(runningMutex_);
-    statusShown = running_[address].restarting && !options_.json &&
-                  outcome.result != RunResult::Interrupted;
+    statusShown =
+        running_[address].restarting && !options_.json && outcome.result != RunResult::Interrupted;
     running_.erase(address);
   }
   if (outcome.restart) {

@@ -8,7 +8,7 @@ namespace app::cli {
 
 // What the program runs.
 enum class RunKind {
-  UsageError,       // the line is wrong: message says why
+  UsageError,  // the line is wrong: message says why
   Help,
   Version,
   History,          // --history FILE

@@ -68,8 +68,8 @@ VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
 // image's; another version is a failure.
 void verify(const DeviceRunOptions& options, RunObserver& observer, DeviceOutcome& outcome) {
   const int seconds = *options.waitRestartSeconds;
-  observer.phase(outcome.address, {RunPhase::Restarting, outcome.bytesSent, outcome.bytesSent,
-                                   seconds});
+  observer.phase(outcome.address,
+                 {RunPhase::Restarting, outcome.bytesSent, outcome.bytesSent, seconds});
   outcome.restart = waitForRestart(outcome.address, outcome.versionText, seconds);
   if (!outcome.restart->stateAfter) {
     outcome.verification = Verification::NotBack;
@@ -132,13 +132,13 @@ void check(const DeviceAddress& address, DeviceInterface& device, RunObserver& o
   }
 }
 
-void upload(const DeviceAddress& address, const DeviceRunOptions& options,
-            DeviceInterface& device, RunObserver& observer, Questioner& questioner,
-            DeviceOutcome& outcome) {
+void upload(const DeviceAddress& address, const DeviceRunOptions& options, DeviceInterface& device,
+            RunObserver& observer, Questioner& questioner, DeviceOutcome& outcome) {
   uploadFirmware(address, device, observer, questioner, outcome);
   outcome.verdict = verdictAfterQuery(outcome);
-  tellCauses(outcome,
-             [&observer, &address](const std::u16string& line) { observer.diagnostic(address, line); });
+  tellCauses(outcome, [&observer, &address](const std::u16string& line) {
+    observer.diagnostic(address, line);
+  });
   outcome.restartWaitAsked = options.waitRestartSeconds.has_value();
   if (outcome.restartWaitAsked && outcome.result == RunResult::Uploaded) {
     verify(options, observer, outcome);

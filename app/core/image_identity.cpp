@@ -4,8 +4,8 @@
 #include <QCryptographicHash>
 #include <exception>
 
-#include "app/core/firmware_image.h"
 #include "app/core/error_text.h"
+#include "app/core/firmware_image.h"
 #include "text/utf8_codec.h"
 
 namespace app {

@@ -41,8 +41,7 @@ class RunObserver {
   // Sending is told for each block of the image, and so is the progress.
   virtual void phase(const DeviceAddress& /*address*/, const PhaseChange& /*change*/) {}
   // The state query is done: the version text the device named (empty when none).
-  virtual void stateRead(const DeviceAddress& /*address*/, const std::u16string& /*versionText*/) {
-  }
+  virtual void stateRead(const DeviceAddress& /*address*/, const std::u16string& /*versionText*/) {}
   // A step of the state query or the upload, for a front end that shows each one.
   virtual void step(const DeviceAddress& /*address*/, const RunStep& /*step*/) {}
   // A cause of a failure, one line.

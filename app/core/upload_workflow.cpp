@@ -52,7 +52,8 @@ void postImage(const DeviceAddress& address, RunObserver& observer, DeviceOutcom
   client->setSendProgress([&](std::int64_t sent, std::int64_t total) {
     outcome.bytesSent = sent;
     observer.phase(address, {RunPhase::Sending, sent, total, answerSeconds});
-    if (sent == total) observer.phase(address, {RunPhase::WaitingForAnswer, sent, total, answerSeconds});
+    if (sent == total)
+      observer.phase(address, {RunPhase::WaitingForAnswer, sent, total, answerSeconds});
   });
   client->onConnected = [&step] { step(StepKind::Connected); };
   const auto total = static_cast<std::int64_t>(image->size());

@@ -240,8 +240,8 @@ void MainWindow::onUploadClicked() {
   if (uploadAction_) {
     uploadAction_(*this);
   } else {
-    lastOutcome_ = runFormUpload(
-        *this, device_, {choices_.onProgress, choices_.record, choices_.onRecordFailed});
+    lastOutcome_ = runFormUpload(*this, device_,
+                                 {choices_.onProgress, choices_.record, choices_.onRecordFailed});
   }
 }
 

@@ -16,8 +16,8 @@
 #include <optional>
 #include <utility>
 
-#include "app/core/fleet/discovery.h"
 #include "app/core/error_text.h"
+#include "app/core/fleet/discovery.h"
 #include "app/core/image_identity.h"
 #include "app/core/run_record.h"
 #include "app/window/register_table.h"

@@ -1,9 +1,8 @@
-#include "app/core/error_text.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "app/core/error_text.h"
 #include "app/core/errors.h"
 
 namespace {

@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "app/core/errors.h"
-#include "app/window/handler_boundary.h"
-#include "headless_host.h"
 #include "app/window/form_defaults.h"
+#include "app/window/handler_boundary.h"
 #include "app/window/scan_list_box.h"
 #include "app/window/start_up.h"
+#include "headless_host.h"
 #include "modal_answerer.h"
 
 namespace {

@@ -63,8 +63,8 @@ TEST(FleetRun, AListOfTwoReportsEveryStepToItsObserver) {
   options.jobs = 2;
   options.record = &record;
   const std::atomic<bool> stop{false};
-  const app::fleet::FleetTally tally = app::fleet::runFleet(
-      {current.address16(), old.address16()}, options, observer, observer, stop);
+  const app::fleet::FleetTally tally = app::fleet::runFleet({current.address16(), old.address16()},
+                                                            options, observer, observer, stop);
 
   EXPECT_EQ(tally.devices, 2);
   EXPECT_EQ(tally.uploaded, 1);
@@ -129,6 +129,25 @@ TEST(FleetRun, AnInterruptedDeviceGetsOneLineSayingHowFarItGot) {
             std::u16string::npos);
   ASSERT_EQ(record.lines().size(), 1U);
   EXPECT_NE(record.lines()[0].find(R"("result":"interrupted")"), std::string::npos);
+}
+
+// Once the upload's request is out, a signal cuts it off, even before the first bytes of the
+// image are confirmed sent.
+TEST(FleetRun, AnUploadWhoseRequestIsOutIsCutOffFromItsFirstByte) {
+  using app::fleet::RunSoFar;
+  const auto now = std::chrono::steady_clock::now();
+  const auto status = [now](const RunSoFar& soFar) {
+    return app::fleet::interruptedOutcome(u"127.0.0.9", soFar, u"SIGTERM", now).status;
+  };
+  const RunSoFar asking{now, false, 0, 0, false};
+  const RunSoFar begun{now, true, 0, 1000, false};
+  const RunSoFar answered{now, true, 1000, 1000, true};
+  EXPECT_FALSE(app::fleet::cutsOffUpload(asking));
+  EXPECT_TRUE(app::fleet::cutsOffUpload(begun));
+  EXPECT_FALSE(app::fleet::cutsOffUpload(answered));
+  EXPECT_EQ(status(asking), u"interrupted by SIGTERM before the image was sent");
+  EXPECT_EQ(status(begun),
+            u"interrupted by SIGTERM after 0 of 1000 bytes of the image: the upload is cut off");
 }
 
 TEST(DeviceState, EveryPathDropsTheByteOrderMarkAlike) {

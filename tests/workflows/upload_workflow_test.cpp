@@ -1,7 +1,5 @@
 // The window's upload in process, against the device simulator: the version gate, the status
 // line, the end-of-run requests and what reaches the firmware endpoint.
-#include "app/window/form_upload.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -11,6 +9,7 @@
 #include "app/core/errors.h"
 #include "app/core/firmware_image.h"
 #include "app/core/record_sink.h"
+#include "app/window/form_upload.h"
 #include "device_simulator.h"
 
 namespace {

@@ -36,6 +36,7 @@ class FleetRun::Tracker final : public RunObserver {
       if (ended_) return;
       RunSoFar& device = running_[address];
       if (change.phase == RunPhase::Sending) {
+        device.uploading = true;
         device.sent = change.sent;
         device.total = change.total;
       }
@@ -87,15 +88,14 @@ class FleetRun::Tracker final : public RunObserver {
     const auto now = std::chrono::steady_clock::now();
     for (const auto& [address, soFar] : running_) {
       outcomes.emplace_back(interruptedOutcome(address, soFar, by, now), cutsOffUpload(soFar));
-      writeRecordLine(record,
-                      recordLine(outcomes.back().first, std::chrono::system_clock::now()), *this);
+      writeRecordLine(record, recordLine(outcomes.back().first, std::chrono::system_clock::now()),
+                      *this);
     }
     running_.clear();
     return outcomes;
   }
 
-  [[nodiscard]] FleetTally tally(const std::vector<DeviceAddress>& addresses,
-                                 std::size_t started) {
+  [[nodiscard]] FleetTally tally(const std::vector<DeviceAddress>& addresses, std::size_t started) {
     const std::scoped_lock lock(mutex_);
     FleetTally tally = tally_;
     tally.devices = static_cast<int>(addresses.size());
@@ -167,9 +167,8 @@ void FleetRun::runOne(const DeviceAddress& address) {
 
 FleetTally FleetRun::run(const std::vector<DeviceAddress>& addresses,
                          const std::atomic<bool>& stop) {
-  const std::size_t started =
-      runOnWorkers(addresses.size(), options_.jobs, stop,
-                   [&](std::size_t index) { runOne(addresses[index]); });
+  const std::size_t started = runOnWorkers(addresses.size(), options_.jobs, stop,
+                                           [&](std::size_t index) { runOne(addresses[index]); });
   for (std::size_t i = started; i < addresses.size(); ++i) {
     tracker_->notStarted(addresses[i], options_.record);
   }
@@ -191,7 +190,7 @@ FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunO
   return run.run(addresses, stop);
 }
 
-bool cutsOffUpload(const RunSoFar& soFar) { return !soFar.restarting && soFar.sent > 0; }
+bool cutsOffUpload(const RunSoFar& soFar) { return soFar.uploading && !soFar.restarting; }
 
 DeviceOutcome interruptedOutcome(const DeviceAddress& address, const RunSoFar& soFar,
                                  const std::u16string& by,
@@ -207,9 +206,9 @@ DeviceOutcome interruptedOutcome(const DeviceAddress& address, const RunSoFar& s
                                                   "register to come back: the update is "
                                                   "unverified"),
                                 {by});
-  } else if (soFar.sent == 0) {
-    outcome.status = translated(
-        QT_TRANSLATE_NOOP("zedez", "interrupted by %1 before the image was sent"), {by});
+  } else if (!soFar.uploading) {
+    outcome.status =
+        translated(QT_TRANSLATE_NOOP("zedez", "interrupted by %1 before the image was sent"), {by});
   } else if (soFar.sent < soFar.total) {
     outcome.status = translated(QT_TRANSLATE_NOOP("zedez",
                                                   "interrupted by %1 after %2 of %3 bytes of "

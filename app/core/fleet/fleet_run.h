@@ -90,6 +90,8 @@ FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunO
 // What a device under way had done when a signal ended the program.
 struct RunSoFar {
   std::chrono::steady_clock::time_point start;
+  // The upload's request has gone out: the connection may hold part of the image.
+  bool uploading = false;
   std::int64_t sent = 0;
   std::int64_t total = 0;
   // The upload was answered and the restart wait is under way.
@@ -101,7 +103,7 @@ DeviceOutcome interruptedOutcome(const DeviceAddress& address, const RunSoFar& s
                                  const std::u16string& by,
                                  std::chrono::steady_clock::time_point now);
 
-// The upload was cut off: the image was sent in part, or in whole but not yet answered.
+// The upload was cut off: its request had gone out and was not yet answered.
 bool cutsOffUpload(const RunSoFar& soFar);
 
 }  // namespace app::fleet
