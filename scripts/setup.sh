@@ -11,6 +11,12 @@ packages=(
   # tests and their counterparts
   libgtest-dev python3 openssl curl nginx tinyproxy xvfb xauth xdotool x11-utils libx11-dev
   iproute2 util-linux
+  # the shop window's accessibility test (AT-SPI bus) and its screenshot in a real browser
+  python3-pyatspi at-spi2-core dbus dbus-x11 chromium
+  # the package's checks (hardening-check) and its systemd units (systemd-analyze)
+  devscripts systemd
+  # Qt's own translations of its standard dialogs
+  qt6-translations-l10n
   # the Ansible example and its test
   ansible-core
   # benchmarks
