@@ -22,7 +22,10 @@ const char* const kDescription = QT_TRANSLATE_NOOP(
     "  2   declined: the device is current and the answer was No, or the plan was declined\n"
     "  3   nothing to do: the device list names no device\n"
     "  64  a wrong command line\n"
+    "  73  the record file cannot be written: nothing was sent\n"
     "  100 checked: a device is older than this image (an update is available)\n"
+    "  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running\n"
+    "      uploads finished; 141 standard output was closed\n"
     "\n"
     "At a terminal a device list first reads every register, shows what it would do and asks\n"
     "once; --yes skips that.");

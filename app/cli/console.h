@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -33,7 +34,9 @@ class Console {
   void setQuiet(bool quiet) { quiet_ = quiet; }
   [[nodiscard]] bool quiet() const { return quiet_; }
 
-  // A line on standard output (the status line or a JSON object).
+  // A line on standard output (the status line or a JSON object). Once standard output is
+  // closed (a reader such as `head` went away) the lines go nowhere, and onOutputClosed is
+  // called once, on the writing thread.
   void outputLine(std::string_view utf8);
   void outputLine(const std::u16string& text);
   // A line on standard error (a cause, a reason, a usage error).
@@ -59,8 +62,12 @@ class Console {
   // The terminal's rows (24 when unknown).
   [[nodiscard]] int terminalRows() const;
 
+  // Called once when standard output turns out to be closed; it may print error lines.
+  void setOutputClosedHandler(std::function<void()> onOutputClosed);
+
  private:
-  void writeLineLocked(int fd, std::string line);
+  // False when the line could not be written (the stream is closed).
+  bool writeLineLocked(int fd, std::string line);
   [[nodiscard]] int columnsLocked() const;
   void eraseAreaLocked();
   void drawAreaLocked();
@@ -68,6 +75,8 @@ class Console {
 
   std::mutex mutex_;
   std::mutex questionMutex_;
+  bool outputClosed_ = false;
+  std::function<void()> onOutputClosed_;
   bool stdinIsTerminal_;
   bool stderrIsTerminal_;
   bool quiet_ = false;
@@ -91,13 +100,19 @@ class Console {
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitDeclined = 2;
 inline constexpr int kExitNothingToDo = 3;
+// The record file cannot be opened, is no regular file, or stays locked: nothing was sent
+// (sysexits' EX_CANTCREAT).
+inline constexpr int kExitRecordUnwritable = 73;
+inline constexpr int kExitUsage = 64;
 // A check found a register that the image would update (as dnf check-update says it).
 inline constexpr int kExitUpdatesAvailable = 100;
-inline constexpr int kExitUsage = 64;
 
 // A message that ends the run, in the one form every such message has:
 // "zedez-updater: MESSAGE" on standard error. Returns code.
 int endWith(Console& console, const std::u16string& message, int code);
+// Opens the record file of a run before its first request, to show that its lines can be
+// written; says why not and returns false when they cannot. An empty name keeps no record.
+bool recordFileWritable(Console& console, const std::string& path);
 // A wrong command line: the message, then "Try 'zedez-updater --help'."; returns 64.
 int usageFailure(Console& console, const std::u16string& message);
 

@@ -340,7 +340,10 @@ update gives 0 unless --exit-status is given.
   2   declined: the device is current and the answer was No, or the plan was declined
   3   nothing to do: the device list names no device
   64  a wrong command line
+  73  the record file cannot be written: nothing was sent
   100 checked: a device is older than this image (an update is available)
+  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running
+      uploads finished; 141 standard output was closed
 
 At a terminal a device list first reads every register, shows what it would do and asks
 once; --yes skips that.</source>
@@ -354,7 +357,10 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
   2   odmietnuté: zariadenie je aktuálne a odpoveď bola Nie, alebo plán bol odmietnutý
   3   niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
   64  nesprávny príkazový riadok
+  73  do súboru záznamu sa nedá zapisovať: nič sa neodoslalo
   100 skontrolované: niektoré zariadenie má staršiu verziu ako tento obraz (je aktualizácia)
+  130, 143, 129 (128 + signál) ukončené signálom SIGINT, SIGTERM alebo SIGHUP po dobehnutí
+      bežiacich nahrávaní; 141 štandardný výstup bol zatvorený
 
 Pri termináli zoznam zariadení najprv prečíta každú pokladnicu, ukáže, čo urobí, a raz sa
 opýta; --yes to preskočí.</translation>
@@ -668,6 +674,30 @@ opýta; --yes to preskočí.</translation>
     <message>
         <source>the version cannot be read: &quot;%1&quot;</source>
         <translation>verzia sa nedá prečítať: „%1“</translation>
+    </message>
+    <message>
+        <source>Cannot open the record file &quot;%1&quot;: %2</source>
+        <translation>Súbor záznamu „%1“ sa nedá otvoriť: %2</translation>
+    </message>
+    <message>
+        <source>The record file &quot;%1&quot; is no regular file</source>
+        <translation>Súbor záznamu „%1“ nie je obyčajný súbor</translation>
+    </message>
+    <message>
+        <source>Cannot lock the record file &quot;%1&quot;: %2</source>
+        <translation>Súbor záznamu „%1“ sa nedá uzamknúť: %2</translation>
+    </message>
+    <message>
+        <source>The record file &quot;%1&quot; stays locked by another process (waited %2 s)</source>
+        <translation>Súbor záznamu „%1“ zostáva uzamknutý iným procesom (čakanie %2 s)</translation>
+    </message>
+    <message>
+        <source>Cannot write to the record file &quot;%1&quot;: %2</source>
+        <translation>Do súboru záznamu „%1“ sa nedá zapísať: %2</translation>
+    </message>
+    <message>
+        <source>%1; nothing was sent</source>
+        <translation>%1; nič sa neodoslalo</translation>
     </message>
     <message>
         <source>; an upload would ask first</source>
