@@ -36,6 +36,9 @@ int exitCode(const CommandLine& line, int code) { return line.exitStatus ? code 
 // The window's run of the address on the command line: the outcome as the engine gave it,
 // on standard output, after the window has closed. The engine has written its record.
 int runInWindow(const CommandLine& line, Console& console) {
+  if (!line.address.empty() && !cli::recordFileWritable(console, line.recordFile.toStdString())) {
+    return cli::kExitRecordUnwritable;
+  }
   RunChoices choices;
   if (line.answer) {
     choices.presetAnswer = *line.answer == Answer::Yes ? DialogResult::Ok : DialogResult::Cancel;
@@ -74,6 +77,7 @@ int runInWindow(const CommandLine& line, Console& console) {
 
 int runCommandLine(const CommandLine& line, const cli::RunChoice& choice) {
   Console console;
+  console.setQuiet(line.quiet);
   switch (choice.kind) {
     case cli::RunKind::UsageError:
       return cli::usageFailure(console, cli::usageMessage(line, choice.usage));

@@ -96,7 +96,7 @@ Answer FleetConsole::ask(const DeviceAddress& address, const Question& question)
 }
 
 void FleetConsole::tellWait(const DeviceAddress& address, const std::u16string& text) {
-  if (!console_.stderrIsTerminal() || options_.verbose) return;
+  if (!console_.stderrIsTerminal() || console_.quiet() || options_.verbose) return;
   if (options_.nameDevices) {
     console_.errorLine(named(address, text));
   } else {

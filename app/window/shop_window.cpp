@@ -19,7 +19,6 @@
 #include "app/core/error_text.h"
 #include "app/core/fleet/discovery.h"
 #include "app/core/image_identity.h"
-#include "app/core/run_record.h"
 #include "app/window/register_table.h"
 #include "app/window/row_texts.h"
 #include "app/window/run_relay.h"
@@ -350,7 +349,9 @@ void ShopWindow::saveRecord() {
                                                     tr("Record (*.jsonl);;All files (*)"));
   if (file.isEmpty()) return;
   try {
-    for (const std::string& line : recordLines_) appendRecordLine(file.toStdString(), line);
+    // A copy of the lines the engine wrote, as its record sink writes them.
+    RecordFile copy(file.toStdString());
+    for (const std::string& line : recordLines_) copy.append(line);
     setStatus(tr("Lines appended to %1: %2.").arg(file).arg(recordLines_.size()));
   } catch (const std::exception& error) {
     QMessageBox::warning(this, windowTitle(),

@@ -122,6 +122,7 @@ class FleetRun::Tracker final : public RunObserver {
         break;
       case RunResult::Checked:
         ++tally_.checked;
+        countVerdict(outcome.verdict);
         break;
       case RunResult::Failed:
       case RunResult::Interrupted:
@@ -136,6 +137,24 @@ class FleetRun::Tracker final : public RunObserver {
     }
     if (outcome.verification == Verification::Verified) ++tally_.verified;
     tally_.lastExitCode = notBack ? 1 : exitCodeOf(outcome.result);
+  }
+
+  // Under the lock.
+  void countVerdict(VersionVerdict verdict) {
+    switch (verdict) {
+      case VersionVerdict::UpdateAvailable:
+        ++tally_.updateAvailable;
+        break;
+      case VersionVerdict::OnImageVersion:
+        ++tally_.onImageVersion;
+        break;
+      case VersionVerdict::NewerThanImage:
+        ++tally_.newer;
+        break;
+      case VersionVerdict::Unreadable:
+        ++tally_.unreadable;
+        break;
+    }
   }
 
   RunObserver& next_;
