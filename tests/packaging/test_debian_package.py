@@ -111,10 +111,20 @@ class DebianPackageTest(unittest.TestCase):
 
     def test_hardened_as_debian_builds_and_without_the_comment_section(self):
         binary = str(self.root / "usr/bin/zedez-updater")
-        check = run(["hardening-check", binary])
+        # Debian 12's start files (Scrt1.o, crti.o, crtn.o) carry no IBT/SHSTK property, so
+        # the linker leaves the control-flow note off every bookworm executable; the
+        # instructions are checked below instead.
+        check = run(["hardening-check", "--nocfprotection", binary])
         print("\n" + check.stdout, end="")
         self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
-        self.assertEqual(len(re.findall(r": yes\b", check.stdout)), 7, check.stdout)
+        for feature in ("Position Independent Executable", "Stack protected",
+                        "Fortify Source functions", "Read-only relocations", "Immediate binding"):
+            self.assertRegex(check.stdout, rf"{feature}: yes\b")
+        code = run(["objdump", "-d", "--no-show-raw-insn", "-M", "intel", binary],
+                   timeout=240).stdout
+        self.assertIn("endbr64", code)  # -fcf-protection's landing pads
+        # -fstack-clash-protection probes each page of a large frame.
+        self.assertRegex(code, r"sub\s+rsp,0x1000\n\s*[0-9a-f]+:\s+or\s+QWORD PTR \[rsp\],0x0")
         sections = run(["readelf", "-S", "-W", binary]).stdout
         self.assertNotIn(".comment", sections)
 
