@@ -5,6 +5,7 @@
 #include "app/core/device_interface.h"
 #include "app/core/errors.h"
 #include "app/core/text_to_int.h"
+#include "app/core/version_verdict.h"
 #include "json/parser.h"
 
 namespace app {
@@ -27,7 +28,12 @@ StateReading readDeviceState(DeviceInterface& device, const DeviceAddress& addre
   StateReading reading;
   reading.failure = device.lastFailure();
   const json::JsonRef document = stateDocument(text);
-  reading.versionText = versionTextIn(document);
+  {
+    // A register may name a version of a mebibyte; only a short part of it is kept.
+    const std::u16string version = versionTextIn(document);
+    reading.versionLength = version.size();
+    reading.versionText = keptVersionText(version);
+  }
   reading.answered =
       !reading.failure && !document.isEmpty() && !document.getPathValue(u"globals").isEmpty();
   try {
