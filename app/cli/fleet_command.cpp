@@ -1,11 +1,13 @@
 #include "app/cli/fleet_command.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <system_error>
 
 #include "app/cli/address_syntax.h"
@@ -14,6 +16,7 @@
 #include "app/cli/fleet_console.h"
 #include "app/cli/interrupt_watch.h"
 #include "app/cli/outcome_json.h"
+#include "app/cli/progress_area.h"
 #include "app/cli/run_plan.h"
 #include "app/cli/terminal_text.h"
 #include "app/core/core_text.h"
@@ -77,8 +80,12 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
       console.outputLine(foundDeviceJson(device));
     } else {
       const auto& version = device.state.versionText;
-      console.outputLine(device.address + u" " +
-                         (version.empty() ? u"-" : escapedDeviceText(version)));
+      std::u16string shown = version.empty() ? u"-" : escapedDeviceText(version);
+      if (device.state.versionLength > version.size()) {
+        shown += translated(QT_TRANSLATE_NOOP("zedez", " (%1 characters)"),
+                            {number(device.state.versionLength)});
+      }
+      console.outputLine(device.address + u" " + shown);
     }
   }
   if (!console.quiet()) {
@@ -145,10 +152,19 @@ int runList(const CommandLine& line, const FleetRequest& request,
   std::optional<RecordFile> record;
   if (!line.recordFile.isEmpty()) options.record = &record.emplace(line.recordFile.toStdString());
   fleet::FleetRun run(options, printer, printer);
-  handlers.onEnd = [&printer, &run](int signal) {
+  std::atomic<ProgressArea*> shownArea{nullptr};
+  handlers.onEnd = [&printer, &run, &shownArea](int signal) {
+    if (ProgressArea* area = shownArea.load(); area != nullptr) area->stop();
     printer.tellCutOff(run.interrupt(signalText(signal)));
   };
   InterruptWatch watch(handlers);
+  // Made after the watch, so that its thread takes no signal either.
+  std::optional<ProgressArea> area;
+  if (list && console.stderrIsTerminal() && !console.quiet() && !line.verbose) {
+    area.emplace(console, addresses.size());
+    printer.showIn(&*area);
+    shownArea = &*area;
+  }
   // A reader that went away (`| head -n 1`) stops the run as a signal would; the records and
   // the summary still come.
   console.setOutputClosedHandler([&watch] { watch.stopAs(SIGPIPE); });
@@ -157,6 +173,7 @@ int runList(const CommandLine& line, const FleetRequest& request,
     ~Forget() { console.setOutputClosedHandler({}); }
   } forget{console};
   const fleet::FleetTally tally = run.run(addresses, watch.stopRequested());
+  if (area) area->stop();
   if (!list) {
     watch.endIfStopped();
     if (line.check) return tally.recordFailed ? kExitFailed : checkExitCode(tally);

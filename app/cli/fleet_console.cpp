@@ -47,8 +47,11 @@ FleetConsole::FleetConsole(Console& console, FleetConsoleOptions options)
     : console_(console), options_(std::move(options)) {}
 
 void FleetConsole::deviceStarted(const DeviceAddress& address) {
-  const std::scoped_lock lock(runningMutex_);
-  running_[address] = Running{};
+  {
+    const std::scoped_lock lock(runningMutex_);
+    running_[address] = Running{};
+  }
+  if (area_ != nullptr) area_->deviceStarted(address);
 }
 
 void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change) {
@@ -58,6 +61,10 @@ void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change
       if (options_.verbose) sentQuarter(address, change);
       break;
     case RunPhase::WaitingForAnswer:
+      if (area_ != nullptr) {
+        area_->phase(address,
+                     {.phase = ProgressArea::Phase::WaitingForAnswer, .seconds = change.seconds});
+      }
       tellWait(address,
                translated(QT_TRANSLATE_NOOP(
                               "zedez", "image sent; waiting for the answer of %1 (at most %2 s)"),
@@ -83,10 +90,12 @@ void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change
   }
 }
 
-void FleetConsole::progress(const DeviceAddress& /*address*/, std::int64_t sent,
-                            std::int64_t total) {
+void FleetConsole::progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) {
   // A list's uploads run side by side, so one progress line cannot show them.
   if (options_.showProgress) console_.showProgress(sent, total);
+  if (area_ != nullptr) {
+    area_->phase(address, {.phase = ProgressArea::Phase::Sending, .sent = sent, .total = total});
+  }
 }
 
 Answer FleetConsole::ask(const DeviceAddress& address, const Question& question) {
@@ -96,7 +105,9 @@ Answer FleetConsole::ask(const DeviceAddress& address, const Question& question)
 }
 
 void FleetConsole::tellWait(const DeviceAddress& address, const std::u16string& text) {
-  if (!console_.stderrIsTerminal() || console_.quiet() || options_.verbose) return;
+  if (!console_.stderrIsTerminal() || console_.quiet() || options_.verbose || area_ != nullptr) {
+    return;
+  }
   if (options_.nameDevices) {
     console_.errorLine(named(address, text));
   } else {
@@ -114,6 +125,10 @@ void FleetConsole::verboseLine(const DeviceAddress& address, const std::u16strin
 void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
   const std::u16string request =
       translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"), {requestName(step.request), step.target});
+  if (area_ != nullptr && step.kind == StepKind::Request &&
+      step.request == RequestKind::StateQuery) {
+    area_->phase(address, {.phase = ProgressArea::Phase::ReadingState, .seconds = step.seconds});
+  }
   if (step.kind == StepKind::Request && step.request == RequestKind::StateQuery) {
     tellWait(address,
              translated(QT_TRANSLATE_NOOP("zedez", "waiting for the state of %1 (at most %2 s)"),
@@ -178,6 +193,9 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds)
                  {count(seconds)});
   if (options_.verbose) verboseLine(address, wait);
   tellWait(address, wait);
+  if (area_ != nullptr) {
+    area_->phase(address, {.phase = ProgressArea::Phase::Restarting, .seconds = seconds});
+  }
 }
 
 void FleetConsole::outcome(const DeviceOutcome& outcome) {
@@ -191,11 +209,16 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   }
   if (outcome.restart) {
     const auto& restart = *outcome.restart;
+    // In the area's place the scrollback keeps results and causes: a register back on the
+    // image's version needs no line besides its status line.
+    const bool verifiedInArea = area_ != nullptr && outcome.verification == Verification::Verified;
     if (restart.stateAfter) {
-      console_.errorLine(
-          named(address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
-                                    {number(restart.seconds, 1),
-                                     escapedDeviceText(restart.stateAfter->versionText)})));
+      if (!verifiedInArea) {
+        console_.errorLine(
+            named(address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
+                                      {number(restart.seconds, 1),
+                                       escapedDeviceText(restart.stateAfter->versionText)})));
+      }
       if (outcome.verification == Verification::WrongVersion && outcome.error) {
         console_.errorLine(
             named(address, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
@@ -208,6 +231,7 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
                      {count(restart.waitSeconds)})));
     }
   }
+  if (area_ != nullptr) area_->outcome(outcome);
   if (options_.json) {
     console_.outputLine(outcomeJson(outcome));
   } else if (!statusShown) {
@@ -225,6 +249,7 @@ void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string
 }
 
 void FleetConsole::notStarted(const DeviceAddress& address) {
+  if (area_ != nullptr) area_->notStarted(address);
   if (options_.json) console_.outputLine(notStartedJson(address));
 }
 

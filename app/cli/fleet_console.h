@@ -9,6 +9,7 @@
 
 #include "app/cli/answer_policy.h"
 #include "app/cli/console.h"
+#include "app/cli/progress_area.h"
 #include "app/core/device_run.h"
 #include "app/core/fleet/fleet_run.h"
 #include "app/core/run_observer.h"
@@ -46,6 +47,9 @@ class FleetConsole final : public RunObserver, public Questioner {
   // Standard error names the devices whose uploads a signal cut off.
   void tellCutOff(const std::vector<DeviceAddress>& devices);
 
+  // Show the registers under way in this area instead of a line for each wait.
+  void showIn(ProgressArea* area) { area_ = area; }
+
  private:
   [[nodiscard]] std::u16string named(const DeviceAddress& address,
                                      const std::u16string& line) const;
@@ -66,6 +70,7 @@ class FleetConsole final : public RunObserver, public Questioner {
 
   Console& console_;
   FleetConsoleOptions options_;
+  ProgressArea* area_ = nullptr;
   std::mutex runningMutex_;
   std::map<DeviceAddress, Running> running_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
