@@ -773,12 +773,12 @@ opýta; --yes to preskočí.</translation>
         <translation>čítam verzie pokladníc: %1 z %2</translation>
     </message>
     <message>
-        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped), %5 unreadable, %6 not answering</source>
-        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped: --no), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa: --no), nečitateľné %5, neodpovedá %6</translation>
     </message>
     <message>
-        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (skipped), %5 unreadable, %6 not answering</source>
-        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (ask), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (opýtam sa), nečitateľné %5, neodpovedá %6</translation>
     </message>
     <message>
         <source>newer</source>
