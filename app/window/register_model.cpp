@@ -51,6 +51,8 @@ QVariant RegisterModel::data(const QModelIndex& index, int role) const {
         return plainToolTip(row.details.isEmpty() ? row.progress : row.details);
       }
       return {};
+    case DetailsRole:
+      return index.column() == ProgressColumn ? row.details : QString();
     case SortRole:
       return sortKeyOf(row, index.column());
     case ResultRole:

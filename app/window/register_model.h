@@ -52,6 +52,8 @@ class RegisterModel final : public QAbstractTableModel {
   // The row's RowResult and VersionVerdict, as int.
   static constexpr int ResultRole = Qt::UserRole + 1;
   static constexpr int VerdictRole = Qt::UserRole + 2;
+  // The progress column's cause in full, as plain text (the tooltip is its markup).
+  static constexpr int DetailsRole = Qt::UserRole + 3;
 
   struct Counts {
     int registers = 0;

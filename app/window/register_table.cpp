@@ -5,11 +5,17 @@
 
 #include "app/window/register_filter.h"
 #include "app/window/register_model.h"
+#include "app/window/register_table_accessible.h"
 
 namespace app {
 
 RegisterTable::RegisterTable(RegisterModel* model, RegisterFilter* filter, QWidget* parent)
     : QTableView(parent), model_(model), filter_(filter) {
+  static const bool accessibleInstalled = [] {
+    QAccessible::installFactory(&RegisterTableAccessible::factory);
+    return true;
+  }();
+  (void)accessibleInstalled;
   filter_->setSourceModel(model_);
   setModel(filter_);
   setSelectionBehavior(QAbstractItemView::SelectRows);

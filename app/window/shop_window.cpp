@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,6 +40,8 @@ constexpr int kMostJobs = 64;
 // A search covers at most as many addresses as one /16 holds.
 constexpr std::uint64_t kMostAddresses = 65'534;
 const char* const kRangeKey = "search/range";
+const char* const kSortColumnKey = "table/sortColumn";
+const char* const kSortOrderKey = "table/sortOrder";
 
 QString joined(const std::vector<std::string>& ranges) {
   QStringList texts;
@@ -110,6 +113,11 @@ ShopWindow::ShopWindow(ShopWindowOptions options) : options_(std::move(options))
   } else {
     setStatus(tr("Search the range for registers, or type another one."));
   }
+  // The table sorted as it was last time.
+  const QSettings kept = settings();
+  table_->sortByColumn(
+      kept.value(QLatin1String(kSortColumnKey), 0).toInt(),
+      static_cast<Qt::SortOrder>(kept.value(QLatin1String(kSortOrderKey), 0).toInt()));
   updateCounts();
   updateButtons();
   const QFontMetrics metrics = fontMetrics();
@@ -226,6 +234,12 @@ void ShopWindow::connectControls() {
     updateButtons();
   });
   connect(clock_, &QTimer::timeout, this, &ShopWindow::updateProgressText);
+  connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+          [](int column, Qt::SortOrder order) {
+            QSettings kept = settings();
+            kept.setValue(QLatin1String(kSortColumnKey), column);
+            kept.setValue(QLatin1String(kSortOrderKey), static_cast<int>(order));
+          });
   connect(runSignals_, &RunSignals::rowProgress, this, &ShopWindow::rowProgress,
           Qt::QueuedConnection);
   connect(runSignals_, &RunSignals::rowDone, this, &ShopWindow::rowDone, Qt::QueuedConnection);

@@ -26,9 +26,14 @@ CONTROL_ROLES = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_
 
 
 def walk(node):
+    """The node and all below it that still exist (a table's cells go when it changes)."""
+    try:
+        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
+        node.getRole()
+    except GLib.GError:
+        return
     yield node
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
+    for child in children:
         if child is not None:
             yield from walk(child)
 
@@ -132,9 +137,11 @@ class Registers(unittest.TestCase):
         self.assertEqual(table.nRows, 2)
         for row, checked in ((0, True), (1, False)):
             box = table.getAccessibleAt(row, 0)
-            states = box.getState()
-            self.assertTrue(states.contains(pyatspi.STATE_CHECKABLE), f"row {row}")
-            self.assertEqual(states.contains(pyatspi.STATE_CHECKED), checked, f"row {row}")
+            # Qt 6.4's bridge sends no "checkable" state for any widget, a QCheckBox's own
+            # included: the role says it.
+            self.assertTrue(box.getRole() == pyatspi.ROLE_CHECK_BOX
+                            or box.getState().contains(pyatspi.STATE_CHECKABLE), f"row {row}")
+            self.assertEqual(box.getState().contains(pyatspi.STATE_CHECKED), checked, f"row {row}")
         for row in range(table.nRows):
             for column in range(1, table.nColumns):
                 cell = table.getAccessibleAt(row, column)
@@ -152,18 +159,28 @@ class Registers(unittest.TestCase):
             pyatspi.STATE_CHECKED), "the check")
 
     def test_3_one_object_has_the_focus(self):
-        table = self.search()
-        table_node = self.named(pyatspi.ROLE_TABLE, "Registers found")
-        table_node.queryComponent().grabFocus()
-        wait_until(lambda: table_node.getState().contains(pyatspi.STATE_FOCUSED), "the table's focus")
-        subprocess.run(["xdotool", "key", "Tab"], check=True, timeout=BOUND)
+        self.search()
+        table = self.named(pyatspi.ROLE_TABLE, "Registers found")
+        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                                 str(self.updater.pid)], check=True, capture_output=True,
+                                text=True, timeout=BOUND).stdout.split()[0]
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, timeout=BOUND)
+
         def focused():
-            return [n for n in self.nodes() if n.getState().contains(pyatspi.STATE_FOCUSED)]
-        wait_until(lambda: not table_node.getState().contains(pyatspi.STATE_FOCUSED),
+            return [(n.getRoleName(), n.name) for n in self.nodes()
+                    if n.getState().contains(pyatspi.STATE_FOCUSED)]
+
+        # By keyboard into the table, then out of it.
+        for _ in range(15):
+            if table.getState().contains(pyatspi.STATE_FOCUSED):
+                break
+            subprocess.run(["xdotool", "key", "Tab"], check=True, timeout=BOUND)
+            wait_until(lambda: focused(), "a focused object")
+        self.assertTrue(table.getState().contains(pyatspi.STATE_FOCUSED), focused())
+        subprocess.run(["xdotool", "key", "Tab"], check=True, timeout=BOUND)
+        wait_until(lambda: not table.getState().contains(pyatspi.STATE_FOCUSED),
                    "the focus to leave the table")
-        self.assertEqual([(n.getRoleName(), n.name) for n in focused()],
-                         [("spin button", "Registers updated at once")])
-        del table
+        self.assertEqual(focused(), [("spin button", "Registers updated at once")])
 
 
 if __name__ == "__main__":
