@@ -130,7 +130,8 @@ bool startSimulator(QProcess& simulator, const QString& config, const Settings& 
   simulator.start(QStringLiteral("python3"), arguments);
   QElapsedTimer waited;
   waited.start();
-  while (waited.elapsed() < 60'000 && simulator.waitForReadyRead(1000)) {
+  while (waited.elapsed() < 60'000 && simulator.state() != QProcess::NotRunning) {
+    simulator.waitForReadyRead(1000);
     while (simulator.canReadLine()) {
       if (simulator.readLine().startsWith("ready")) return true;
     }
@@ -166,6 +167,10 @@ int main(int argc, char** argv) {
   }
   app::ShopWindow window({.defaultRanges = {}, .recordFile = {}, .waitRestartSeconds = 60});
   window.show();
+  // The first paint (fonts, styles) is not the search's.
+  QEventLoop settle;
+  QTimer::singleShot(1000, &settle, &QEventLoop::quit);
+  settle.exec();
   LatencyProbe probe;
   std::printf("254 registers, %d at once, restart %.0f s, versions of %d characters\n\n",
               settings.jobs, settings.restartSeconds, settings.versionChars);
