@@ -98,8 +98,8 @@
 <context>
     <name>app::DeviceText</name>
     <message>
-        <source>... (%1 characters)</source>
-        <translation>... (%1 znakov)</translation>
+        <source>(%1 characters)</source>
+        <translation>(%1 znakov)</translation>
     </message>
 </context>
 <context>

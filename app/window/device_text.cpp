@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -35,7 +36,7 @@ void appendEscape(QString& out, char32_t codePoint) {
 
 }  // namespace
 
-QString deviceCellText(std::u16string_view text, std::size_t most) {
+QString deviceCellText(std::u16string_view text, std::size_t fullLength, std::size_t most) {
   const std::u16string_view kept = text.substr(0, most);
   QString out;
   out.reserve(static_cast<qsizetype>(kept.size()) + 16);
@@ -53,9 +54,11 @@ QString deviceCellText(std::u16string_view text, std::size_t most) {
       out += QString::fromUcs4(&codePoint, 1);
     }
   }
-  if (text.size() > kept.size()) {
-    out += QCoreApplication::translate("app::DeviceText", "... (%1 characters)")
-               .arg(QLocale().toString(static_cast<qulonglong>(text.size())));
+  if (text.size() > kept.size()) out += QChar(u'\u2026');
+  const std::size_t length = std::max(fullLength, text.size());
+  if (length > kept.size()) {
+    out += QLatin1Char(' ') + QCoreApplication::translate("app::DeviceText", "(%1 characters)")
+                                  .arg(QLocale().toString(static_cast<qulonglong>(length)));
   }
   return out;
 }

@@ -79,7 +79,8 @@ QString RowTexts::outcome(const DeviceOutcome& outcome, QString* details) {
 QString RowTexts::versionAfter(const DeviceOutcome& outcome) {
   if (!outcome.restart || !outcome.restart->stateAfter) return {};
   const std::u16string& text = outcome.restart->stateAfter->versionText;
-  return text.empty() ? QStringLiteral("-") : deviceCellText(text);
+  return text.empty() ? QStringLiteral("-")
+                      : deviceCellText(text, outcome.restart->stateAfter->versionLength);
 }
 
 }  // namespace app

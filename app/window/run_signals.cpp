@@ -74,10 +74,10 @@ RowOutcome RunSignals::rowOutcomeOf(const DeviceOutcome& outcome) {
   row.result = rowResultOf(outcome);
   QString details;
   row.text = RowTexts::outcome(outcome, &details);
-  row.details = deviceCellText(details.toStdU16String(), kMostDetailsShown);
+  row.details = deviceCellText(details.toStdU16String(), 0, kMostDetailsShown);
   if (outcome.restart && outcome.restart->stateAfter) {
     const std::u16string& after = outcome.restart->stateAfter->versionText;
-    row.versionAfter = after.empty() ? QStringLiteral("-") : deviceCellText(after);
+    row.versionAfter = RowTexts::versionAfter(outcome);
     row.versionAfterForSorting = after.substr(0, kMostDeviceTextKept);
   }
   row.verified = outcome.verification == Verification::Verified;

@@ -105,7 +105,8 @@ FoundRegister foundRegisterOf(const fleet::FoundDevice& device) {
   FoundRegister found;
   found.address = device.address;
   const std::u16string& version = device.state.versionText;
-  found.installed = version.empty() ? QStringLiteral("-") : deviceCellText(version);
+  found.installed =
+      version.empty() ? QStringLiteral("-") : deviceCellText(version, device.state.versionLength);
   found.installedForSorting = version.substr(0, kMostDeviceTextKept);
   found.verdict = verdictOf(version, imageIdentity().version);
   return found;
