@@ -13,7 +13,7 @@
 #include "http/transport/connection_errors.h"
 #include "http/transport/deadline.h"
 #include "http/transport/socket_stack.h"
-#include "http/transport/text_encoding.h"
+#include "http/base/text_encoding.h"
 
 namespace http {
 
