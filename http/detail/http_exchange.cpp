@@ -7,10 +7,10 @@
 #include "http/base/scope_guard.h"
 #include "http/charset/charset_encoding.h"
 #include "http/detail/protocol_text.h"
-#include "http/proxy_settings.h"
-#include "http/transport/tcp_connection.h"
 #include "http/http_errors.h"
+#include "http/proxy_settings.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/tcp_connection.h"
 
 namespace http::detail {
 
@@ -144,7 +144,8 @@ ResponseAction HttpExchange::processRedirect(std::span<const std::int32_t> ignor
   return result;
 }
 
-std::optional<ResponseAction> HttpExchange::processChallenge(std::span<const std::int32_t> ignoredCodes) {
+std::optional<ResponseAction> HttpExchange::processChallenge(
+    std::span<const std::int32_t> ignoredCodes) {
   const bool proxy = response.responseCode() == 407;
   std::int32_t& retries = proxy ? counts_.proxyAuthRetries : counts_.authRetries;
   const HeaderList& challenges = proxy ? response.proxyAuthenticate : response.wwwAuthenticate;

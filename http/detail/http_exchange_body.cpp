@@ -7,10 +7,9 @@
 #include "http/detail/body_limit_stream.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
-#include "http/proxy_settings.h"
-#include "http/transport/tcp_connection.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/tcp_connection.h"
 
 namespace http::detail {
 

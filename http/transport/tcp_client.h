@@ -45,13 +45,9 @@ class TcpClient : public TcpConnection {
   void setBoundIP(std::u16string ip);
   [[nodiscard]] std::uint16_t boundPort() const noexcept { return socketSettings_.boundPort; }
   void setBoundPort(std::uint16_t port);
-  [[nodiscard]] std::uint16_t boundPortMin() const noexcept {
-    return socketSettings_.boundPortMin;
-  }
+  [[nodiscard]] std::uint16_t boundPortMin() const noexcept { return socketSettings_.boundPortMin; }
   void setBoundPortMin(std::uint16_t port);
-  [[nodiscard]] std::uint16_t boundPortMax() const noexcept {
-    return socketSettings_.boundPortMax;
-  }
+  [[nodiscard]] std::uint16_t boundPortMax() const noexcept { return socketSettings_.boundPortMax; }
   void setBoundPortMax(std::uint16_t port);
   // The end of the current exchange; every wait of the handler is cut to the time left.
   [[nodiscard]] const Deadline& deadlineOfWaits() const noexcept { return deadline_; }
