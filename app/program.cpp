@@ -48,6 +48,9 @@ int report(const CommandLine& line, const DeviceOutcome& outcome, Console& conso
 }
 
 int runInWindow(const CommandLine& line, Console& console) {
+  if (!line.address.empty() && !cli::recordFileWritable(console, line.recordFile.toStdString())) {
+    return cli::kExitRecordUnwritable;
+  }
   RunChoices choices{line.answer, {}};
   const auto start = std::chrono::steady_clock::now();
   if (!line.json && !line.address.empty()) {
@@ -73,6 +76,7 @@ int runInWindow(const CommandLine& line, Console& console) {
 
 int runCommandLine(const CommandLine& line, bool display) {
   Console console;
+  console.setQuiet(line.quiet);
   if (!line.usageError.isEmpty()) {
     return cli::usageFailure(console, cli::usageErrorText(line).toStdU16String());
   }
