@@ -70,7 +70,10 @@ int runInWindow(const CommandLine& line, Console& console) {
   if (line.json) {
     console.outputLine(cli::outcomeJson(outcome));
   } else {
-    console.outputLine(cli::escapedDeviceText(outcome.status, 400));
+    // An error box leaves the status line as it was; the line says what ended the run.
+    const std::u16string text = outcomeLine(outcome);
+    console.outputLine(
+        cli::escapedDeviceText(text.empty() && outcome.error ? outcome.error->message : text, 400));
   }
   return exitCode(line, recordFailed ? 1 : exitCodeOf(outcome.result));
 }

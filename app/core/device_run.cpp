@@ -17,7 +17,7 @@ namespace app {
 namespace {
 
 // What a check found, and what an upload would do.
-std::u16string checkReport(const DeviceOutcome& outcome, int version) {
+std::u16string checkReport(const DeviceOutcome& outcome) {
   const std::u16string& installed = outcome.versionText;
   const std::u16string& image = imageIdentity().version;
   std::u16string report;
@@ -43,10 +43,21 @@ std::u16string checkReport(const DeviceOutcome& outcome, int version) {
                                 {installed});
       break;
   }
-  report +=
-      version > kCurrentVersionThreshold
-          ? translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"))
-          : translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
+  switch (questionByDottedRule(outcome.verdict, installed)) {
+    case VersionQuestion::None:
+      report += translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
+      break;
+    case VersionQuestion::AlreadyCurrent:
+      report += translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"));
+      break;
+    case VersionQuestion::Downgrade:
+      report += translated(
+          QT_TRANSLATE_NOOP("zedez", "; an upload would install it only with --allow-older"));
+      break;
+    case VersionQuestion::Unreadable:
+      report += translated(QT_TRANSLATE_NOOP("zedez", "; an upload would send nothing"));
+      break;
+  }
   return report;
 }
 
@@ -70,7 +81,7 @@ void verify(const DeviceRunOptions& options, RunObserver& observer, DeviceOutcom
   const int seconds = *options.waitRestartSeconds;
   observer.phase(outcome.address,
                  {RunPhase::Restarting, outcome.bytesSent, outcome.bytesSent, seconds});
-  outcome.restart = waitForRestart(outcome.address, outcome.versionText, seconds);
+  outcome.restart = waitForRestart(outcome.address, outcome.versionText, seconds, options.stop);
   if (!outcome.restart->stateAfter) {
     outcome.verification = Verification::NotBack;
     return;
@@ -119,22 +130,23 @@ void check(const DeviceAddress& address, DeviceInterface& device, RunObserver& o
   observer.stateRead(address, state.versionText);
   outcome.verdict = verdictAfterQuery(outcome);
   try {
-    const int version = versionNumberOf(outcome.versionText);
-    outcome.version = version;
-    outcome.asked = version > kCurrentVersionThreshold;
-    outcome.status = checkReport(outcome, version);
-    outcome.result = RunResult::Checked;
-  } catch (const ConversionError& error) {
-    outcome.error = causeOf(error);
-    outcome.status = translated(QT_TRANSLATE_NOOP("zedez", "check failed: %1"),
-                                {errorBoxText(outcome.error->message)});
-    observer.diagnostic(address, errorLine(*outcome.error));
+    outcome.version = versionNumberOf(outcome.versionText);
+  } catch (const ConversionError&) {
   }
+  const VersionQuestion asks = questionByDottedRule(outcome.verdict, outcome.versionText);
+  outcome.asked = asks != VersionQuestion::None;
+  outcome.status = checkReport(outcome);
+  if (asks == VersionQuestion::Unreadable) {
+    // The register's own text, not the number it was meant to be.
+    outcome.error = FailureCause{"UnreadableVersion", outcome.status, {}};
+    return;
+  }
+  outcome.result = RunResult::Checked;
 }
 
 void upload(const DeviceAddress& address, const DeviceRunOptions& options, DeviceInterface& device,
             RunObserver& observer, Questioner& questioner, DeviceOutcome& outcome) {
-  uploadFirmware(address, device, observer, questioner, outcome);
+  uploadFirmware(address, options, device, observer, questioner, outcome);
   outcome.verdict = verdictAfterQuery(outcome);
   tellCauses(outcome, [&observer, &address](const std::u16string& line) {
     observer.diagnostic(address, line);
@@ -197,6 +209,13 @@ void tellCauses(const DeviceOutcome& outcome,
   if (!outcome.error) return;
   tell(outcome.errorBox ? errorLine(*outcome.error)
                         : requestCauseLine(outcome.address, RequestKind::Upload, *outcome.error));
+}
+
+std::u16string outcomeLine(const DeviceOutcome& outcome) {
+  if (outcome.verification == Verification::WrongVersion && outcome.error) {
+    return translated(QT_TRANSLATE_NOOP("zedez", "failed: %1"), {outcome.error->message});
+  }
+  return outcome.status;
 }
 
 const char* verificationName(Verification verification) {

@@ -14,6 +14,7 @@
 //   const DeviceOutcome outcome = runDevice(u"127.0.0.5", options, quiet, no);
 //   std::puts(outcome.status...);  // exitCodeOf(outcome.result)
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -51,6 +52,17 @@ struct DeviceRunOptions {
   RecordSink* record = nullptr;
   // The state query's kept client (the window's); a client of the run's own when null.
   DeviceInterface* stateDevice = nullptr;
+  // The window's run keeps its gate (above 1009 asks); every other run compares dotted
+  // versions and stops at an unreadable one.
+  bool windowGate = false;
+  // Consent to install over a version newer than the image's (--allow-older).
+  bool allowOlder = false;
+  // Set by a signal: the image is not sent unless already under way, and a restart wait
+  // ends at once.
+  const std::atomic<bool>* stop = nullptr;
+  // Whether the question about a newer version goes to the questioner; when not (a preset
+  // answer, no terminal), it is declined with a cause that names --allow-older.
+  bool askDowngrade = false;
 };
 
 // What happened at one device; the fields a script reads.
@@ -100,6 +112,10 @@ bool writeRecordLine(RecordSink* sink, const std::string& line, RunObserver& obs
 // (Socket Error # 10061)"), or the error box's text with the error's class.
 void tellCauses(const DeviceOutcome& outcome,
                 const std::function<void(const std::u16string& line)>& tell);
+
+// How the device's run ended, as its plain line says it: the status line, or for a register
+// back on another version "failed: came back on 1.0.9, not 1.0.12".
+std::u16string outcomeLine(const DeviceOutcome& outcome);
 
 // "verified", "wrong-version", "not-back", or nothing when not asked.
 const char* verificationName(Verification verification);

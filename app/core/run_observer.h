@@ -62,6 +62,8 @@ struct Question {
   std::u16string text;
   std::u16string installedVersion;
   std::u16string imageVersion;
+  // It asks to install over a newer version.
+  bool downgrade = false;
 };
 
 // The question with both versions, so that the one who answers knows what is at stake.

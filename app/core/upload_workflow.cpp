@@ -3,19 +3,23 @@
 #include <memory>
 #include <string>
 
+#include "app/core/core_text.h"
 #include "app/core/device_client.h"
 #include "app/core/device_interface.h"
 #include "app/core/device_run.h"
 #include "app/core/device_state.h"
+#include "app/core/errors.h"
 #include "app/core/firmware_image.h"
 #include "app/core/image_identity.h"
 #include "app/core/run_observer.h"
+#include "app/core/version_verdict.h"
 #include "http/http_client.h"
+#include "text/utf8_codec.h"
 
 namespace app {
 namespace {
 
-// Tells each step of the upload's request, when someone listens.
+// Tells each step of the upload's request.
 class UploadSteps {
  public:
   UploadSteps(const DeviceAddress& address, RunObserver& observer)
@@ -52,8 +56,9 @@ void postImage(const DeviceAddress& address, RunObserver& observer, DeviceOutcom
   client->setSendProgress([&](std::int64_t sent, std::int64_t total) {
     outcome.bytesSent = sent;
     observer.phase(address, {RunPhase::Sending, sent, total, answerSeconds});
-    if (sent == total)
+    if (sent == total) {
       observer.phase(address, {RunPhase::WaitingForAnswer, sent, total, answerSeconds});
+    }
   });
   client->onConnected = [&step] { step(StepKind::Connected); };
   const auto total = static_cast<std::int64_t>(image->size());
@@ -62,8 +67,20 @@ void postImage(const DeviceAddress& address, RunObserver& observer, DeviceOutcom
     step(StepKind::Request, u"POST /firmware", limits.deadline / 1000, total);
     client->post(firmwareUrl(address), *image);
     step(StepKind::Reply, client->response().responseText());
-    outcome.status = kUploadSucceededStatus;
-    outcome.result = RunResult::Uploaded;
+    const std::int32_t code = client->response().responseCode();
+    if (code >= 200 && code <= 299) {
+      outcome.status = kUploadSucceededStatus;
+      outcome.result = RunResult::Uploaded;
+      return;
+    }
+    // A 101 or another answer that is no success took the image but installed nothing.
+    outcome.status = kUploadFailedStatus;
+    outcome.error = FailureCause{"HttpProtocolError",
+                                 text::utf8ToUtf16(std::to_string(code)) +
+                                     u" is no final success: " + client->response().responseText(),
+                                 {}};
+    outcome.result = RunResult::Failed;
+    step(StepKind::Failed, reasonOf(*outcome.error));
   } catch (const std::exception& error) {
     // Not only the library's errors: whatever ends the upload, the run must end too.
     outcome.status = kUploadFailedStatus;
@@ -73,35 +90,98 @@ void postImage(const DeviceAddress& address, RunObserver& observer, DeviceOutcom
   }
 }
 
-void upload(const DeviceAddress& address, DeviceInterface& stateDevice, RunObserver& observer,
-            Questioner& questioner, DeviceOutcome& outcome) {
+// The version gate: which question, if any, comes before the upload.
+VersionQuestion gate(const DeviceRunOptions& options, DeviceOutcome& outcome) {
+  const VersionVerdict verdict = verdictOf(outcome.versionText, imageIdentity().version);
+  if (options.windowGate) {
+    const int version = versionNumberOf(outcome.versionText);
+    outcome.version = version;
+    return questionInWindow(version, verdict);
+  }
+  try {
+    outcome.version = versionNumberOf(outcome.versionText);
+  } catch (const ConversionError&) {
+  }
+  return questionByDottedRule(verdict, outcome.versionText);
+}
+
+// Asks the question; false: declined, and the outcome says so.
+bool answeredYes(const DeviceAddress& address, const DeviceRunOptions& options, bool downgrade,
+                 RunObserver& observer, Questioner& questioner, DeviceOutcome& outcome) {
+  const std::u16string& image = imageIdentity().version;
+  const bool dotted = !options.windowGate;
+  Answer answer = Answer::No;
+  if (downgrade && dotted && !options.askDowngrade) {
+    observer.diagnostic(address,
+                        translated(QT_TRANSLATE_NOOP("zedez",
+                                                     "%1 has %2, newer than this image's %3: an "
+                                                     "older version is installed only with "
+                                                     "--allow-older"),
+                                   {address, outcome.versionText, image}));
+  } else {
+    // The window asks its own question about a newer register too; a run without it says
+    // what is at stake.
+    const std::u16string text =
+        downgrade && dotted
+            ? translated(QT_TRANSLATE_NOOP("zedez",
+                                           "ZEDEZ %1 in the register is newer than this image's "
+                                           "%2. Install the older version?"),
+                         {outcome.versionText, image})
+            : std::u16string(kAlreadyCurrentQuestion);
+    answer = questioner.ask(address, {text, outcome.versionText, image, downgrade});
+  }
+  if (answer == Answer::Yes) return true;
+  outcome.result = RunResult::Declined;
+  outcome.status = downgrade && dotted
+                       ? translated(QT_TRANSLATE_NOOP("zedez",
+                                                      "not installed: the register has %1, newer "
+                                                      "than this image's %2 (--allow-older "
+                                                      "installs it)"),
+                                    {outcome.versionText, image})
+                       : std::u16string(kAlreadyCurrentStatus);
+  return false;
+}
+
+void upload(const DeviceAddress& address, const DeviceRunOptions& options,
+            DeviceInterface& stateDevice, RunObserver& observer, Questioner& questioner,
+            DeviceOutcome& outcome) {
   observer.phase(address, {RunPhase::ReadingState, 0, 0, kStateLimits.deadline / 1000});
   const StateReading state = readDeviceState(stateDevice, address);
   outcome.stateError = state.failure;
   outcome.versionText = state.versionText;
   observer.stateRead(address, state.versionText);
 
-  const int version = versionNumberOf(state.versionText);
-  outcome.version = version;
-  if (version > kCurrentVersionThreshold) {
+  const VersionQuestion asks = gate(options, outcome);
+  if (asks == VersionQuestion::Unreadable) {
+    // Nothing is sent to a register whose version cannot be told.
+    outcome.status = translated(
+        QT_TRANSLATE_NOOP("zedez", "the version cannot be read: \"%1\"; nothing was sent"),
+        {outcome.versionText});
+    outcome.error = FailureCause{"UnreadableVersion", outcome.status, {}};
+    return;
+  }
+  const bool downgrade = asks == VersionQuestion::Downgrade;
+  if (asks != VersionQuestion::None && !(downgrade && options.allowOlder)) {
     outcome.asked = true;
-    const Question question{std::u16string(kAlreadyCurrentQuestion), state.versionText,
-                            imageIdentity().version};
-    if (questioner.ask(address, question) == Answer::No) {
-      outcome.result = RunResult::Declined;
-      outcome.status = kAlreadyCurrentStatus;
-      return;
-    }
+    if (!answeredYes(address, options, downgrade, observer, questioner, outcome)) return;
+  }
+  // A signal came before the upload began: nothing new starts.
+  if (options.stop != nullptr && *options.stop) {
+    outcome.status =
+        translated(QT_TRANSLATE_NOOP("zedez", "interrupted before the image was sent"));
+    outcome.error = FailureCause{"Interrupted", outcome.status, {}};
+    return;
   }
   postImage(address, observer, outcome);
 }
 
 }  // namespace
 
-void uploadFirmware(const DeviceAddress& address, DeviceInterface& stateDevice,
-                    RunObserver& observer, Questioner& questioner, DeviceOutcome& outcome) {
+void uploadFirmware(const DeviceAddress& address, const DeviceRunOptions& options,
+                    DeviceInterface& stateDevice, RunObserver& observer, Questioner& questioner,
+                    DeviceOutcome& outcome) {
   try {
-    upload(address, stateDevice, observer, questioner, outcome);
+    upload(address, options, stateDevice, observer, questioner, outcome);
   } catch (const std::exception& error) {
     outcome.result = RunResult::Failed;
     outcome.error = causeOf(error);

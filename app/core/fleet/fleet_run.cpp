@@ -180,12 +180,16 @@ void FleetRun::runOne(const DeviceAddress& address) {
   DeviceRunOptions run;
   run.mode = options_.mode;
   run.waitRestartSeconds = options_.waitRestartSeconds;
+  run.allowOlder = options_.allowOlder;
+  run.askDowngrade = options_.askDowngrade;
+  run.stop = stop_;
   const DeviceOutcome outcome = runDeviceUntold(address, run, *tracker_, questioner_);
   if (tracker_->finish(outcome, options_.record)) observer_.outcome(outcome);
 }
 
 FleetTally FleetRun::run(const std::vector<DeviceAddress>& addresses,
                          const std::atomic<bool>& stop) {
+  stop_ = &stop;
   const std::size_t started = runOnWorkers(addresses.size(), options_.jobs, stop,
                                            [&](std::size_t index) { runOne(addresses[index]); });
   for (std::size_t i = started; i < addresses.size(); ++i) {

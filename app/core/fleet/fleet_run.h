@@ -28,6 +28,9 @@ struct FleetRunOptions {
   // Where each device's line goes: each outcome, the devices never started and those
   // interrupted; none: no record.
   RecordSink* record = nullptr;
+  // See DeviceRunOptions.
+  bool allowOlder = false;
+  bool askDowngrade = false;
 };
 
 // What a run over many devices did.
@@ -86,6 +89,7 @@ class FleetRun {
   RunObserver& observer_;
   Questioner& questioner_;
   std::unique_ptr<Tracker> tracker_;
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 // A run of its own: the same as FleetRun(options, observer, questioner).run(addresses, stop).
