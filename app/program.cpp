@@ -13,6 +13,7 @@
 #include "app/cli/version_report.h"
 #include "app/core/core_text.h"
 #include "app/core/device_run.h"
+#include "app/core/run_identity.h"
 #include "app/core/run_record.h"
 #include "app/l10n/translations.h"
 #include "app/window/main_window.h"
@@ -87,14 +88,13 @@ int runCommandLine(const CommandLine& line, bool display) {
   }
   // Only the window's run ignores further arguments, as it always has.
   const bool windowRun = display && !line.headless && !line.check && !line.verbose &&
-                         !line.registers && line.historyFile.isEmpty() &&
+                         !line.registers && !line.history.requested() &&
                          !cli::isFleetCommand(line);
   if (!line.secondAddress.isEmpty() && !windowRun) {
     return cli::usageFailure(console, cli::secondAddressError(line).toStdU16String());
   }
-  if (!line.historyFile.isEmpty()) {
-    return cli::printHistory(line.historyFile, line.address, line.json, console);
-  }
+  if (line.history.requested()) return cli::printHistory(line.history, line.json, console);
+  if (!line.site.isEmpty()) setRunSite(line.site.toStdU16String());
   if (cli::isFleetCommand(line)) return cli::runFleetCommand(line, console);
   if (line.registers && display) return runShopWindow(line.recordFile.toStdString());
   if (line.address.empty() && line.headless) {
@@ -130,7 +130,7 @@ int runProgram(int argc, char* argv[]) {
   const bool windowless =
       !display || (line.usageError.isEmpty() &&
                    (line.help || line.version || line.headless || line.check || line.verbose ||
-                    !line.historyFile.isEmpty() || cli::isFleetCommand(line)));
+                    line.history.requested() || cli::isFleetCommand(line)));
   if (windowless) {
     // Runs that open no window need no display and no platform at all; should anything
     // reach for one, Qt's offscreen platform is there instead of an abort.

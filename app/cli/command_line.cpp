@@ -90,13 +90,6 @@ struct Options {
                                   "address, versions before and after, image, result, "
                                   "verification, cause.")),
       QStringLiteral("FILE")};
-  QCommandLineOption history{
-      QStringLiteral("history"),
-      localText(QT_TRANSLATE_NOOP("zedez",
-                                  "Print the record in FILE as a table, newest last (with an "
-                                  "address: only that device; with --json: the lines as they "
-                                  "are).")),
-      QStringLiteral("FILE")};
   QCommandLineOption registers{
       QStringLiteral("registers"),
       localText(QT_TRANSLATE_NOOP("zedez",
@@ -107,9 +100,10 @@ struct Options {
   explicit Options(QCommandLineParser& parser) {
     parser.setApplicationDescription(localText(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, verbose, record,
-                       history, registers});
+    parser.addOptions(
+        {help, version, headless, yes, no, check, json, exitStatus, verbose, record, registers});
     addFleetOptions(parser);
+    addHistoryOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(
         QStringLiteral("address"),
@@ -131,13 +125,13 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
                                   "give a device address, --devices or --scan, not "
                                   "several"));
   }
-  if (!line.historyFile.isEmpty() &&
+  if (line.history.requested() &&
       (line.check || fleet.listOrScan() || !line.recordFile.isEmpty() || line.answer ||
        fleet.waitRestartSeconds || parser.isSet(QStringLiteral("jobs")))) {
     return says(QT_TRANSLATE_NOOP("zedez", "--history only reads a record; it runs nothing else"));
   }
   if (line.registers && (!line.address.empty() || line.headless || line.check ||
-                         fleet.listOrScan() || !line.historyFile.isEmpty() || line.verbose)) {
+                         fleet.listOrScan() || line.history.requested() || line.verbose)) {
     return says(QT_TRANSLATE_NOOP("zedez",
                                   "--registers opens a window of its own; it takes no "
                                   "address, --headless, --check, --devices, --scan, "
@@ -187,7 +181,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.exitStatus = parser.isSet(options.exitStatus);
   line.verbose = parser.isSet(options.verbose);
   line.recordFile = parser.value(options.record);
-  line.historyFile = parser.value(options.history);
+  line.site = siteOption(parser);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
     line.usageError = localText(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));
   } else if (parser.isSet(options.yes)) {
@@ -196,9 +190,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     line.answer = DialogResult::Cancel;
   }
   line.fleet = readFleetOptions(parser, line.usageError);
+  line.history = readHistoryOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
-  if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
-  if (positional.size() > 1) line.secondAddress = positional[1];
+  if (line.history.requested()) {
+    line.address = line.history.address;
+  } else {
+    if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
+    if (positional.size() > 1) line.secondAddress = positional[1];
+  }
   line.registers = parser.isSet(options.registers);
   if (line.usageError.isEmpty() && !line.help && !line.version) {
     line.usageError = conflictOf(line, parser);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/cli/fleet_options.h"
+#include "app/cli/history_options.h"
 #include "app/core/workflow_host.h"
 
 namespace app::cli {
@@ -28,11 +29,12 @@ struct CommandLine {
   bool registers = false;  // --registers: the window for the registers of the shop's network
   std::optional<DialogResult> answer;  // --yes or --no
   QString recordFile;                  // --record: append a line per device there
-  QString historyFile;                 // --history: print that record
+  QString site;                        // --site: the shop named in the record
   QString usageError;                  // not empty: the command line is wrong
   // The whole command line, for usageErrorText.
   QStringList arguments;
   FleetRequest fleet;  // --devices, --jobs, --scan, --wait-restart
+  HistoryRequest history;  // --history and what it shows
 };
 
 // arguments: the whole command line, the program's name first.
