@@ -88,8 +88,7 @@ int runCommandLine(const CommandLine& line, bool display) {
   }
   // Only the window's run ignores further arguments, as it always has.
   const bool windowRun = display && !line.headless && !line.check && !line.verbose &&
-                         !line.registers && !line.history.requested() &&
-                         !cli::isFleetCommand(line);
+                         !line.registers && !line.history.requested() && !cli::isFleetCommand(line);
   if (!line.secondAddress.isEmpty() && !windowRun) {
     return cli::usageFailure(console, cli::secondAddressError(line).toStdU16String());
   }

@@ -33,7 +33,7 @@ struct CommandLine {
   QString usageError;                  // not empty: the command line is wrong
   // The whole command line, for usageErrorText.
   QStringList arguments;
-  FleetRequest fleet;  // --devices, --jobs, --scan, --wait-restart
+  FleetRequest fleet;      // --devices, --jobs, --scan, --wait-restart
   HistoryRequest history;  // --history and what it shows
 };
 
