@@ -267,7 +267,7 @@ class History {
     skipped_ = stream.skipped();
   }
 
-  std::vector<const Register*> shownRegisters() const {
+  [[nodiscard]] std::vector<const Register*> shownRegisters() const {
     std::vector<const Register*> chosen;
     for (const auto& [key, reg] : registers_) {
       if (shown(reg)) chosen.push_back(&reg);

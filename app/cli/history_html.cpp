@@ -95,18 +95,18 @@ std::string chart(const std::vector<RegisterLatest>& registers) {
   constexpr int kLabel = 100;
   constexpr int kBarSpace = 330;
   const int height = static_cast<int>(bars.size()) * kRow + 8;
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 480 " +
-                    std::to_string(height) + "\" role=\"img\" aria-label=\"" +
-                    local(QT_TRANSLATE_NOOP("zedez", "Registers by installed version")) + "\">";
+  std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 480 " +
+                    std::to_string(height) + "' role='img' aria-label='" +
+                    local(QT_TRANSLATE_NOOP("zedez", "Registers by installed version")) + "'>";
   int y = 4;
   for (const auto& [version, number] : bars) {
     const int width = std::max(2, static_cast<int>(kBarSpace * number / most));
-    svg += "<text x=\"" + std::to_string(kLabel - 8) + "\" y=\"" + std::to_string(y + 18) +
-           "\" text-anchor=\"end\" font-size=\"14\">" + html(version, 12) + "</text>";
-    svg += "<rect x=\"" + std::to_string(kLabel) + "\" y=\"" + std::to_string(y + 4) +
-           "\" width=\"" + std::to_string(width) + "\" height=\"20\" fill=\"#3b6fb6\"/>";
-    svg += "<text x=\"" + std::to_string(kLabel + width + 6) + "\" y=\"" + std::to_string(y + 18) +
-           "\" font-size=\"14\">" + std::to_string(number) + "</text>";
+    svg += "<text x='" + std::to_string(kLabel - 8) + "' y='" + std::to_string(y + 18) +
+           "' text-anchor='end' font-size='14'>" + html(version, 12) + "</text>";
+    svg += "<rect x='" + std::to_string(kLabel) + "' y='" + std::to_string(y + 4) + "' width='" +
+           std::to_string(width) + "' height='20' fill='#3b6fb6'/>";
+    svg += "<text x='" + std::to_string(kLabel + width + 6) + "' y='" + std::to_string(y + 18) +
+           "' font-size='14'>" + std::to_string(number) + "</text>";
     y += kRow;
   }
   return svg + "</svg>";

@@ -228,7 +228,7 @@ class LineParser {
           case 'u': {
             int unit = hex4();
             if (unit < 0) return false;
-            char32_t point = static_cast<char32_t>(unit);
+            auto point = static_cast<char32_t>(unit);
             if (unit >= 0xD800 && unit <= 0xDBFF && in_.peek() == '\\') {
               in_.get();
               if (in_.get() != 'u') return false;
