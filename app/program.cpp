@@ -49,6 +49,9 @@ int report(const CommandLine& line, const DeviceOutcome& outcome, Console& conso
 }
 
 int runInWindow(const CommandLine& line, Console& console) {
+  if (!line.address.empty() && !cli::recordFileWritable(console, line.recordFile.toStdString())) {
+    return cli::kExitRecordUnwritable;
+  }
   RunChoices choices{line.answer, {}};
   const auto start = std::chrono::steady_clock::now();
   if (!line.json && !line.address.empty()) {

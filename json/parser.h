@@ -26,4 +26,20 @@ struct ParseLimits {
 JsonRef parseDocument(std::u16string_view text, const ParseLimits& limits);
 JsonRef parseDocument(std::string_view utf8, const ParseLimits& limits);
 
+// What a lenient parse gave, and why and where it failed.
+struct ParseResult {
+  JsonRef value;  // no value when the parse failed
+  ParseError error = ParseError::Success;
+  // Where a failed parse stopped: the byte, counted in the text's UTF-8 form, of the code unit
+  // it could not take, or the text's length when the text ended too soon. 0 after a success.
+  std::size_t offset = 0;
+};
+
+// The lenient parse within limits, as parseDocument(text, limits), that also says why and
+// where it failed.
+ParseResult parseDocumentWithError(std::u16string_view text, const ParseLimits& limits = {});
+
+// Why a parse failed, in a few words: "unexpected end of text".
+std::string_view parseErrorText(ParseError error);
+
 }  // namespace json

@@ -20,7 +20,10 @@ const char* const kDescription = QT_TRANSLATE_NOOP(
     "  1  failed, not back after the restart, not started, or a record not written\n"
     "  2  declined: the device is current and the answer was No\n"
     "  3  nothing to do: the device list names no device\n"
-    "  64 a wrong command line");
+    "  64 a wrong command line\n"
+    "  73 the record file cannot be written: nothing was sent\n"
+    "  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running\n"
+    "     uploads finished; 141 standard output was closed");
 
 // Qt's own texts of the help and of the parser's errors, here for the translation to carry.
 [[maybe_unused]] constexpr const char* kQtTexts[] = {

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "app/core/core_text.h"
+#include "app/core/handler_boundary.h"
+#include "app/core/record_file.h"
 #include "text/utf8_codec.h"
 
 namespace app::cli {
@@ -32,13 +35,15 @@ bool readAnswerLine(std::string& line) {
   }
 }
 
-void writeAll(int fd, std::string_view bytes) {
+// False when the stream is closed for good; the line is lost, and the run goes on.
+bool writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;  // a closed stream loses the line; the run goes on
+    if (written <= 0) return !(written < 0 && errno == EPIPE);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
+  return true;
 }
 
 constexpr std::string_view kEraseLine = "\r\x1b[K";
@@ -73,6 +78,19 @@ int endWith(Console& console, const std::u16string& message, int code) {
   return code;
 }
 
+bool recordFileWritable(Console& console, const std::string& path) {
+  if (path.empty()) return true;
+  try {
+    const RecordFileWriter record(path);
+    return true;
+  } catch (const std::exception& error) {
+    endWith(console,
+            translated(QT_TRANSLATE_NOOP("zedez", "%1; nothing was sent"), {errorMessageOf(error)}),
+            kExitRecordUnwritable);
+    return false;
+  }
+}
+
 int usageFailure(Console& console, const std::u16string& message) {
   endWith(console, message, kExitUsage);
   console.errorLine(translated(QT_TRANSLATE_NOOP("zedez", "Try 'zedez-updater --help'.")));
@@ -99,8 +117,25 @@ void Console::writeLineLocked(int fd, std::string line) {
 }
 
 void Console::outputLine(std::string_view utf8) {
+  std::function<void()> tell;
+  {
+    const std::lock_guard lock(mutex_);
+    if (outputClosed_) return;
+    clearPassingLocked();
+    if (!prompt_.empty() && stderrIsTerminal_) writeAll(STDERR_FILENO, erasePrompt(prompt_));
+    if (!writeAll(STDOUT_FILENO, std::string(utf8) + '\n')) {
+      outputClosed_ = true;
+      tell = onOutputClosed_;
+    }
+    if (!prompt_.empty()) writeAll(STDERR_FILENO, prompt_);
+  }
+  // Outside the lock: the handler prints lines of its own.
+  if (tell) tell();
+}
+
+void Console::setOutputClosedHandler(std::function<void()> onOutputClosed) {
   const std::lock_guard lock(mutex_);
-  writeLineLocked(STDOUT_FILENO, std::string(utf8));
+  onOutputClosed_ = std::move(onOutputClosed);
 }
 
 void Console::outputLine(const std::u16string& text) { outputLine(text::utf16ToUtf8(text)); }

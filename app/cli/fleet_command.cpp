@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -55,7 +56,7 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
   std::string why;
   const auto range = fleet::parseScanRange(cidr.toStdString(), why);
   if (!range) return usageFailure(console, text(why));
-  const InterruptWatch watch(
+  InterruptWatch watch(
       {.onStop =
            [&console](int signal) {
              console.errorLine(translated(
@@ -83,7 +84,8 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
                      ? QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 register found")
                      : QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 registers found"),
                  {number(range->size()), text(cidr), number(found.size())}));
-  return watch.stopRequested() ? kExitFailed : 0;
+  watch.endIfStopped();
+  return 0;
 }
 
 // A list waits for every register to come back and verifies it, unless told otherwise
@@ -99,6 +101,7 @@ std::optional<int> restartWaitOf(const CommandLine& line, const FleetRequest& re
 int runList(const CommandLine& line, const FleetRequest& request,
             const std::vector<DeviceAddress>& addresses, Console& console) {
   const bool list = request.devicesFile.has_value();
+  if (!recordFileWritable(console, line.recordFile.toStdString())) return kExitRecordUnwritable;
   fleet::FleetRunOptions options;
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.jobs = request.jobs;
@@ -109,29 +112,36 @@ int runList(const CommandLine& line, const FleetRequest& request,
                                  .recordFile = line.recordFile.toStdString(),
                                  .showProgress = !list && !line.json,
                                  .verbose = line.verbose});
-  // A list stops starting devices at the first signal and lets those under way finish; the
-  // second, or the first for a single device, ends the program at once with their records.
+  // The first signal starts no further device and lets those under way finish, and the run
+  // then ends by it; a second one ends the program at once with their records.
   InterruptWatch::Handlers handlers;
-  if (list) {
-    handlers.onStop = [&console](int signal) {
-      console.errorLine(
-          translated(QT_TRANSLATE_NOOP("zedez",
-                                       "interrupted by %1: no further device starts; the running "
-                                       "ones finish (a second signal ends at once)"),
-                     {signalText(signal)}));
-    };
-  }
+  handlers.onStop = [&console](int signal) {
+    console.errorLine(
+        translated(QT_TRANSLATE_NOOP("zedez",
+                                     "interrupted by %1: no further device starts; the running "
+                                     "ones finish (a second signal ends at once)"),
+                   {signalText(signal)}));
+  };
   handlers.onEnd = [&printer](int signal) { printer.cutOff(signal); };
-  const InterruptWatch watch(handlers, /*endOnFirst=*/!list);
+  InterruptWatch watch(handlers);
+  // A reader that went away (`| head -n 1`) stops the run as a signal would; the records and
+  // the summary still come.
+  console.setOutputClosedHandler([&watch] { watch.stopAs(SIGPIPE); });
+  struct Forget {
+    Console& console;
+    ~Forget() { console.setOutputClosedHandler({}); }
+  } forget{console};
   const fleet::FleetTally tally =
       fleet::runFleet(addresses, options, printer, watch.stopRequested());
   for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
   if (!list) {
+    watch.endIfStopped();
     const int code = printer.recordFailed() ? kExitFailed : tally.lastExitCode;
     // A check tells its outcome always; the single update only when asked to.
     return line.exitStatus || line.check ? code : 0;
   }
   for (const std::u16string& summary : summaryLines(tally)) console.errorLine(summary);
+  watch.endIfStopped();
   return tally.anyFailed() || printer.recordFailed() ? kExitFailed : 0;
 }
 

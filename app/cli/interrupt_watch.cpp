@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
@@ -18,8 +19,8 @@ sigset_t interruptSet() {
 
 }  // namespace
 
-InterruptWatch::InterruptWatch(Handlers handlers, bool endOnFirst)
-    : handlers_(std::move(handlers)), endOnFirst_(endOnFirst) {
+InterruptWatch::InterruptWatch(Handlers handlers) : handlers_(std::move(handlers)) {
+  ::signal(SIGPIPE, SIG_IGN);
   const sigset_t set = interruptSet();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   watcher_ = std::thread([this] { watch(); });
@@ -37,20 +38,48 @@ InterruptWatch::~InterruptWatch() {
   pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
+void InterruptWatch::stopAs(int signal) {
+  {
+    const std::scoped_lock lock(stoppedAtMutex_);
+    if (stopSignal_ != 0) return;
+    stoppedAt_ = std::chrono::steady_clock::now();
+    stopSignal_ = signal;
+  }
+  stop_ = true;
+  if (handlers_.onStop) handlers_.onStop(signal);
+}
+
 void InterruptWatch::watch() {
   const sigset_t set = interruptSet();
   int signal = 0;
   while (sigwait(&set, &signal) == 0 && !finished_) {
-    const bool first = !stop_.exchange(true);
-    if (first && handlers_.onStop) handlers_.onStop(signal);
-    if (first && !endOnFirst_) continue;
-    end(signal);
+    const int first = stopSignal_;
+    if (first == 0) {
+      stopAs(signal);
+      continue;
+    }
+    // The same signal again at once is the same request, sent twice.
+    bool again = false;
+    {
+      const std::scoped_lock lock(stoppedAtMutex_);
+      again = std::chrono::steady_clock::now() - stoppedAt_ < kSameSignalWithin;
+    }
+    if (signal == first && again) continue;
+    if (handlers_.onEnd) handlers_.onEnd(signal);
+    endBy(signal);
   }
 }
 
-void InterruptWatch::end(int signal) {
-  if (handlers_.onEnd) handlers_.onEnd(signal);
+void InterruptWatch::endIfStopped() {
+  const int signal = stopSignal_;
+  if (signal == 0) return;
+  finished_ = true;
+  endBy(signal);
+}
+
+void InterruptWatch::endBy(int signal) {
   // Ends the process by the signal itself, so that the caller sees how it ended.
+  std::fflush(nullptr);
   ::signal(signal, SIG_DFL);
   sigset_t only;
   sigemptyset(&only);
@@ -68,6 +97,8 @@ const char* signalName(int signal) {
       return "SIGTERM";
     case SIGHUP:
       return "SIGHUP";
+    case SIGPIPE:
+      return "SIGPIPE";
     default:
       return "a signal";
   }

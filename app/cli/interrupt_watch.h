@@ -1,19 +1,28 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace app::cli {
 
+// Two signals of one kind this close together are one: timeout(1) sends its signal to the
+// child and then to the child's group, and a terminal's Ctrl-C reaches every process of the
+// group.
+inline constexpr std::chrono::milliseconds kSameSignalWithin{500};
+
 // Takes the signals that ask a run to end (SIGINT, SIGTERM, SIGHUP) for its length. They are
 // blocked in the calling thread, and so in every thread started after this, so they never
-// interrupt a network call; one thread waits for them instead. Make it before any thread of
-// the run.
+// interrupt a network call; one thread waits for them instead. SIGPIPE is ignored for the
+// process: a closed output is a failed write, told through stopAs(). Make it before any thread
+// of the run.
 //
-// The first signal sets stopRequested() and calls onStop; a second one calls onEnd and ends
-// the process by that signal, as without this watch. With endOnFirst the first signal does
-// both at once (a single device has nothing to stop but itself).
+// The first signal sets stopRequested() and calls onStop; the run then starts nothing new,
+// lets what is under way finish, and ends by that signal through endIfStopped(). A second one
+// (of another kind, or more than kSameSignalWithin after the first) calls onEnd and ends the
+// process by that signal at once, as without this watch.
 class InterruptWatch {
  public:
   struct Handlers {
@@ -21,25 +30,37 @@ class InterruptWatch {
     std::function<void(int signal)> onEnd;
   };
 
-  explicit InterruptWatch(Handlers handlers, bool endOnFirst = false);
+  explicit InterruptWatch(Handlers handlers);
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
   ~InterruptWatch();
 
   [[nodiscard]] const std::atomic<bool>& stopRequested() const { return stop_; }
+  // The signal that stopped the run; 0 while none did.
+  [[nodiscard]] int stopSignal() const { return stopSignal_; }
+
+  // Stops the run as a first signal would, from any thread: standard output was closed
+  // (SIGPIPE), say. Does nothing once the run is stopped.
+  void stopAs(int signal);
+
+  // After the run: when it was stopped, ends the process by the signal that stopped it, so
+  // that a shell loop or make stops too. Returns when nothing stopped it.
+  void endIfStopped();
 
  private:
   void watch();
-  [[noreturn]] void end(int signal);
+  [[noreturn]] static void endBy(int signal);
 
   Handlers handlers_;
-  bool endOnFirst_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> stopSignal_{0};
   std::atomic<bool> finished_{false};
+  std::mutex stoppedAtMutex_;
+  std::chrono::steady_clock::time_point stoppedAt_;
   std::thread watcher_;
 };
 
-// "SIGINT", "SIGTERM", "SIGHUP".
+// "SIGINT", "SIGTERM", "SIGHUP", "SIGPIPE".
 const char* signalName(int signal);
 
 }  // namespace app::cli

@@ -1,21 +1,17 @@
 #include "app/core/run_record.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <array>
-#include <cerrno>
 #include <climits>
-#include <system_error>
 
-#include "app/core/errors.h"
 #include "app/core/image_identity.h"
 #include "app/core/product.h"
+#include "app/core/record_file.h"
 #include "app/core/run_identity.h"
 #include "text/utf8_codec.h"
 
@@ -64,10 +60,6 @@ std::string line(const QJsonObject& object) {
   return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }
 
-std::u16string systemReason(int error) {
-  return text::utf8ToUtf16(std::generic_category().message(error));
-}
-
 }  // namespace
 
 std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::time_point when) {
@@ -107,25 +99,7 @@ std::string notStartedRecordLine(const DeviceAddress& address,
 }
 
 void appendRecordLine(const std::string& path, const std::string& line) {
-  const auto fail = [&path](const std::u16string& what, int error) {
-    throw FileError(u"Cannot " + what + u" the record file \"" + text::utf8ToUtf16(path) + u"\": " +
-                    systemReason(error));
-  };
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) fail(u"open", errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) fail(u"lock", errno);
-  }
-  ssize_t written = -1;
-  do {
-    written = ::write(fd, line.data(), line.size());
-  } while (written < 0 && errno == EINTR);
-  if (written < 0) fail(u"write to", errno);
-  if (static_cast<std::size_t>(written) != line.size()) fail(u"write to", ENOSPC);
+  RecordFileWriter(path).append(line);
 }
 
 }  // namespace app

@@ -18,10 +18,8 @@ std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::
 std::string notStartedRecordLine(const DeviceAddress& address,
                                  std::chrono::system_clock::time_point when);
 
-// Appends one line to the record file, creating it (mode 0644 less the umask): opened for
-// appending, under an exclusive lock, in one write, so that a line is whole or absent, also
-// with other processes appending at once. Raises FileError naming the file and the system's
-// reason.
+// Appends one line to the record file as RecordFileWriter does, opening it for this line
+// alone. Raises FileError naming the file and the system's reason.
 void appendRecordLine(const std::string& path, const std::string& line);
 
 }  // namespace app

@@ -335,7 +335,10 @@ update gives 0 unless --exit-status is given.
   1  failed, not back after the restart, not started, or a record not written
   2  declined: the device is current and the answer was No
   3  nothing to do: the device list names no device
-  64 a wrong command line</source>
+  64 a wrong command line
+  73 the record file cannot be written: nothing was sent
+  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running
+     uploads finished; 141 standard output was closed</source>
         <translation>Aktualizuje ZEDEZ v pokladnici Brenvo Tesmora. Bez adresy sa otvorí okno;
 s adresou sa aktualizácia spustí hneď a program skončí sám.
 
@@ -345,7 +348,10 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
   1  zlyhané, po reštarte sa nevrátilo, nezačaté, alebo záznam nezapísaný
   2  odmietnuté: zariadenie je aktuálne a odpoveď bola Nie
   3  niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
-  64 nesprávny príkazový riadok</translation>
+  64 nesprávny príkazový riadok
+  73 do súboru záznamu sa nedá zapisovať: nič sa neodoslalo
+  130, 143, 129 (128 + signál) ukončené signálom SIGINT, SIGTERM alebo SIGHUP po dobehnutí
+     bežiacich nahrávaní; 141 štandardný výstup bol zatvorený</translation>
     </message>
     <message>
         <source>Show this help and end.</source>
@@ -652,6 +658,30 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
     <message>
         <source>the version cannot be read: &quot;%1&quot;</source>
         <translation>verzia sa nedá prečítať: „%1“</translation>
+    </message>
+    <message>
+        <source>Cannot open the record file &quot;%1&quot;: %2</source>
+        <translation>Súbor záznamu „%1“ sa nedá otvoriť: %2</translation>
+    </message>
+    <message>
+        <source>The record file &quot;%1&quot; is no regular file</source>
+        <translation>Súbor záznamu „%1“ nie je obyčajný súbor</translation>
+    </message>
+    <message>
+        <source>Cannot lock the record file &quot;%1&quot;: %2</source>
+        <translation>Súbor záznamu „%1“ sa nedá uzamknúť: %2</translation>
+    </message>
+    <message>
+        <source>The record file &quot;%1&quot; stays locked by another process (waited %2 s)</source>
+        <translation>Súbor záznamu „%1“ zostáva uzamknutý iným procesom (čakanie %2 s)</translation>
+    </message>
+    <message>
+        <source>Cannot write to the record file &quot;%1&quot;: %2</source>
+        <translation>Do súboru záznamu „%1“ sa nedá zapísať: %2</translation>
+    </message>
+    <message>
+        <source>%1; nothing was sent</source>
+        <translation>%1; nič sa neodoslalo</translation>
     </message>
     <message>
         <source>; an upload would ask first</source>

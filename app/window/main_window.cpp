@@ -174,6 +174,11 @@ void MainWindow::createControls() {
     setTabOrder(previous, next);
     previous = next;
   }
+  // Tab reaches only what the operator can see: the controls outside the client area stay in
+  // the chain's order but take no focus, or typed text would vanish into them.
+  for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!rect().intersects(control->geometry())) control->setFocusPolicy(Qt::NoFocus);
+  }
   uploadButton_->setFocus();
 
   // For screen readers, with nothing changed on the screen: the address field is named by its
@@ -237,12 +242,24 @@ void MainWindow::onUploadClicked() {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{uploadRunning_};
-  if (uploadAction_) {
-    uploadAction_(*this);
-  } else {
-    lastUpload_.onProgress = choices_.onProgress;
-    runUpload(*this, device_, &lastUpload_);
+  // Presses that queued up while the upload held the window are handled before the guard
+  // goes, so that they start nothing. After an end-of-run request the loop must find its quit
+  // request instead.
+  const auto dropQueuedPresses = [this] {
+    if (unattendedAddress_.empty() && !endOfRunRequested_) QCoreApplication::processEvents();
+  };
+  try {
+    if (uploadAction_) {
+      uploadAction_(*this);
+    } else {
+      lastUpload_.onProgress = choices_.onProgress;
+      runUpload(*this, device_, &lastUpload_);
+    }
+  } catch (...) {
+    dropQueuedPresses();
+    throw;
   }
+  dropQueuedPresses();
 }
 
 void MainWindow::onSetTimeoutClicked() { runSetTimeout(*this); }

@@ -2,6 +2,9 @@
 
 #include <sys/socket.h>
 
+#include <chrono>
+#include <optional>
+
 namespace http {
 
 SocketIoHandler::~SocketIoHandler() = default;
@@ -43,7 +46,7 @@ void SocketIoHandler::openClientSocket() {
     address = host();
   } else {
     reportStatus(ConnectionStatus::Resolving, u"Resolving hostname " + host() + u".");
-    address = SocketStack::instance().resolveHost(host(), ipVersion_);
+    address = resolveWithinDeadline();
   }
   binding_->setPeer(address, port(), ipVersion_);
   reportStatus(ConnectionStatus::Connecting, u"Connecting to " + address + u".");
@@ -56,6 +59,20 @@ void SocketIoHandler::openClientSocket() {
   } else {
     binding_->connect();
   }
+}
+
+std::u16string SocketIoHandler::resolveWithinDeadline() {
+  SocketStack& stack = SocketStack::instance();
+  bool cutShort = false;
+  const int limit = deadline().cut(-1, cutShort);
+  if (limit < 0) return stack.resolveHost(host(), ipVersion_);
+  std::optional<std::u16string> address =
+      stack.resolveHostWithin(host(), ipVersion_, std::chrono::milliseconds(limit));
+  if (!address) {
+    close();
+    deadline().raise();
+  }
+  return std::move(*address);
 }
 
 void SocketIoHandler::connectWithTimeout(int timeoutMs, bool cutByDeadline) {

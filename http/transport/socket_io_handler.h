@@ -56,6 +56,9 @@ class SocketIoHandler : public IoHandler {
   void connectWithTimeout(int timeoutMs, bool cutByDeadline);
 
  private:
+  // The host's address; a lookup by name is given up at the deadline (DeadlineError).
+  std::u16string resolveWithinDeadline();
+
   std::unique_ptr<SocketHandle> binding_;
   IpVersion ipVersion_ = IpVersion::V4;
   bool useNagle_ = true;

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "http/base/scope_guard.h"
+#include "http/transport/name_lookup.h"
 #include "http/transport/socket_error.h"
 #include "text/utf8_codec.h"
 
@@ -316,11 +317,31 @@ std::int32_t SocketStack::getSocketOption(int socket, int level, int name) {
 }
 
 std::u16string SocketStack::resolveHost(std::u16string_view host, IpVersion ipVersion) {
+  if (auto literal = literalAddress(host, ipVersion)) return std::move(*literal);
+  return hostByName(host, ipVersion);
+}
+
+std::optional<std::u16string> SocketStack::resolveHostWithin(std::u16string_view host,
+                                                             IpVersion ipVersion,
+                                                             std::chrono::milliseconds limit) {
+  if (auto literal = literalAddress(host, ipVersion)) return literal;
+  const std::optional<LookupAnswer> answer =
+      lookUpWithin(text::utf16ToUtf8(host), familyOf(ipVersion), limit);
+  if (!answer) return std::nullopt;
+  return addressOf(*answer);
+}
+
+std::u16string SocketStack::hostByName(std::u16string_view host, IpVersion ipVersion) {
+  return addressOf(lookUp(text::utf16ToUtf8(host), familyOf(ipVersion)));
+}
+
+std::optional<std::u16string> SocketStack::literalAddress(std::u16string_view host,
+                                                          IpVersion ipVersion) {
   checkIpVersion(ipVersion);
   if (ipVersion == IpVersion::V4) {
     if (equalsIgnoringAsciiCase(host, u"LOCALHOST")) return u"127.0.0.1";
     if (isIP(host)) return std::u16string(host);
-    return hostByName(host, ipVersion);
+    return std::nullopt;
   }
   if (equalsIgnoringAsciiCase(host, u"LOCALHOST")) return u"::1";
   in6_addr address{};
@@ -329,24 +350,16 @@ std::u16string SocketStack::resolveHost(std::u16string_view host, IpVersion ipVe
     inet_ntop(AF_INET6, &address, text, sizeof text);
     return text::latin1ToUtf16(text);
   }
-  return hostByName(host, ipVersion);
+  return std::nullopt;
 }
 
-std::u16string SocketStack::hostByName(std::u16string_view host, IpVersion ipVersion) {
-  addrinfo hints{};
-  hints.ai_family = familyOf(ipVersion);
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int result = ::getaddrinfo(text::utf16ToUtf8(host).c_str(), nullptr, &hints, &found);
-  if (result != 0) {
-    lastErrorNumber = socketErrorFromResolver(result, errno);
+std::u16string SocketStack::addressOf(const LookupAnswer& answer) {
+  if (answer.resultCode != 0) {
+    lastErrorNumber = socketErrorFromResolver(answer.resultCode, answer.errnoValue);
     raiseSocketError(lastErrorNumber);
   }
-  const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
-  if (list == nullptr || list->ai_addr == nullptr) raiseSocketError(11001);
-  sockaddr_storage address{};
-  std::memcpy(&address, list->ai_addr, std::min<std::size_t>(list->ai_addrlen, sizeof address));
-  return readAddress(address).ip;
+  if (!answer.hasAddress) raiseSocketError(11001);
+  return readAddress(answer.address).ip;
 }
 
 bool SocketStack::isIP(std::u16string_view text) { return ipv4Parts(text).has_value(); }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace http {
+
+struct LookupAnswer;
 
 enum class IpVersion { V4, V6 };
 
@@ -69,6 +73,10 @@ class SocketStack {
 
   // "LOCALHOST" (any case) and address literals without a lookup, anything else by name.
   std::u16string resolveHost(std::u16string_view host, IpVersion ipVersion);
+  // As resolveHost(), but a lookup by name that has not answered within limit is given up:
+  // nothing then.
+  std::optional<std::u16string> resolveHostWithin(std::u16string_view host, IpVersion ipVersion,
+                                                  std::chrono::milliseconds limit);
   // Dotted text of the first lookup result; an unknown name raises SocketError 11001.
   std::u16string hostByName(std::u16string_view host, IpVersion ipVersion);
   // True for a dotted IPv4 literal of four decimal parts 0..255.
@@ -85,6 +93,12 @@ class SocketStack {
  private:
   SocketStack() = default;
   ~SocketStack() = default;
+
+  // The address for "LOCALHOST" and address literals; nothing for a name to look up.
+  static std::optional<std::u16string> literalAddress(std::u16string_view host,
+                                                      IpVersion ipVersion);
+  // The lookup's address as dotted text; its failure raises SocketError.
+  static std::u16string addressOf(const LookupAnswer& answer);
 };
 
 // Holds the socket stack for the lifetime of its owner.

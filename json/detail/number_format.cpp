@@ -21,18 +21,16 @@ int significantDigits(const char* text, const char* end) {
   return count;
 }
 
-}  // namespace
+// A double as at most 15 significant digits, correctly rounded, without trailing zeros:
+// |value| = 0.d1d2...dk x 10^exponent.
+struct Decimal {
+  bool negative = false;
+  char digits[16]{};
+  std::size_t count = 0;
+  int exponent = 0;
+};
 
-std::size_t formatFloat(double value, char* out) {
-  if (!std::isfinite(value)) {
-    constexpr std::string_view kNull = "null";
-    std::copy(kNull.begin(), kNull.end(), out);
-    return kNull.size();
-  }
-  if (value == 0.0) {
-    out[0] = '0';
-    return 1;
-  }
+Decimal decimalOf(double value) {
   // d.dddde[+-]x: the 15 correctly rounded significant digits and the exponent.
   char scientific[kMaxNumberText];
   std::to_chars_result converted = std::to_chars(scientific, scientific + sizeof scientific, value,
@@ -45,51 +43,71 @@ std::size_t formatFloat(double value, char* out) {
     converted = std::to_chars(scientific, scientific + sizeof scientific, value,
                               std::chars_format::scientific, kSignificantDigits - 1);
   }
+  Decimal decimal;
   const char* cursor = scientific;
-  const bool negative = *cursor == '-';
-  if (negative) ++cursor;
-  char digits[16]{};
-  std::size_t count = 0;
+  decimal.negative = *cursor == '-';
+  if (decimal.negative) ++cursor;
   for (; *cursor != 'e'; ++cursor) {
-    if (*cursor != '.') digits[count++] = *cursor;
+    if (*cursor != '.') decimal.digits[decimal.count++] = *cursor;
   }
-  int exponent = 0;
-  std::from_chars(cursor + (cursor[1] == '+' ? 2 : 1), converted.ptr, exponent);
-  while (count > 1 && digits[count - 1] == '0') --count;
-  const int e = exponent + 1;  // |value| = 0.d1d2...dk x 10^e
+  std::from_chars(cursor + (cursor[1] == '+' ? 2 : 1), converted.ptr, decimal.exponent);
+  ++decimal.exponent;
+  while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0') --decimal.count;
+  return decimal;
+}
 
-  std::size_t length = 0;
-  if (negative) out[length++] = '-';
-  if (e >= -3 && e <= 15) {
-    if (e <= 0) {
-      out[length++] = '0';
-      out[length++] = '.';
-      for (int i = 0; i < -e; ++i) out[length++] = '0';
-      std::memcpy(out + length, digits, count);
-      length += count;
-    } else {
-      const auto whole = static_cast<std::size_t>(e);
-      for (std::size_t i = 0; i < whole; ++i) out[length++] = i < count ? digits[i] : '0';
-      if (count > whole) {
-        out[length++] = '.';
-        std::memcpy(out + length, digits + whole, count - whole);
-        length += count - whole;
-      }
-    }
-    return length;
-  }
-  out[length++] = digits[0];
-  if (count > 1) {
+// 0.000ddd, ddd.ddd or ddd000, for exponents -3 to 15.
+std::size_t writeFixed(const Decimal& d, char* out, std::size_t length) {
+  const int e = d.exponent;
+  if (e <= 0) {
+    out[length++] = '0';
     out[length++] = '.';
-    std::memcpy(out + length, digits + 1, count - 1);
-    length += count - 1;
+    for (int i = 0; i < -e; ++i) out[length++] = '0';
+    std::memcpy(out + length, d.digits, d.count);
+    return length + d.count;
+  }
+  const auto whole = static_cast<std::size_t>(e);
+  for (std::size_t i = 0; i < whole; ++i) out[length++] = i < d.count ? d.digits[i] : '0';
+  if (d.count > whole) {
+    out[length++] = '.';
+    std::memcpy(out + length, d.digits + whole, d.count - whole);
+    length += d.count - whole;
+  }
+  return length;
+}
+
+// d.dddE-x: no '+' and no leading zeros in the exponent.
+std::size_t writeScientific(const Decimal& d, char* out, std::size_t length) {
+  out[length++] = d.digits[0];
+  if (d.count > 1) {
+    out[length++] = '.';
+    std::memcpy(out + length, d.digits + 1, d.count - 1);
+    length += d.count - 1;
   }
   out[length++] = 'E';
-  const int shown = e - 1;
+  const int shown = d.exponent - 1;
   if (shown < 0) out[length++] = '-';
-  length += static_cast<std::size_t>(
-      std::to_chars(out + length, out + kMaxNumberText, std::abs(shown)).ptr - (out + length));
-  return length;
+  return static_cast<std::size_t>(
+      std::to_chars(out + length, out + kMaxNumberText, std::abs(shown)).ptr - out);
+}
+
+}  // namespace
+
+std::size_t formatFloat(double value, char* out) {
+  if (!std::isfinite(value)) {
+    constexpr std::string_view kNull = "null";
+    std::copy(kNull.begin(), kNull.end(), out);
+    return kNull.size();
+  }
+  if (value == 0.0) {
+    out[0] = '0';
+    return 1;
+  }
+  const Decimal decimal = decimalOf(value);
+  std::size_t length = 0;
+  if (decimal.negative) out[length++] = '-';
+  if (decimal.exponent >= -3 && decimal.exponent <= 15) return writeFixed(decimal, out, length);
+  return writeScientific(decimal, out, length);
 }
 
 std::size_t formatCurrency(std::int64_t scaled, char* out) {

@@ -96,32 +96,6 @@ struct ParseArguments {
   JsonType dt = JsonType::Null;
 };
 
-// The reserved set: code units that end a segment or unquoted text.
-inline bool isReserved(char16_t v) {
-  switch (v) {
-    case 0:
-    case 8:
-    case u'\t':
-    case u'\n':
-    case 12:
-    case u'\r':
-    case u' ':
-    case u'"':
-    case u'(':
-    case u')':
-    case u',':
-    case u'.':
-    case u':':
-    case u'[':
-    case u']':
-    case u'{':
-    case u'}':
-      return true;
-    default:
-      return false;
-  }
-}
-
 // What a state's handler did with the code unit it was given.
 enum class Step { Consume, Redispatch, Stop };
 
@@ -144,12 +118,5 @@ inline Step descend(Tokenizer& t, ParseState returnState) {
   t.level().reset();
   return Step::Redispatch;
 }
-
-// Runs the parser over text; the first NUL (or the end of the view) ends it. A length of 0 or
-// more also stops it at that offset. Gives no value unless tokenizer.error ends as Success.
-JsonRef runParser(Tokenizer& tokenizer, std::u16string_view text, std::ptrdiff_t length,
-                  const ParseArguments& arguments);
-// The same over UTF-8 bytes, decoded a piece at a time; their end is the end of the text.
-JsonRef runParserUtf8(Tokenizer& tokenizer, std::string_view utf8, const ParseArguments& arguments);
 
 }  // namespace json::detail

@@ -26,6 +26,9 @@ void expectError(std::u16string_view text, ParseError error, bool strict = false
   EXPECT_FALSE(outcome.value) << utf16ToUtf8(text);
   EXPECT_EQ(outcome.error, error) << utf16ToUtf8(text);
   EXPECT_FALSE(JsonValue::parseText(text, strict, true)) << utf16ToUtf8(text);
+  if (!strict) {
+    EXPECT_EQ(parseDocumentWithError(text).error, error) << utf16ToUtf8(text);
+  }
 }
 
 TEST(ParseNonJson, AnyTextThatStartsLikeNoValueBecomesOneString) {
@@ -55,6 +58,33 @@ TEST(ParseNonJson, StrictModeRejectsUnquotedText) {
   expectError(u"[1,x]", ParseError::ParseString, true);
   expectError(u"{a b : 1}", ParseError::ParseObjectKeyName, true);
   EXPECT_TRUE(JsonValue::parseText(u"{\"a\":[1,\"x\"]}", true, false));
+}
+
+TEST(ParseErrors, SayWhyAndAtWhichByteOfTheUtf8Text) {
+  struct Case {
+    std::u16string_view text;
+    ParseError error;
+    std::size_t offset;
+  };
+  for (const Case& c : {
+           Case{u"{\"globals\": {\"ZEDEZVer\" \"1.0.10\"}}", ParseError::ParseObjectKeySep, 24},
+           Case{u"[1, 2", ParseError::ParseArray, 5},
+           Case{u"{\"a\": \"open", ParseError::ParseEof, 11},
+           Case{u"{\"\u00e9\u20ac\": 1 2}", ParseError::ParseObjectValueSep, 12},
+           Case{u"[\"\U0001F600\" x]", ParseError::ParseArray, 8},
+           Case{u"<p>\\u00g1</p>", ParseError::ParseString, 7},
+           Case{u"1 / 2", ParseError::ParseComment, 3},
+       }) {
+    const ParseResult result = parseDocumentWithError(c.text);
+    EXPECT_FALSE(result.value) << utf16ToUtf8(c.text);
+    EXPECT_EQ(result.error, c.error) << utf16ToUtf8(c.text);
+    EXPECT_EQ(result.offset, c.offset) << utf16ToUtf8(c.text);
+  }
+  const ParseResult partial = parseDocumentWithError(u"{\"a\":1} trailing");
+  EXPECT_TRUE(partial.value.isType(JsonType::Object));
+  EXPECT_EQ(partial.error, ParseError::Success);
+  EXPECT_EQ(parseDocumentWithError(u"[1,2]", {2}).error, ParseError::ValueLimit);
+  EXPECT_EQ(parseErrorText(ParseError::ParseEof), "unexpected end of text");
 }
 
 TEST(ParseLiterals, OnlyExactLowerCaseWordsAreLiterals) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "json/detail/tokenizer.h"
+#include "json/detail/parse_run.h"
 #include "json/json.h"
 #include "text/utf8_codec.h"
 
