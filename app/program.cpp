@@ -77,6 +77,7 @@ int runInWindow(const CommandLine& line, Console& console) {
 
 int runCommandLine(const CommandLine& line, bool display) {
   Console console;
+  console.setQuiet(line.quiet);
   if (!line.usageError.isEmpty()) {
     return cli::usageFailure(console, cli::usageErrorText(line).toStdU16String());
   }

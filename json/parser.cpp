@@ -58,17 +58,17 @@ std::string_view parseErrorText(ParseError error) {
     case ParseError::ParseEof:
       return "unexpected end of text";
     case ParseError::ParseArray:
-      return "unexpected character in an array, where ',' or ']' belongs";
+      return "',' or ']' expected";
     case ParseError::ParseObjectKeyName:
-      return "unexpected character where a member name belongs";
+      return "member name expected";
     case ParseError::ParseObjectKeySep:
-      return "unexpected character after a member name, where ':' belongs";
+      return "':' expected";
     case ParseError::ParseObjectValueSep:
-      return "unexpected character in an object, where ',' or '}' belongs";
+      return "',' or '}' expected";
     case ParseError::ParseString:
       return "a \\u or \\x escape without hex digits, or unquoted text in a strict parse";
     case ParseError::ParseComment:
-      return "a '/' that starts no comment";
+      return "'/' starts no comment";
     case ParseError::EvalObject:
       return "the path leads through something that is no object";
     case ParseError::EvalArray:

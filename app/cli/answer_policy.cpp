@@ -7,7 +7,7 @@ namespace app::cli {
 Questioner answerPolicy(std::optional<DialogResult> preset, Console& console) {
   return [preset, &console](const std::u16string& /*address*/, const std::u16string& question) {
     if (preset) return *preset;
-    if (console.stdinIsTerminal()) return console.askYesNo(question);
+    if (console.canAsk()) return console.askYesNo(question);
     console.errorLine(
         translated(QT_TRANSLATE_NOOP("zedez",
                                      "no terminal to answer \"%1\": the answer is Cancel (--yes "

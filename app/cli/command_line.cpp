@@ -1,6 +1,7 @@
 #include "app/cli/command_line.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include "app/core/core_text.h"
 
@@ -16,25 +17,55 @@ const char* const kDescription = QT_TRANSLATE_NOOP(
     "\n"
     "Exit codes: a device list, a scan, a check and --history give theirs always; the single\n"
     "update gives 0 unless --exit-status is given.\n"
-    "  0  uploaded (and verified, when waited for), or checked\n"
-    "  1  failed, not back after the restart, not started, or a record not written\n"
-    "  2  declined: the device is current and the answer was No\n"
-    "  3  nothing to do: the device list names no device\n"
-    "  64 a wrong command line\n"
-    "  73 the record file cannot be written: nothing was sent\n"
+    "  0   uploaded (and verified, when waited for), or checked with nothing to update\n"
+    "  1   failed, not back after the restart, not started, or a record not written\n"
+    "  2   declined: the device is current and the answer was No, or the plan was declined\n"
+    "  3   nothing to do: the device list names no device\n"
+    "  64  a wrong command line\n"
+    "  73  the record file cannot be written: nothing was sent\n"
+    "  100 checked: a device is older than this image (an update is available)\n"
     "  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running\n"
-    "     uploads finished; 141 standard output was closed");
+    "      uploads finished; 141 standard output was closed\n"
+    "\n"
+    "At a terminal a device list first reads every register, shows what it would do and asks\n"
+    "once; --yes skips that.");
 
 // Qt's own texts of the help and of the parser's errors, here for the translation to carry.
 [[maybe_unused]] constexpr const char* kQtTexts[] = {
     QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1"),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
 };
+
+// Options of one letter may be written together ("-yq") and -j with its number ("-j8"); the
+// parser takes single-dash words as long options, so they are set apart here.
+QStringList withShortOptionsApart(const QStringList& arguments) {
+  static const QRegularExpression flags(QStringLiteral("^-[ynvq]{2,}$"));
+  static const QRegularExpression jobs(QStringLiteral("^-([ynvq]*)j([0-9]+)$"));
+  QStringList apart;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("--")) {
+      apart += arguments.mid(i);
+      break;
+    }
+    const QRegularExpressionMatch jobsMatch = jobs.match(argument);
+    if (i > 0 && flags.match(argument).hasMatch()) {
+      for (const QChar letter : argument.mid(1)) apart += QLatin1Char('-') + letter;
+    } else if (i > 0 && jobsMatch.hasMatch()) {
+      for (const QChar letter : jobsMatch.captured(1)) apart += QLatin1Char('-') + letter;
+      apart += {QStringLiteral("-j"), jobsMatch.captured(2)};
+    } else {
+      apart += argument;
+    }
+  }
+  return apart;
+}
 
 // Qt's own options, which QApplication takes out of the command line for itself: known here
 // so that one parse serves both, hidden from the help.
@@ -65,10 +96,10 @@ struct Options {
       localText(
           QT_TRANSLATE_NOOP("zedez", "Run without a window, also where a display is available."))};
   QCommandLineOption yes{
-      QStringLiteral("yes"),
+      {QStringLiteral("y"), QStringLiteral("yes")},
       localText(QT_TRANSLATE_NOOP("zedez", "Upload also to a current device, without asking."))};
   QCommandLineOption no{
-      QStringLiteral("no"),
+      {QStringLiteral("n"), QStringLiteral("no")},
       localText(QT_TRANSLATE_NOOP("zedez", "Upload nothing to a current device, without asking."))};
   QCommandLineOption check{
       QStringLiteral("check"),
@@ -82,17 +113,22 @@ struct Options {
       localText(
           QT_TRANSLATE_NOOP("zedez", "Make the exit code of the single update tell its outcome."))};
   QCommandLineOption verbose{
-      QStringLiteral("verbose"),
+      {QStringLiteral("v"), QStringLiteral("verbose")},
       localText(QT_TRANSLATE_NOOP("zedez",
                                   "Write each step with its time to standard error: connect, "
                                   "request, answer, bytes, time-outs."))};
+  QCommandLineOption quiet{
+      {QStringLiteral("q"), QStringLiteral("quiet")},
+      localText(QT_TRANSLATE_NOOP("zedez",
+                                  "Print the results and causes only: no progress, waits or "
+                                  "summary."))};
   QCommandLineOption record{
       QStringLiteral("record"),
       localText(QT_TRANSLATE_NOOP("zedez",
                                   "Append one JSON line per device to FILE: time, host, user, "
                                   "address, versions before and after, image, result, "
                                   "verification, cause.")),
-      QStringLiteral("FILE")};
+      placeholder(kFilePlaceholder)};
   QCommandLineOption registers{
       QStringLiteral("registers"),
       localText(QT_TRANSLATE_NOOP("zedez",
@@ -103,17 +139,17 @@ struct Options {
   explicit Options(QCommandLineParser& parser) {
     parser.setApplicationDescription(localText(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(
-        {help, version, headless, yes, no, check, json, exitStatus, verbose, record, registers});
+    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, verbose, quiet,
+                       record, registers});
     addFleetOptions(parser);
     addHistoryOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(
-        QStringLiteral("address"),
+        placeholder(kAddressPlaceholder),
         localText(QT_TRANSLATE_NOOP("zedez",
                                     "The cash register's address (an IPv4 address or a host "
                                     "name).")),
-        QStringLiteral("[address]"));
+        QLatin1Char('[') + placeholder(kAddressPlaceholder) + QLatin1Char(']'));
   }
 };
 
@@ -139,6 +175,9 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
                                   "--registers opens a window of its own; it takes no "
                                   "address, --headless, --check, --devices, --scan, "
                                   "--history or --verbose"));
+  }
+  if (line.quiet && line.verbose) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--quiet and --verbose exclude each other"));
   }
   if (line.check && fleet.waitRestartSeconds) {
     return says(QT_TRANSLATE_NOOP("zedez",
@@ -172,7 +211,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   const Options options(parser);
   CommandLine line;
   line.arguments = arguments;
-  if (!parser.parse(withWaitRestartValue(arguments))) {
+  if (!parser.parse(withWaitRestartValue(withShortOptionsApart(arguments)))) {
     line.usageError = parser.errorText();
     return line;
   }
@@ -183,6 +222,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.json = parser.isSet(options.json);
   line.exitStatus = parser.isSet(options.exitStatus);
   line.verbose = parser.isSet(options.verbose);
+  line.quiet = parser.isSet(options.quiet);
   line.recordFile = parser.value(options.record);
   line.site = siteOption(parser);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
@@ -225,8 +265,9 @@ QString helpText() {
   QCommandLineParser parser;
   const Options options(parser);
   // The seconds of --wait-restart may be left out, which the parser cannot show.
-  return parser.helpText().replace(QStringLiteral("--wait-restart <SECONDS>"),
-                                   QStringLiteral("--wait-restart [SECONDS]"));
+  const QString seconds = placeholder(kSecondsPlaceholder);
+  return parser.helpText().replace(QStringLiteral("--wait-restart <%1>").arg(seconds),
+                                   QStringLiteral("--wait-restart [%1]").arg(seconds));
 }
 
 }  // namespace app::cli

@@ -26,6 +26,7 @@ struct CommandLine {
   bool json = false;
   bool exitStatus = false;
   bool verbose = false;
+  bool quiet = false;      // results and causes only
   bool registers = false;  // --registers: the window for the registers of the shop's network
   std::optional<DialogResult> answer;  // --yes or --no
   QString recordFile;                  // --record: append a line per device there

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/core/workflow_host.h"
 
@@ -18,9 +19,20 @@ namespace app::cli {
 class Console {
  public:
   Console();
+  ~Console();
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
 
   [[nodiscard]] bool stdinIsTerminal() const { return stdinIsTerminal_; }
   [[nodiscard]] bool stderrIsTerminal() const { return stderrIsTerminal_; }
+  // Whether a person can answer a question: standard input is a terminal, or it is a pipe
+  // and the process has a controlling terminal, where the question then goes (as ssh and
+  // sudo ask).
+  [[nodiscard]] bool canAsk() const { return questionIn_ >= 0; }
+
+  // Quiet: no progress and no passing lines; the lines themselves still print.
+  void setQuiet(bool quiet) { quiet_ = quiet; }
+  [[nodiscard]] bool quiet() const { return quiet_; }
 
   // A line on standard output (the status line or a JSON object). Once standard output is
   // closed (a reader such as `head` went away) the lines go nowhere, and onOutputClosed is
@@ -31,23 +43,35 @@ class Console {
   void errorLine(const std::u16string& text);
 
   // Asks on the terminal, one question at a time: the question with "[y/N]" on standard
-  // error, the answer from standard input. "y" or "yes" in any case is OK, and so are the
-  // translation's own words for yes ("a", "áno"); anything else, or the end of input, is
-  // Cancel.
-  DialogResult askYesNo(const std::u16string& question);
+  // error (or the controlling terminal), the answer from standard input (or that terminal).
+  // "y" or "yes" in any case is OK, and so are the translation's own words for yes ("a",
+  // "áno"); anything else, or the end of input, is Cancel. With yesByDefault the choices are
+  // "[Y/n]" and an empty answer is OK.
+  DialogResult askYesNo(const std::u16string& question, bool yesByDefault = false);
 
   // Shows "sent / total bytes, percent, rate" in place on standard error (a terminal only),
-  // at most once per percent. The rate counts from the first call after the last line.
+  // at most once per percent, until the next line. The rate counts from the first call after
+  // the last line, and is labelled as bytes handed to the network.
   void showProgress(std::int64_t sent, std::int64_t total);
   // Shows text in place on standard error (a terminal only), until the next line.
   void showPassing(const std::u16string& text);
+  // Shows lines in place at the bottom of standard error (a terminal only), each cut to the
+  // terminal's width, until the next call or clearArea(); lines printed meanwhile go above.
+  void showArea(const std::vector<std::u16string>& lines);
+  void clearArea();
+  // The terminal's rows (24 when unknown).
+  [[nodiscard]] int terminalRows() const;
 
   // Called once when standard output turns out to be closed; it may print error lines.
   void setOutputClosedHandler(std::function<void()> onOutputClosed);
 
  private:
-  void clearPassingLocked();
-  void writeLineLocked(int fd, std::string line);
+  // False when the line could not be written (the stream is closed).
+  bool writeLineLocked(int fd, std::string line);
+  [[nodiscard]] int columnsLocked() const;
+  void eraseAreaLocked();
+  void drawAreaLocked();
+  void setAreaLocked(std::vector<std::string> lines, bool passing);
 
   std::mutex mutex_;
   std::mutex questionMutex_;
@@ -55,7 +79,17 @@ class Console {
   std::function<void()> onOutputClosed_;
   bool stdinIsTerminal_;
   bool stderrIsTerminal_;
-  bool passingShown_ = false;
+  bool quiet_ = false;
+  // Where a question is read and shown: standard input and error, the controlling terminal
+  // opened for it, or -1 when nobody can answer.
+  int questionIn_ = -1;
+  int questionOut_ = -1;
+  int ownTerminal_ = -1;
+  // The lines in place beneath the others, and how many terminal rows they take now.
+  std::vector<std::string> area_;
+  int areaRowsShown_ = 0;
+  // A passing area goes with the next line; the other stays until replaced.
+  bool areaIsPassing_ = false;
   int lastPercent_ = -1;
   std::chrono::steady_clock::time_point progressStart_;
   // The question waiting for its answer, shown again beneath each line printed meanwhile.
@@ -64,11 +98,14 @@ class Console {
 
 // The exit codes of the command line besides a device's own.
 inline constexpr int kExitFailed = 1;
+inline constexpr int kExitDeclined = 2;
 inline constexpr int kExitNothingToDo = 3;
 // The record file cannot be opened, is no regular file, or stays locked: nothing was sent
 // (sysexits' EX_CANTCREAT).
 inline constexpr int kExitRecordUnwritable = 73;
 inline constexpr int kExitUsage = 64;
+// A check found a register that the image would update (as dnf check-update says it).
+inline constexpr int kExitUpdatesAvailable = 100;
 
 // A message that ends the run, in the one form every such message has:
 // "zedez-updater: MESSAGE" on standard error. Returns code.

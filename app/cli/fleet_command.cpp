@@ -14,6 +14,7 @@
 #include "app/cli/fleet_console.h"
 #include "app/cli/interrupt_watch.h"
 #include "app/cli/outcome_json.h"
+#include "app/cli/run_plan.h"
 #include "app/cli/terminal_text.h"
 #include "app/core/core_text.h"
 #include "app/core/device_client.h"
@@ -79,11 +80,13 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
                          (version.empty() ? u"-" : escapedDeviceText(version)));
     }
   }
-  console.errorLine(
-      translated(found.size() == 1
-                     ? QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 register found")
-                     : QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 registers found"),
-                 {number(range->size()), text(cidr), number(found.size())}));
+  if (!console.quiet()) {
+    console.errorLine(translated(
+        found.size() == 1
+            ? QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 register found")
+            : QT_TRANSLATE_NOOP("zedez", "scanned %1 addresses of %2: %3 registers found"),
+        {number(range->size()), text(cidr), number(found.size())}));
+  }
   watch.endIfStopped();
   return 0;
 }
@@ -98,10 +101,27 @@ std::optional<int> restartWaitOf(const CommandLine& line, const FleetRequest& re
   return seconds;
 }
 
+// At a terminal a list shows what it would do and asks once before it changes anything;
+// --yes skips this. False: declined.
+bool planAccepted(const CommandLine& line, const std::vector<DeviceAddress>& addresses,
+                  Console& console) {
+  if (line.check || line.answer == DialogResult::Ok || !console.canAsk()) return true;
+  const std::atomic<bool> noStop{false};
+  const RunPlan plan = readPlan(addresses, fleet::kScanConcurrency, noStop, console);
+  if (plan.changesAnything(line.answer)) return confirmPlan(plan, line.answer, console);
+  for (const std::u16string& planLine : planLines(plan, line.answer)) console.errorLine(planLine);
+  return true;
+}
+
 int runList(const CommandLine& line, const FleetRequest& request,
             const std::vector<DeviceAddress>& addresses, Console& console) {
   const bool list = request.devicesFile.has_value();
   if (!recordFileWritable(console, line.recordFile.toStdString())) return kExitRecordUnwritable;
+  if (list && !planAccepted(line, addresses, console)) {
+    return endWith(console,
+                   translated(QT_TRANSLATE_NOOP("zedez", "declined: no register was changed")),
+                   kExitDeclined);
+  }
   fleet::FleetRunOptions options;
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.jobs = request.jobs;
@@ -136,13 +156,19 @@ int runList(const CommandLine& line, const FleetRequest& request,
   for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
   if (!list) {
     watch.endIfStopped();
+    if (line.check) return printer.recordFailed() ? kExitFailed : checkExitCode(tally);
     const int code = printer.recordFailed() ? kExitFailed : tally.lastExitCode;
-    // A check tells its outcome always; the single update only when asked to.
-    return line.exitStatus || line.check ? code : 0;
+    // The single update tells its outcome only when asked to.
+    return line.exitStatus ? code : 0;
   }
-  for (const std::u16string& summary : summaryLines(tally)) console.errorLine(summary);
+  if (!console.quiet()) {
+    std::vector<std::u16string> summary = summaryLines(tally);
+    if (line.check) summary.front() = checkSummaryLine(tally);
+    for (const std::u16string& summaryLine : summary) console.errorLine(summaryLine);
+  }
   watch.endIfStopped();
-  return tally.anyFailed() || printer.recordFailed() ? kExitFailed : 0;
+  if (printer.recordFailed()) return kExitFailed;
+  return line.check ? checkExitCode(tally) : (tally.anyFailed() ? kExitFailed : 0);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ DialogResult FleetConsole::question(const DeviceAddress& address, const std::u16
 }
 
 void FleetConsole::tellWait(const DeviceAddress& address, const std::u16string& text) {
-  if (!console_.stderrIsTerminal() || options_.verbose) return;
+  if (!console_.stderrIsTerminal() || console_.quiet() || options_.verbose) return;
   if (options_.nameDevices) {
     console_.errorLine(named(address, text));
   } else {

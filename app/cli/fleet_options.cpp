@@ -25,6 +25,8 @@ bool isWaitRestart(const QString& argument) {
 
 }  // namespace
 
+QString placeholder(const char* source) { return localText(source); }
+
 QStringList withWaitRestartValue(const QStringList& arguments) {
   static const QRegularExpression seconds(QStringLiteral("^[0-9]+$"));
   QStringList rewritten;
@@ -52,17 +54,18 @@ void addFleetOptions(QCommandLineParser& parser) {
                                    "Update every device listed in FILE, one address a line "
                                    "(\"-\": standard input; blank lines and # comments are "
                                    "skipped; an address named twice runs once).")),
-       QStringLiteral("FILE")},
-      {kJobs,
-       localText(
-           QT_TRANSLATE_NOOP("zedez", "Devices of a list updated at once, 1 to %1 (default %2)."),
-           {number(kMostJobs), number(kDefaultJobs)}),
-       QStringLiteral("N")},
+       placeholder(kFilePlaceholder)},
+      QCommandLineOption(
+          QStringList{QStringLiteral("j"), QString(kJobs)},
+          localText(QT_TRANSLATE_NOOP("zedez",
+                                      "Devices of a list updated at once, 1 to %1 (default %2)."),
+                    {number(kMostJobs), number(kDefaultJobs)}),
+          placeholder(kJobsPlaceholder)),
       {kScan,
        localText(QT_TRANSLATE_NOOP("zedez",
                                    "Find the registers in CIDR (at most a /16) and print each "
                                    "with its version; uploads nothing.")),
-       QStringLiteral("CIDR")},
+       placeholder(kRangePlaceholder)},
       {kWaitRestart,
        localText(QT_TRANSLATE_NOOP("zedez",
                                    "After an upload wait until the device answers again, at "
@@ -70,7 +73,7 @@ void addFleetOptions(QCommandLineParser& parser) {
                                    "image's version. A list does this by default; 0 turns it "
                                    "off."),
                  {number(kDefaultRestartWaitSeconds)}),
-       QStringLiteral("SECONDS")},
+       placeholder(kSecondsPlaceholder)},
   });
 }
 

@@ -7,6 +7,14 @@
 
 namespace app::cli {
 
+// The names of option values in --help, in the user's language by placeholder().
+inline constexpr const char* kFilePlaceholder = QT_TRANSLATE_NOOP("zedez", "FILE");
+inline constexpr const char* kJobsPlaceholder = QT_TRANSLATE_NOOP("zedez", "N");
+inline constexpr const char* kRangePlaceholder = QT_TRANSLATE_NOOP("zedez", "CIDR");
+inline constexpr const char* kSecondsPlaceholder = QT_TRANSLATE_NOOP("zedez", "SECONDS");
+inline constexpr const char* kAddressPlaceholder = QT_TRANSLATE_NOOP("zedez", "address");
+QString placeholder(const char* source);
+
 inline constexpr int kDefaultJobs = 4;
 inline constexpr int kMostJobs = 64;
 // A register restarts in minutes; an hour is the most anyone waits.

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "app/cli/address_syntax.h"
+#include "app/cli/fleet_options.h"
 #include "app/cli/record_reader.h"
 #include "app/core/core_text.h"
 
@@ -17,6 +18,9 @@ constexpr QLatin1StringView kLatest("latest");
 constexpr QLatin1StringView kAddresses("addresses");
 constexpr QLatin1StringView kCsv("csv");
 constexpr QLatin1StringView kHtml("html");
+
+constexpr const char* kDatePlaceholder = QT_TRANSLATE_NOOP("zedez", "DATE");
+constexpr const char* kNamePlaceholder = QT_TRANSLATE_NOOP("zedez", "NAME");
 
 QString localText(const char* source) { return QString::fromStdU16String(translated(source)); }
 
@@ -36,7 +40,7 @@ void addHistoryOptions(QCommandLineParser& parser) {
                                    "Print the records in FILE and the files after it as one "
                                    "table ordered by time, with a totals line (with an address: "
                                    "only that register; with --json: the lines as they are).")),
-       QStringLiteral("FILE")},
+       placeholder(kFilePlaceholder)},
       {kFailed, localText(QT_TRANSLATE_NOOP(
                     "zedez",
                     "With --history: only registers whose latest outcome is failed, not back, "
@@ -44,12 +48,12 @@ void addHistoryOptions(QCommandLineParser& parser) {
       {kSince,
        localText(QT_TRANSLATE_NOOP(
            "zedez", "With --history: only lines from DATE on (2026-12-01, or a time in UTC).")),
-       QStringLiteral("DATE")},
+       placeholder(kDatePlaceholder)},
       {kSite,
        localText(QT_TRANSLATE_NOOP("zedez",
                                    "The shop's name in the record (default: this PC's host "
                                    "name); with --history: only that site's lines.")),
-       QStringLiteral("NAME")},
+       placeholder(kNamePlaceholder)},
       {kLatest,
        localText(QT_TRANSLATE_NOOP("zedez", "With --history: only each register's latest line."))},
       {kAddresses, localText(QT_TRANSLATE_NOOP(
@@ -63,7 +67,7 @@ void addHistoryOptions(QCommandLineParser& parser) {
                                    "With --history: write a page of the chain to FILE: a table "
                                    "per site with each register's latest version and outcome, "
                                    "and a chart of the versions.")),
-       QStringLiteral("FILE")},
+       placeholder(kFilePlaceholder)},
   });
 }
 

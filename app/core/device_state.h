@@ -25,7 +25,8 @@ struct StateReading {
   std::u16string versionText;
   // The number the version gate compares; empty when the text is not a version number.
   std::optional<int> version;
-  // Why the query failed (an error reply included); empty after a success.
+  // Why the query failed (an error reply included, and a reply that is no JSON); empty after
+  // a success.
   std::optional<FailureCause> failure;
   // A register answered: a 2xx reply whose document holds "globals".
   bool answered = false;

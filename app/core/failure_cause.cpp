@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 
+#include "app/core/core_text.h"
 #include "app/core/handler_boundary.h"
 #include "http/error.h"
 #include "http/http_errors.h"
@@ -52,6 +53,34 @@ std::u16string inSentence(std::u16string text) {
     text[0] = static_cast<char16_t>(text[0] - u'A' + u'a');
   }
   return text;
+}
+
+// The library's words that a technician meets most, for the translation to carry; the others
+// stay as the library says them.
+constexpr const char* kCommonWords[] = {
+    QT_TRANSLATE_NOOP("zedez", "connection refused"),
+    QT_TRANSLATE_NOOP("zedez", "connection timed out"),
+    QT_TRANSLATE_NOOP("zedez", "connection reset by peer"),
+    QT_TRANSLATE_NOOP("zedez", "software caused connection abort"),
+    QT_TRANSLATE_NOOP("zedez", "no route to host"),
+    QT_TRANSLATE_NOOP("zedez", "network is unreachable"),
+    QT_TRANSLATE_NOOP("zedez", "host is down"),
+    QT_TRANSLATE_NOOP("zedez", "host not found"),
+    QT_TRANSLATE_NOOP("zedez", "connect timed out"),
+    QT_TRANSLATE_NOOP("zedez", "read timed out"),
+    QT_TRANSLATE_NOOP("zedez", "connection closed gracefully"),
+};
+
+std::u16string inUserLanguage(const std::u16string& words) {
+  std::string lower;
+  for (const char16_t c : words) {
+    if (c > 0x7F) return words;
+    lower += static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
+  }
+  for (const char* known : kCommonWords) {
+    if (lower == known) return translated(known);
+  }
+  return words;
 }
 
 }  // namespace
@@ -105,7 +134,7 @@ std::u16string reasonOf(const FailureCause& cause) {
     const bool none = words.find_first_not_of(u' ') == std::u16string::npos;
     const std::u16string said = none ? cause.detail : words.substr(words.find_first_not_of(u' '));
     if (said.empty()) return number;
-    return inSentence(said) + u" (" + number + u")";
+    return inUserLanguage(inSentence(said)) + u" (" + number + u")";
   }
   if (cause.className == "HttpProtocolError") {
     std::u16string status = withoutLineBreaks(message);
@@ -117,7 +146,8 @@ std::u16string reasonOf(const FailureCause& cause) {
     return cause.detail.empty() ? status : status + u": " + cause.detail;
   }
   if (message.empty()) return className;
-  std::u16string reason = inSentence(withoutLineBreaks(message)) + u" (" + className + u")";
+  std::u16string reason =
+      inUserLanguage(inSentence(withoutLineBreaks(message))) + u" (" + className + u")";
   if (!cause.detail.empty()) reason += u": " + cause.detail;
   return reason;
 }

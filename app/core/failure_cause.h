@@ -31,7 +31,8 @@ std::u16string oneLine(const FailureCause& cause);
 std::u16string withoutLineBreaks(std::u16string_view text);
 
 // Why, in the words a technician reads: "connection refused (Socket Error # 10061)",
-// "HTTP 403 Forbidden: token rejected", "read timed out (ReadTimeoutError)".
+// "HTTP 403 Forbidden: token rejected", "read timed out (ReadTimeoutError)"; the common words
+// in the user's language.
 std::u16string reasonOf(const FailureCause& cause);
 
 // The system's words for a Winsock-style number that the library leaves without text:

@@ -16,6 +16,10 @@
         <translation>Argumenty:</translation>
     </message>
     <message>
+        <source>[options]</source>
+        <translation>[voľby]</translation>
+    </message>
+    <message>
         <source>Unknown option &apos;%1&apos;.</source>
         <translation>Neznáma voľba &apos;%1&apos;.</translation>
     </message>
@@ -331,27 +335,35 @@ with one the update runs at once and the program ends by itself.
 
 Exit codes: a device list, a scan, a check and --history give theirs always; the single
 update gives 0 unless --exit-status is given.
-  0  uploaded (and verified, when waited for), or checked
-  1  failed, not back after the restart, not started, or a record not written
-  2  declined: the device is current and the answer was No
-  3  nothing to do: the device list names no device
-  64 a wrong command line
-  73 the record file cannot be written: nothing was sent
+  0   uploaded (and verified, when waited for), or checked with nothing to update
+  1   failed, not back after the restart, not started, or a record not written
+  2   declined: the device is current and the answer was No, or the plan was declined
+  3   nothing to do: the device list names no device
+  64  a wrong command line
+  73  the record file cannot be written: nothing was sent
+  100 checked: a device is older than this image (an update is available)
   130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running
-     uploads finished; 141 standard output was closed</source>
+      uploads finished; 141 standard output was closed
+
+At a terminal a device list first reads every register, shows what it would do and asks
+once; --yes skips that.</source>
         <translation>Aktualizuje ZEDEZ v pokladnici Brenvo Tesmora. Bez adresy sa otvorí okno;
 s adresou sa aktualizácia spustí hneď a program skončí sám.
 
 Návratové kódy: zoznam zariadení, hľadanie, kontrola a --history ich dávajú vždy; jedna
 aktualizácia dáva 0, ak nie je zadané --exit-status.
-  0  nahraté (a overené, ak sa čakalo), alebo skontrolované
-  1  zlyhané, po reštarte sa nevrátilo, nezačaté, alebo záznam nezapísaný
-  2  odmietnuté: zariadenie je aktuálne a odpoveď bola Nie
-  3  niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
-  64 nesprávny príkazový riadok
-  73 do súboru záznamu sa nedá zapisovať: nič sa neodoslalo
+  0   nahraté (a overené, ak sa čakalo), alebo skontrolované a niet čo aktualizovať
+  1   zlyhané, po reštarte sa nevrátilo, nezačaté, alebo záznam nezapísaný
+  2   odmietnuté: zariadenie je aktuálne a odpoveď bola Nie, alebo plán bol odmietnutý
+  3   niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
+  64  nesprávny príkazový riadok
+  73  do súboru záznamu sa nedá zapisovať: nič sa neodoslalo
+  100 skontrolované: niektoré zariadenie má staršiu verziu ako tento obraz (je aktualizácia)
   130, 143, 129 (128 + signál) ukončené signálom SIGINT, SIGTERM alebo SIGHUP po dobehnutí
-     bežiacich nahrávaní; 141 štandardný výstup bol zatvorený</translation>
+      bežiacich nahrávaní; 141 štandardný výstup bol zatvorený
+
+Pri termináli zoznam zariadení najprv prečíta každú pokladnicu, ukáže, čo urobí, a raz sa
+opýta; --yes to preskočí.</translation>
     </message>
     <message>
         <source>Show this help and end.</source>
@@ -391,7 +403,7 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
     </message>
     <message>
         <source>Append one JSON line per device to FILE: time, host, user, address, versions before and after, image, result, verification, cause.</source>
-        <translation>Pripíše do FILE jeden riadok JSON na zariadenie: čas, počítač, používateľa, adresu, verzie pred a po, obraz, výsledok, overenie, príčinu.</translation>
+        <translation>Pripíše do SÚBORU jeden riadok JSON na zariadenie: čas, počítač, používateľa, adresu, verzie pred a po, obraz, výsledok, overenie, príčinu.</translation>
     </message>
     <message>
         <source>Open the window that finds the registers in this PC&apos;s networks, shows their versions and updates those selected (with --record: appends there).</source>
@@ -613,7 +625,7 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
     </message>
     <message>
         <source>Update every device listed in FILE, one address a line (&quot;-&quot;: standard input; blank lines and # comments are skipped; an address named twice runs once).</source>
-        <translation>Aktualizuje každé zariadenie zo súboru FILE, jedna adresa na riadok („-“: štandardný vstup; prázdne riadky a komentáre # sa preskočia; adresa uvedená dvakrát sa spustí raz).</translation>
+        <translation>Aktualizuje každé zariadenie zo SÚBORU, jedna adresa na riadok („-“: štandardný vstup; prázdne riadky a komentáre # sa preskočia; adresa uvedená dvakrát sa spustí raz).</translation>
     </message>
     <message>
         <source>Devices of a list updated at once, 1 to %1 (default %2).</source>
@@ -625,7 +637,7 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
     </message>
     <message>
         <source>After an upload wait until the device answers again, at most SECONDS (default %1), and verify that it runs the image&apos;s version. A list does this by default; 0 turns it off.</source>
-        <translation>Po nahraní čaká, kým zariadenie znova odpovie, najviac SECONDS sekúnd (predvolene %1), a overí, že beží na verzii obrazu. Zoznam to robí predvolene; 0 to vypne.</translation>
+        <translation>Po nahraní čaká, kým zariadenie znova odpovie, najviac SEKUNDY (predvolene %1), a overí, že beží na verzii obrazu. Zoznam to robí predvolene; 0 to vypne.</translation>
     </message>
     <message>
         <source>--jobs needs a number from 1 to %1</source>
@@ -898,6 +910,167 @@ aktualizácia dáva 0, ak nie je zadané --exit-status.
     <message>
         <source>Address</source>
         <translation>Adresa</translation>
+    </message>
+    <message>
+        <source>Print the results and causes only: no progress, waits or summary.</source>
+        <translation>Vypíše len výsledky a príčiny: bez priebehu, čakania a súhrnu.</translation>
+    </message>
+    <message>
+        <source>--quiet and --verbose exclude each other</source>
+        <translation>--quiet a --verbose sa navzájom vylučujú</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>SÚBOR</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>CIDR</source>
+        <translation>CIDR</translation>
+    </message>
+    <message>
+        <source>SECONDS</source>
+        <translation>SEKUNDY</translation>
+    </message>
+    <message>
+        <source>address</source>
+        <translation>adresa</translation>
+    </message>
+    <message>
+        <source>[Y/n]</source>
+        <extracomment>The choices shown after a question whose default is yes (an empty answer).</extracomment>
+        <translation>[A/n]</translation>
+    </message>
+    <message>
+        <source>reading the registers&apos; versions: %1 of %2</source>
+        <translation>čítam verzie pokladníc: %1 z %2</translation>
+    </message>
+    <message>
+        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+    </message>
+    <message>
+        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (skipped), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+    </message>
+    <message>
+        <source>newer</source>
+        <translation>novšie</translation>
+    </message>
+    <message>
+        <source>unreadable version</source>
+        <translation>nečitateľná verzia</translation>
+    </message>
+    <message>
+        <source>not answering</source>
+        <translation>neodpovedá</translation>
+    </message>
+    <message>
+        <source>Continue?</source>
+        <translation>Pokračovať?</translation>
+    </message>
+    <message>
+        <source>%1 device checked: %2 to update, %3 current, %4 newer, %5 unreadable, %6 failed</source>
+        <translation>skontrolované zariadenia: %1; na aktualizáciu %2, aktuálne %3, novšie %4, nečitateľné %5, zlyhalo %6</translation>
+    </message>
+    <message>
+        <source>%1 devices checked: %2 to update, %3 current, %4 newer, %5 unreadable, %6 failed</source>
+        <translation>skontrolované zariadenia: %1; na aktualizáciu %2, aktuálne %3, novšie %4, nečitateľné %5, zlyhalo %6</translation>
+    </message>
+    <message>
+        <source>declined: no register was changed</source>
+        <translation>odmietnuté: žiadna pokladnica sa nezmenila</translation>
+    </message>
+    <message>
+        <source>connection refused</source>
+        <translation>spojenie odmietnuté</translation>
+    </message>
+    <message>
+        <source>connection timed out</source>
+        <translation>čas na spojenie vypršal</translation>
+    </message>
+    <message>
+        <source>connection reset by peer</source>
+        <translation>spojenie zrušila druhá strana</translation>
+    </message>
+    <message>
+        <source>software caused connection abort</source>
+        <translation>spojenie sa prerušilo</translation>
+    </message>
+    <message>
+        <source>no route to host</source>
+        <translation>k počítaču niet cesty</translation>
+    </message>
+    <message>
+        <source>network is unreachable</source>
+        <translation>sieť je nedosiahnuteľná</translation>
+    </message>
+    <message>
+        <source>host is down</source>
+        <translation>počítač nebeží</translation>
+    </message>
+    <message>
+        <source>host not found</source>
+        <translation>počítač sa nenašiel</translation>
+    </message>
+    <message>
+        <source>connect timed out</source>
+        <translation>čas na pripojenie vypršal</translation>
+    </message>
+    <message>
+        <source>read timed out</source>
+        <translation>čas na čítanie vypršal</translation>
+    </message>
+    <message>
+        <source>connection closed gracefully</source>
+        <translation>spojenie ukončila druhá strana</translation>
+    </message>
+    <message>
+        <source>%1 / %2 bytes  %3%  handed to the network at %4 KiB/s</source>
+        <translation>%1 / %2 bajtov  %3 %  odovzdané do siete rýchlosťou %4 KiB/s</translation>
+    </message>
+    <message>
+        <source>reading the state, %1 s of at most %2 s</source>
+        <translation>čítam stav, %1 s z najviac %2 s</translation>
+    </message>
+    <message>
+        <source>sending, %1 of %2 KiB handed to the network, %3 s</source>
+        <translation>odosielam, %1 z %2 KiB odovzdaných do siete, %3 s</translation>
+    </message>
+    <message>
+        <source>waiting for the answer, %1 s of at most %2 s</source>
+        <translation>čakám na odpoveď, %1 s z najviac %2 s</translation>
+    </message>
+    <message>
+        <source>restarting, waiting to come back, %1 s of at most %2 s</source>
+        <translation>reštartuje sa, čakám na návrat, %1 s z najviac %2 s</translation>
+    </message>
+    <message>
+        <source>verifying the version, %1 s</source>
+        <translation>overujem verziu, %1 s</translation>
+    </message>
+    <message>
+        <source>... and %1 more under way</source>
+        <translation>... a ďalšie rozbehnuté: %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 done: %3 updated, %4 failed, %5 declined; %6 spent</source>
+        <translation>hotové %1 z %2: aktualizované %3, zlyhalo %4, odmietnuté %5; uplynulo %6</translation>
+    </message>
+    <message>
+        <source>, about %1 left</source>
+        <translation>, zostáva asi %1</translation>
+    </message>
+    <message>
+        <source>DATE</source>
+        <translation>DÁTUM</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NÁZOV</translation>
     </message>
 </context>
 </TS>

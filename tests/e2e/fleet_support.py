@@ -20,8 +20,9 @@ def run_updater(*args, input=None, timeout=RUN_TIMEOUT):
     """Exit code, stdout, stderr of one run; bounded by timeout."""
     if not UPDATER:
         raise RuntimeError("ZEDEZ_UPDATER names no executable")
+    # A session of its own: no controlling terminal, where a piped run would ask.
     result = subprocess.run([UPDATER, *args], input=input, capture_output=True, text=True,
-                            timeout=timeout, env=headless_env(),
+                            timeout=timeout, env=headless_env(), start_new_session=True,
                             stdin=None if input is not None else subprocess.DEVNULL)
     return result.returncode, result.stdout, result.stderr
 

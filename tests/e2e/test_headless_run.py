@@ -43,17 +43,20 @@ def run(*args, timeout=RUN_TIMEOUT, input=None, lang="C.UTF-8"):
     """(exit code, stdout, stderr) of one run with no terminal; bounded by timeout."""
     if not UPDATER:
         raise RuntimeError("ZEDEZ_UPDATER names no executable")
+    # A session of its own: no controlling terminal, where a piped run would ask.
     done = subprocess.run([UPDATER, *args], input=input,
                           stdin=subprocess.DEVNULL if input is None else None,
-                          capture_output=True, env=no_display_env(lang), timeout=timeout)
+                          capture_output=True, env=no_display_env(lang), timeout=timeout,
+                          start_new_session=True)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
 
 def run_on_terminal(*args, answer=b"", prompt=b"[y/N]", before_answer=(), lang="C.UTF-8",
-                    stdout_on_terminal=False):
+                    stdout_on_terminal=False, confirm=None):
     """Runs with standard input and error (and with stdout_on_terminal, output) on a
     pseudo-terminal; once the terminal shows prompt and every text of before_answer, types
-    answer. Returns (exit code, stdout, what the terminal showed)."""
+    answer. With confirm, types it first at a list's plan ("[Y/n]"). Returns (exit code,
+    stdout, what the terminal showed)."""
     master, slave = pty.openpty()
     process = subprocess.Popen([UPDATER, *args], stdin=slave,
                                stdout=slave if stdout_on_terminal else subprocess.PIPE,
@@ -74,6 +77,9 @@ def run_on_terminal(*args, answer=b"", prompt=b"[y/N]", before_answer=(), lang="
             if not chunk:
                 break
             shown += chunk
+            if confirm is not None and b"[Y/n]" in shown:
+                os.write(master, confirm)
+                confirm = None
             if not answered and prompt in shown and all(t.encode() in shown for t in before_answer):
                 os.write(master, answer)
                 answered = True
@@ -307,7 +313,8 @@ class Terminal(unittest.TestCase):
             # The answer comes only once every other device has printed its line.
             code, _, shown = run_on_terminal(
                 "--devices", listed.name, "--jobs", "2", "--wait-restart", "0", answer=b"n\n",
-                before_answer=[f"{a}: {OK}" for a in old], stdout_on_terminal=True)
+                before_answer=[f"{a}: {OK}" for a in old], stdout_on_terminal=True,
+                confirm=b"\n")
             self.assertEqual([len([r for r in fleet.records(a) if r.get("kind") == "firmware"])
                               for a in (current, *old)], [0, 1, 1, 1])
         self.assertEqual(code, 0, shown)
@@ -316,6 +323,7 @@ class Terminal(unittest.TestCase):
         self.assertIn(f"zedez-updater: {old[0]} is listed 2 times; it runs once", shown)
         self.assertIn(f"{current}: {CURRENT}", shown)
         self.assertIn("4 devices: 3 uploaded, 0 failed, 1 declined", shown)
+        self.assertIn("4 registers: 3 to update, 1 current (ask)", shown)
 
     def test_every_wait_says_what_it_waits_for_and_lines_keep_their_order(self):
         address = testlib.pick_loopback_address()
@@ -343,7 +351,8 @@ class Terminal(unittest.TestCase):
 
         address = testlib.pick_loopback_address()
         _, _, err = run("--check", address, lang=sk)
-        self.assertEqual(err, f"dopyt na stav na {address}:80: {REFUSED}\n")
+        self.assertEqual(err, f"dopyt na stav na {address}:80: spojenie odmietnuté "
+                              "(Socket Error # 10061)\n")
         code, _, err = run("--chek", lang=sk)
         self.assertEqual((code, err), (64, "zedez-updater: Neznáma voľba 'chek'.\n"
                                            "Skúste 'zedez-updater --help'.\n"))

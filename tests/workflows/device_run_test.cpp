@@ -3,7 +3,10 @@
 #include "app/core/device_run.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <vector>
 
@@ -64,6 +67,34 @@ TEST(DeviceRun, ACheckWhoseStateQueryFailsIsAFailureNotAVersion) {
   EXPECT_EQ(lines[0].rfind(u"state query to " + device.address16() + u":80: HTTP 500", 0), 0U);
   EXPECT_EQ(outcome.status, u"check failed: " + lines[0]);
   EXPECT_TRUE(device.records("firmware").empty());
+}
+
+// A reply that is not even lenient JSON fails the check, and says why and at which byte.
+TEST(DeviceRun, AStateDocumentThatIsNoJsonNamesItsFaultAndByte) {
+  const std::filesystem::path stateFile =
+      std::filesystem::temp_directory_path() / ("zedez-no-json-" + std::to_string(::getpid()));
+  std::ofstream(stateFile, std::ios::binary)
+      << "\xEF\xBB\xBF{\"globals\": {\"ZEDEZVer\" \"1.0.10\"}}";
+  DeviceSimulator device({"--state-file", stateFile.string()});
+  std::filesystem::remove(stateFile);
+  app::DeviceRunOptions options;
+  options.mode = app::RunMode::Check;
+  std::vector<std::u16string> lines;
+  options.onDiagnostic = [&lines](const std::u16string& line) { lines.push_back(line); };
+  const DeviceOutcome outcome = app::runDevice(device.address16(), options);
+  EXPECT_EQ(outcome.result, RunResult::Failed);
+  ASSERT_TRUE(outcome.stateError.has_value());
+  EXPECT_EQ(outcome.stateError->className, "ParseError");
+  const std::u16string cause = u"state query to " + device.address16() +
+                               u":80: the state document is no JSON: ':' expected at byte 27 "
+                               u"(ParseError)";
+  EXPECT_EQ(lines, std::vector<std::u16string>{cause});
+  // An upload goes on with what it got, and tells the same cause.
+  options.mode = app::RunMode::Upload;
+  lines.clear();
+  app::runDevice(device.address16(), options);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], cause);
 }
 
 // The library has no text for some numbers; the cause then carries the system's words.

@@ -64,6 +64,7 @@ class FleetRunner {
         break;
       case RunResult::Checked:
         ++tally_.checked;
+        countVerdict(outcome.verdict);
         break;
       case RunResult::Failed:
       case RunResult::Interrupted:
@@ -78,6 +79,23 @@ class FleetRunner {
     }
     if (outcome.verification == Verification::Verified) ++tally_.verified;
     tally_.lastExitCode = notBack ? 1 : exitCodeOf(outcome.result);
+  }
+
+  void countVerdict(VersionVerdict verdict) {
+    switch (verdict) {
+      case VersionVerdict::UpdateAvailable:
+        ++tally_.updateAvailable;
+        break;
+      case VersionVerdict::OnImageVersion:
+        ++tally_.onImageVersion;
+        break;
+      case VersionVerdict::NewerThanImage:
+        ++tally_.newer;
+        break;
+      case VersionVerdict::Unreadable:
+        ++tally_.unreadable;
+        break;
+    }
   }
 
   const FleetRunOptions& options_;

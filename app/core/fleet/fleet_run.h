@@ -25,6 +25,11 @@ struct FleetTally {
   int failed = 0;
   int declined = 0;
   int checked = 0;
+  // Where the checked devices stand against the image's version.
+  int updateAvailable = 0;
+  int onImageVersion = 0;
+  int newer = 0;
+  int unreadable = 0;
   int verified = 0;    // back on the image's version
   int notBack = 0;     // uploaded, but not answering again within the wait: unverified
   int notStarted = 0;  // left out after a stop: the last ones of the list
