@@ -76,8 +76,12 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
       console.outputLine(foundDeviceJson(device));
     } else {
       const auto& version = device.state.versionText;
-      console.outputLine(device.address + u" " +
-                         (version.empty() ? u"-" : escapedDeviceText(version)));
+      std::u16string shown = version.empty() ? u"-" : escapedDeviceText(version);
+      if (device.state.versionLength > version.size()) {
+        shown += translated(QT_TRANSLATE_NOOP("zedez", " (%1 characters)"),
+                            {number(device.state.versionLength)});
+      }
+      console.outputLine(device.address + u" " + shown);
     }
   }
   if (!console.quiet()) {

@@ -82,6 +82,10 @@ std::string foundDeviceJson(const fleet::FoundDevice& device) {
       {QStringLiteral("verdict"), QString::fromLatin1(verdictName(verdictOf(
                                       device.state.versionText, imageIdentity().version)))},
   };
+  // A text that was cut says how long it was.
+  if (device.state.versionLength > device.state.versionText.size()) {
+    object.insert(QStringLiteral("versionLength"), static_cast<qint64>(device.state.versionLength));
+  }
   addImage(object);
   return compact(object);
 }

@@ -28,8 +28,9 @@ inline constexpr ClientLimits kStateLimits{3000, 10000, 20000};
 inline constexpr ClientLimits kUploadLimits{60000, 300000, 360000};
 // The settings exchange would otherwise wait for a silent device without end.
 inline constexpr ClientLimits kSettingsLimits{15000, 60000, 90000};
-// A register on the shop's network connects at once.
-inline constexpr ClientLimits kScanProbeLimits{300, 2000, 3000};
+// A register on the shop's network connects at once, and its state document is a few
+// kilobytes: 64 probes at once must not each hold a mebibyte that a peer sends.
+inline constexpr ClientLimits kScanProbeLimits{300, 2000, 3000, std::int64_t{64} << 10};
 // A restarting device may take connects before it answers.
 inline constexpr ClientLimits kRestartPollLimits{1000, 3000, 5000};
 // The slowest link an upload is given time for: 64 kbit/s.

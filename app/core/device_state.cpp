@@ -6,6 +6,7 @@
 #include "app/core/device_interface.h"
 #include "app/core/errors.h"
 #include "app/core/text_to_int.h"
+#include "app/core/version_verdict.h"
 #include "json/parser.h"
 #include "text/utf8_codec.h"
 
@@ -45,7 +46,12 @@ StateReading readDeviceState(DeviceInterface& device, const DeviceAddress& addre
   if (!document && !reading.failure) {
     reading.failure = notJsonCause(parsed, body.size() != text.size());
   }
-  reading.versionText = versionTextIn(document);
+  {
+    // A register may name a version of a mebibyte; only a short part of it is kept.
+    const std::u16string version = versionTextIn(document);
+    reading.versionLength = version.size();
+    reading.versionText = keptVersionText(version);
+  }
   reading.answered =
       !reading.failure && !document.isEmpty() && !document.getPathValue(u"globals").isEmpty();
   try {

@@ -21,8 +21,11 @@ inline constexpr int kCurrentVersionThreshold = 1009;
 
 // What a device's state document says about its software, and how the query went.
 struct StateReading {
-  // The text of "globals.ZEDEZVer"; empty when there is none.
+  // The text of "globals.ZEDEZVer" as it is kept (see keptVersionText); empty when there is
+  // none.
   std::u16string versionText;
+  // The length the device's text had; more than versionText holds when it was cut.
+  std::size_t versionLength = 0;
   // The number the version gate compares; empty when the text is not a version number.
   std::optional<int> version;
   // Why the query failed (an error reply included, and a reply that is no JSON); empty after

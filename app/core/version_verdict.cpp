@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/core/device_state.h"
+
 namespace app {
 namespace {
 
@@ -11,7 +13,8 @@ constexpr std::uint32_t kMostPerPart = 1'000'000'000;
 
 // The dotted numbers of a version text; nothing when it is not one.
 std::optional<std::vector<std::uint32_t>> partsOf(std::u16string_view text) {
-  if (!text.empty() && (text.front() == u'v' || text.front() == u'V')) text.remove_prefix(1);
+  // "v1.0.12" as the window reads it; an upper-case "V" is no version there either.
+  if (!text.empty() && text.front() == u'v') text.remove_prefix(1);
   std::vector<std::uint32_t> parts;
   std::uint32_t part = 0;
   bool digits = false;
@@ -34,6 +37,13 @@ std::optional<std::vector<std::uint32_t>> partsOf(std::u16string_view text) {
 }
 
 }  // namespace
+
+std::u16string keptVersionText(std::u16string_view text) {
+  if (text.size() <= kMostVersionTextKept) return std::u16string(text);
+  text = text.substr(0, kMostVersionTextKept - 1);
+  if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.remove_suffix(1);
+  return std::u16string(text) + u'\u2026';
+}
 
 std::optional<std::strong_ordering> compareVersions(std::u16string_view left,
                                                     std::u16string_view right) {
@@ -65,6 +75,26 @@ const char* verdictName(VersionVerdict verdict) {
       break;
   }
   return "unreadable";
+}
+
+VersionQuestion questionByDottedRule(VersionVerdict verdict, std::u16string_view installed) {
+  switch (verdict) {
+    case VersionVerdict::UpdateAvailable:
+      return VersionQuestion::None;
+    case VersionVerdict::OnImageVersion:
+      return VersionQuestion::AlreadyCurrent;
+    case VersionVerdict::NewerThanImage:
+      return VersionQuestion::Downgrade;
+    case VersionVerdict::Unreadable:
+      break;
+  }
+  return installed.empty() ? VersionQuestion::None : VersionQuestion::Unreadable;
+}
+
+VersionQuestion questionInWindow(int versionNumber, VersionVerdict verdict) {
+  if (versionNumber > kCurrentVersionThreshold) return VersionQuestion::AlreadyCurrent;
+  if (verdict == VersionVerdict::NewerThanImage) return VersionQuestion::Downgrade;
+  return VersionQuestion::None;
 }
 
 }  // namespace app

@@ -672,6 +672,10 @@ opýta; --yes to preskočí.</translation>
         <translation>verzia sa nedá prečítať: „%1“</translation>
     </message>
     <message>
+        <source> (%1 characters)</source>
+        <translation> (%1 znakov)</translation>
+    </message>
+    <message>
         <source>Cannot open the record file &quot;%1&quot;: %2</source>
         <translation>Súbor záznamu „%1“ sa nedá otvoriť: %2</translation>
     </message>

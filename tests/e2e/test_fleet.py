@@ -111,7 +111,7 @@ class Scan(unittest.TestCase):
                  for o in json_lines(out)],
                 [(devices[0], "1.0.9", 109, "update-available", "1.0.12"),
                  (devices[1], "v1.0.12", 1012, "current", "1.0.12"),
-                 (devices[2], "V1.0.12", None, "current", "1.0.12")])
+                 (devices[2], "V1.0.12", None, "unreadable", "1.0.12")])
             self.assertIn("254 addresses", err)
 
             # The plain lines feed a list as they are; the check uploads nothing either.

@@ -13,6 +13,7 @@ import errno
 import json
 import os
 import random
+import selectors
 import signal
 import socket
 import tempfile
@@ -249,6 +250,87 @@ class HostileDevice:
         self.close()
 
 
+class ManyRegisters:
+    """Port 80 of every host address of a loopback /22. The registers at even addresses name a
+    version of 5,000 characters, those at odd ones a version of almost a mebibyte (the reply
+    stays under the updater's 1 MiB limit for any reply)."""
+
+    LONG_VERSION = 5000
+    HUGE_VERSION = MB - 256
+
+    def __init__(self):
+        self.stop = threading.Event()
+        self.listeners = []
+        self.answers = []
+        for length in (self.LONG_VERSION, self.HUGE_VERSION):
+            body = b'{"globals":{"ZEDEZVer":"1.0.9' + b"x" * (length - 5) + b'"}}'
+            self.answers.append(answer_head("200 OK", "Content-Type: application/json",
+                                            f"Content-Length: {len(body)}",
+                                            "Connection: close") + body)
+        for _ in range(20):
+            base = f"127.{random.randint(1, 254)}.{random.randrange(0, 252, 4)}"
+            self.cidr = f"{base}.0/22"
+            first, second, third = (int(n) for n in base.split("."))
+            try:
+                for index in range(1, 1023):
+                    address = f"{first}.{second}.{third + index // 256}.{index % 256}"
+                    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+                    self.listeners.append(listener)
+                    listener.bind((address, 80))
+                    listener.listen(8)
+                break
+            except OSError as error:
+                self._close_listeners()
+                if error.errno == errno.EACCES:
+                    raise unittest.SkipTest("port 80 needs root") from None
+        if not self.listeners:
+            raise RuntimeError("no free loopback /22 for the registers")
+        self.selector = selectors.DefaultSelector()
+        for listener in self.listeners:
+            listener.setblocking(False)
+            self.selector.register(listener, selectors.EVENT_READ)
+        self.thread = threading.Thread(target=self._serve, daemon=True)
+        self.thread.start()
+
+    def _serve(self):
+        deadline = time.monotonic() + DEVICE_PATIENCE
+        while not self.stop.is_set() and time.monotonic() < deadline:
+            for key, _ in self.selector.select(0.2):
+                try:
+                    sock, _ = key.fileobj.accept()
+                except OSError:
+                    continue
+                huge = int(sock.getsockname()[0].rsplit(".", 1)[1]) % 2
+                threading.Thread(target=self._answer, args=(sock, self.answers[huge]),
+                                 daemon=True).start()
+
+    def _answer(self, sock, answer):
+        with sock:
+            try:
+                sock.setblocking(True)
+                if Connection(sock, self.stop).read_request() is not None:
+                    sock.sendall(answer)
+            except OSError:
+                pass
+
+    def _close_listeners(self):
+        for listener in self.listeners:
+            listener.close()
+        self.listeners = []
+
+    def close(self):
+        self.stop.set()
+        self.thread.join(5.0)
+        self.selector.close()
+        self._close_listeners()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
 class Run:
     """One unattended run of the updater, without a display, reaped with wait4."""
 
@@ -425,6 +507,23 @@ class HostileDevices(unittest.TestCase):
             run.finish(30)
         self.assertEqual(run.lines, [f"{device.address} 1.0.9\\x0A127.0.7.7 injected\\x1B[2J"
                                      "\\u061C\\u202E21.0.1"])
+
+    def test_a_scan_of_a_22_whose_registers_name_huge_versions_stays_small(self):
+        with ManyRegisters() as registers:
+            run = Run(registers.cidr, ["--json", "--scan"])
+            _, peak_kb, seconds = run.finish(240, kill_rss_kb=4 * 1024 * 1024)
+        print(f"\n  /22 of long and huge versions: {seconds:.1f} s, peak resident "
+              f"{peak_kb / 1024:.1f} MB", flush=True)
+        self.assertFalse(run.killed)
+        found = [json.loads(line) for line in run.lines]
+        # A document of a mebibyte is no register's; one with a long version is listed, on a
+        # line that fits the list reader and says how long the text really was.
+        self.assertEqual(len(found), 511)
+        self.assertTrue(all(int(o["address"].rsplit(".", 1)[1]) % 2 == 0 for o in found))
+        self.assertLess(max(len(line.encode()) for line in run.lines), 4096)
+        self.assertEqual({(o["verdict"], o["versionLength"], len(o["versionText"]))
+                          for o in found}, {("unreadable", ManyRegisters.LONG_VERSION, 128)})
+        self.assertLess(peak_kb, PEAK_LIMIT_KB)
 
     def test_a_signal_ends_a_run_with_the_record_of_what_was_under_way(self):
         for sig, options in ((signal.SIGINT, []), (signal.SIGTERM, ["--devices"])):
