@@ -52,7 +52,7 @@ start=$(date +%s)
 tidy_one() {
   local build=$1 work=$2 total=$3 start=$4 file=$5 log
   log="$work/$(echo "$file" | tr / _).log"
-  if ! clang-tidy -p "$build" --quiet --warnings-as-errors='*' "$file" >"$log" 2>&1; then
+  if ! clang-tidy -p "$build" --quiet --warnings-as-errors="$tidy_errors" "$file" >"$log" 2>&1; then
     echo "$file" >>"$work/failed"
   fi
   local done
@@ -61,9 +61,17 @@ tidy_one() {
     echo "style: clang-tidy $done/$total ($(($(date +%s) - start)) s)"
   fi
 }
+# Long functions are listed but do not fail the check yet: some are still being split.
+tidy_errors='*,-readability-function-size'
+export tidy_errors
 export -f tidy_one
 printf '%s\n' "${files[@]}" |
   xargs -P "$jobs" -I{} bash -c 'tidy_one "$@"' _ "$build" "$work" "$total" "$start" {}
+long=$(cat "$work"/*.log 2>/dev/null | grep -F '[readability-function-size]' | sort -u || true)
+if [ -n "$long" ]; then
+  echo "style: functions over 60 lines, to be split:" >&2
+  echo "$long" | sed 's/^/  /' >&2
+fi
 if [ -s "$work/failed" ]; then
   while read -r file; do
     grep -vE '^[0-9]+ warnings? (and [0-9]+ errors? )?generated|^Suppressed|^Use -header-filter' \

@@ -145,10 +145,10 @@ int Console::terminalRows() const {
 
 void Console::eraseAreaLocked() {
   if (areaRowsShown_ == 0) return;
-  // Back to the start of the area's first row, and everything from there on goes.
-  std::string erase = "\r";
-  if (areaRowsShown_ > 1) erase += "\x1b[" + std::to_string(areaRowsShown_ - 1) + "A";
-  erase += "\x1b[J";
+  // Row by row, back to the start of the area's first row. Not "erase below": a terminal
+  // multiplexer (tmux) keeps a screen cleared from its top in the scrollback.
+  std::string erase(kEraseLine);
+  for (int row = 1; row < areaRowsShown_; ++row) erase += "\x1b[1A\x1b[K";
   writeAll(STDERR_FILENO, erase);
   areaRowsShown_ = 0;
 }

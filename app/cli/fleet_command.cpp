@@ -1,11 +1,13 @@
 #include "app/cli/fleet_command.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <system_error>
 
 #include "app/cli/address_syntax.h"
@@ -14,6 +16,7 @@
 #include "app/cli/fleet_console.h"
 #include "app/cli/interrupt_watch.h"
 #include "app/cli/outcome_json.h"
+#include "app/cli/progress_area.h"
 #include "app/cli/run_plan.h"
 #include "app/cli/terminal_text.h"
 #include "app/core/core_text.h"
@@ -146,8 +149,19 @@ int runList(const CommandLine& line, const FleetRequest& request,
                                      "ones finish (a second signal ends at once)"),
                    {signalText(signal)}));
   };
-  handlers.onEnd = [&printer](int signal) { printer.cutOff(signal); };
+  std::atomic<ProgressArea*> shownArea{nullptr};
+  handlers.onEnd = [&printer, &shownArea](int signal) {
+    if (ProgressArea* area = shownArea.load(); area != nullptr) area->stop();
+    printer.cutOff(signal);
+  };
   InterruptWatch watch(handlers);
+  // Made after the watch, so that its thread takes no signal either.
+  std::optional<ProgressArea> area;
+  if (list && console.stderrIsTerminal() && !console.quiet() && !line.verbose) {
+    area.emplace(console, addresses.size());
+    printer.showIn(&*area);
+    shownArea = &*area;
+  }
   // A reader that went away (`| head -n 1`) stops the run as a signal would; the records and
   // the summary still come.
   console.setOutputClosedHandler([&watch] { watch.stopAs(SIGPIPE); });
@@ -158,6 +172,7 @@ int runList(const CommandLine& line, const FleetRequest& request,
   const fleet::FleetTally tally =
       fleet::runFleet(addresses, options, printer, watch.stopRequested());
   for (const DeviceAddress& address : tally.notStartedDevices) printer.notStarted(address);
+  if (area) area->stop();
   if (!list) {
     watch.endIfStopped();
     if (line.check) return printer.recordFailed() ? kExitFailed : checkExitCode(tally);

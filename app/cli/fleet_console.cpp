@@ -49,8 +49,11 @@ FleetConsole::FleetConsole(Console& console, FleetConsoleOptions options)
     : console_(console), options_(std::move(options)) {}
 
 void FleetConsole::deviceStarted(const DeviceAddress& address) {
-  const std::scoped_lock lock(runningMutex_);
-  running_[address] = Running{std::chrono::steady_clock::now()};
+  {
+    const std::scoped_lock lock(runningMutex_);
+    running_[address] = Running{std::chrono::steady_clock::now()};
+  }
+  if (area_ != nullptr) area_->deviceStarted(address);
 }
 
 void FleetConsole::progress(const DeviceAddress& address, std::int64_t sent, std::int64_t total) {
@@ -62,6 +65,9 @@ void FleetConsole::progress(const DeviceAddress& address, std::int64_t sent, std
   }
   // A list's uploads run side by side, so one progress line cannot show them.
   if (options_.showProgress) console_.showProgress(sent, total);
+  if (area_ != nullptr) {
+    area_->phase(address, {.phase = ProgressArea::Phase::Sending, .sent = sent, .total = total});
+  }
 }
 
 DialogResult FleetConsole::question(const DeviceAddress& address, const std::u16string& text) {
@@ -70,7 +76,9 @@ DialogResult FleetConsole::question(const DeviceAddress& address, const std::u16
 }
 
 void FleetConsole::tellWait(const DeviceAddress& address, const std::u16string& text) {
-  if (!console_.stderrIsTerminal() || console_.quiet() || options_.verbose) return;
+  if (!console_.stderrIsTerminal() || console_.quiet() || options_.verbose || area_ != nullptr) {
+    return;
+  }
   if (options_.nameDevices) {
     console_.errorLine(named(address, text));
   } else {
@@ -89,6 +97,13 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
   const std::u16string request =
       translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"), {requestName(step.request), step.target});
   const bool lastByte = step.kind == StepKind::Sent && step.bytes == step.total;
+  if (area_ != nullptr && step.kind == StepKind::Request &&
+      step.request == RequestKind::StateQuery) {
+    area_->phase(address, {.phase = ProgressArea::Phase::ReadingState, .seconds = step.seconds});
+  } else if (area_ != nullptr && lastByte) {
+    area_->phase(address,
+                 {.phase = ProgressArea::Phase::WaitingForAnswer, .seconds = step.seconds});
+  }
   if (step.kind == StepKind::Request && step.request == RequestKind::StateQuery) {
     tellWait(address,
              translated(QT_TRANSLATE_NOOP("zedez", "waiting for the state of %1 (at most %2 s)"),
@@ -161,6 +176,9 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds)
                  {count(seconds)});
   if (options_.verbose) verboseLine(address, wait);
   tellWait(address, wait);
+  if (area_ != nullptr) {
+    area_->phase(address, {.phase = ProgressArea::Phase::Restarting, .seconds = seconds});
+  }
 }
 
 void FleetConsole::outcome(const DeviceOutcome& outcome) {
@@ -173,11 +191,16 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   }
   if (outcome.restart) {
     const auto& restart = *outcome.restart;
+    // In the area's place the scrollback keeps results and causes: a register back on the
+    // image's version needs no line besides its status line.
+    const bool verifiedInArea = area_ != nullptr && outcome.verification == Verification::Verified;
     if (restart.stateAfter) {
-      console_.errorLine(
-          named(address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
-                                    {number(restart.seconds, 1),
-                                     escapedDeviceText(restart.stateAfter->versionText)})));
+      if (!verifiedInArea) {
+        console_.errorLine(
+            named(address, translated(QT_TRANSLATE_NOOP("zedez", "back after %1 s, version %2"),
+                                      {number(restart.seconds, 1),
+                                       escapedDeviceText(restart.stateAfter->versionText)})));
+      }
       if (outcome.verification == Verification::WrongVersion && outcome.error) {
         console_.errorLine(
             named(address, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
@@ -190,6 +213,7 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
                      {count(restart.waitSeconds)})));
     }
   }
+  if (area_ != nullptr) area_->outcome(outcome);
   if (options_.json) {
     console_.outputLine(outcomeJson(outcome));
   } else if (!statusShown) {
@@ -255,6 +279,7 @@ void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string
 }
 
 void FleetConsole::notStarted(const DeviceAddress& address) {
+  if (area_ != nullptr) area_->notStarted(address);
   if (options_.json) console_.outputLine(notStartedJson(address));
   record(notStartedRecordLine(address, std::chrono::system_clock::now()));
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/cli/console.h"
+#include "app/cli/progress_area.h"
 #include "app/core/device_run.h"
 #include "app/core/fleet/fleet_observer.h"
 #include "app/core/fleet/fleet_run.h"
@@ -51,6 +52,9 @@ class FleetConsole final : public fleet::FleetObserver {
   // error names the devices whose uploads are cut off.
   void cutOff(int signal);
 
+  // Show the registers under way in this area instead of a line for each wait.
+  void showIn(ProgressArea* area) { area_ = area; }
+
   // A record line could not be written.
   [[nodiscard]] bool recordFailed() const { return recordFailed_; }
 
@@ -75,6 +79,7 @@ class FleetConsole final : public fleet::FleetObserver {
 
   Console& console_;
   FleetConsoleOptions options_;
+  ProgressArea* area_ = nullptr;
   std::atomic<bool> recordFailed_{false};
   std::mutex runningMutex_;
   std::map<DeviceAddress, Running> running_;

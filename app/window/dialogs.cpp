@@ -17,8 +17,11 @@ QString applicationTitle() {
 
 DialogResult showConfirmation(const QString& message) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), message);
+  // The buttons keep their English texts whatever Qt's translation of them says.
   QPushButton* ok = box.addButton(QMessageBox::Ok);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  ok->setText(QStringLiteral("OK"));
+  cancel->setText(QStringLiteral("Cancel"));
   box.setDefaultButton(ok);
   box.setEscapeButton(cancel);
   box.exec();
@@ -27,6 +30,7 @@ DialogResult showConfirmation(const QString& message) {
 
 void showPlainMessage(const QString& message) {
   QMessageBox box(QMessageBox::NoIcon, applicationTitle(), message, QMessageBox::Ok);
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
   box.exec();
 }
 
@@ -34,6 +38,7 @@ void showDefaultErrorBox(const QString& message) {
   const std::u16string text = errorBoxText(message.toStdU16String());
   QMessageBox box(QMessageBox::Critical, applicationTitle(), QString::fromStdU16String(text),
                   QMessageBox::Ok);
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
   box.exec();
 }
 

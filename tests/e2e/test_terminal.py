@@ -5,7 +5,9 @@ checked list's counts and exit code. Simulated devices on ports 80 and 8080 (roo
 import fcntl
 import os
 import pty
+import re
 import select
+import struct
 import subprocess
 import sys
 import termios
@@ -28,12 +30,39 @@ def own_terminal():
     fcntl.ioctl(2, termios.TIOCSCTTY, 0)
 
 
-def converse(args, stdin_text, answers):
+def transcript(stream):
+    """The rows a terminal keeps, scrollback included, after stream: printable text, CR, LF,
+    erase to the end of the row (ESC [K) and one row up (ESC [1A), as the updater writes."""
+    rows, row, column = [""], 0, 0
+    for token in re.findall(r"\x1b\[1A|\x1b\[K|\r|\n|[^\x1b\r\n]+", stream):
+        if token == "\r":
+            column = 0
+        elif token == "\n":
+            row += 1
+            column = 0
+            if row == len(rows):
+                rows.append("")
+        elif token == "\x1b[K":
+            rows[row] = rows[row][:column]
+        elif token == "\x1b[1A":
+            row = max(row - 1, 0)
+        else:
+            line = rows[row].ljust(column)
+            rows[row] = line[:column] + token + line[column + len(token):]
+            column += len(token)
+    while rows and not rows[-1]:
+        rows.pop()
+    return rows
+
+
+def converse(args, stdin_text, answers, columns=80, stdout_on_terminal=False):
     """Runs with stdin a pipe carrying stdin_text, stdout a pipe, stderr on a pseudo-terminal
     that is the controlling terminal; answers is a list of (prompt, reply): each reply is typed
     once the terminal has shown its prompt again. Returns (exit code, stdout, terminal)."""
     master, slave = pty.openpty()
-    process = subprocess.Popen([UPDATER, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+    process = subprocess.Popen([UPDATER, *args], stdin=subprocess.PIPE,
+                               stdout=slave if stdout_on_terminal else subprocess.PIPE,
                                stderr=slave, env=headless_env(), preexec_fn=own_terminal)
     os.close(slave)
     process.stdin.write(stdin_text.encode())
@@ -71,7 +100,7 @@ def converse(args, stdin_text, answers):
     text = shown.decode("utf-8", "replace")
     if pending:
         raise AssertionError(f"no {pending[0][0]!r} in time; terminal: {text!r}")
-    return process.returncode, out.decode(), text
+    return process.returncode, (out or b"").decode(), text
 
 
 class PlanAndQuestions(unittest.TestCase):
@@ -106,6 +135,30 @@ class PlanAndQuestions(unittest.TestCase):
                                          input=f"{old}\n")
             self.assertEqual((code, firmware_count(fleet, old)), (0, 2), err)
             self.assertNotIn("registers:", err)
+
+
+class ProgressArea(unittest.TestCase):
+    def test_a_list_of_50_leaves_its_results_alone_each_row_within_the_width(self):
+        net = random_subnet()
+        devices = [f"{net}.{n}" for n in range(1, 51)]
+        restart = {"restart": {"seconds": 1, "version_after": "1.0.12"}}
+        with testlib.start_fleet(devices, config=restart):
+            code, _, shown = converse(["--devices", "-", "-j", "16", "--wait-restart", "20"],
+                                      "\n".join(devices) + "\n", [(b"[Y/n]", b"\n")],
+                                      columns=60, stdout_on_terminal=True)
+        self.assertEqual(code, 0, shown)
+        rows = transcript(shown)
+        self.assertLessEqual(len(rows), 60, "\n".join(rows))
+        # The lines in place are cut to the width; the results may wrap.
+        in_place = [part for part in re.split(r"\x1b\[1A|\x1b\[K|\r|\n", shown)
+                    if re.search(r" done: |restarting, |sending, |reading the", part)]
+        self.assertTrue(in_place)
+        self.assertEqual([p for p in in_place if len(p) >= 60], [])
+        # The area was there and told the count, the time and the waits; it is gone now.
+        self.assertRegex(shown, r"\d+ of 50 done: \d+ updated, 0 failed, 0 declined; 0:\d\d")
+        self.assertIn("restarting, waiting to come back, ", shown)
+        self.assertNotIn("of 50 done", "\n".join(rows))
+        self.assertIn("50 registers: 50 to update", rows[0])
 
 
 class ShortOptionsAndChecks(unittest.TestCase):
