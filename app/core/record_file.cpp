@@ -102,7 +102,8 @@ void RecordFileWriter::append(const std::string& line) {
   }
   if (done == line.size()) return;
   // A torn line would be read as a line of its own; what was written of it goes again.
-  if (done > 0) (void)::ftruncate(fd_, end);
+  // The write's error is the one reported, whether or not the truncation works.
+  if (done > 0 && ::ftruncate(fd_, end) != 0) error = error != 0 ? error : errno;
   fail(QT_TRANSLATE_NOOP("zedez", "Cannot write to the record file \"%1\": %2"), error);
 }
 
