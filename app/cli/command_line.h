@@ -29,6 +29,7 @@ struct CommandLine {
   bool quiet = false;      // results and causes only
   bool registers = false;  // --registers: the window for the registers of the shop's network
   std::optional<DialogResult> answer;  // --yes or --no
+  bool allowOlder = false;             // --allow-older: install over a newer version too
   QString recordFile;                  // --record: append a line per device there
   QString site;                        // --site: the shop named in the record
   QString usageError;                  // not empty: the command line is wrong

@@ -755,6 +755,38 @@ opýta; --yes to preskočí.</translation>
         <translation>verzia sa nedá prečítať: „%1“</translation>
     </message>
     <message>
+        <source>the version cannot be read: &quot;%1&quot;; nothing was sent</source>
+        <translation>verzia sa nedá prečítať: „%1“; nič sa neodoslalo</translation>
+    </message>
+    <message>
+        <source>ZEDEZ %1 in the register is newer than this image&apos;s %2. Install the older version?</source>
+        <translation>ZEDEZ %1 v pokladnici je novší ako verzia tohto obrazu %2. Nahrať staršiu verziu?</translation>
+    </message>
+    <message>
+        <source>not installed: the register has %1, newer than this image&apos;s %2 (--allow-older installs it)</source>
+        <translation>nenahraté: pokladnica má %1, novšiu ako verzia tohto obrazu %2 (--allow-older ju nahrá)</translation>
+    </message>
+    <message>
+        <source>interrupted before the image was sent</source>
+        <translation>prerušené pred odoslaním obrazu</translation>
+    </message>
+    <message>
+        <source>%1 has %2, newer than this image&apos;s %3: an older version is installed only with --allow-older</source>
+        <translation>%1 má %2, novšiu ako verzia tohto obrazu %3: staršia verzia sa nahrá len s --allow-older</translation>
+    </message>
+    <message>
+        <source>; an upload would install it only with --allow-older</source>
+        <translation>; nahrávanie by ho nahralo len s --allow-older</translation>
+    </message>
+    <message>
+        <source>; an upload would send nothing</source>
+        <translation>; nahrávanie by neodoslalo nič</translation>
+    </message>
+    <message>
+        <source>Install the image also on a register whose version is newer (a downgrade); without it such a register is left as it is.</source>
+        <translation>Nahrá obraz aj do pokladnice s novšou verziou (návrat na staršiu); bez tejto voľby taká pokladnica ostane, ako je.</translation>
+    </message>
+    <message>
         <source> (%1 characters)</source>
         <translation> (%1 znakov)</translation>
     </message>
@@ -1036,12 +1068,12 @@ opýta; --yes to preskočí.</translation>
         <translation>čítam verzie pokladníc: %1 z %2</translation>
     </message>
     <message>
-        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped), %5 unreadable, %6 not answering</source>
-        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped: --no), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa: --no), nečitateľné %5, neodpovedá %6</translation>
     </message>
     <message>
-        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (skipped), %5 unreadable, %6 not answering</source>
-        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (ask), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (opýtam sa), nečitateľné %5, neodpovedá %6</translation>
     </message>
     <message>
         <source>newer</source>
