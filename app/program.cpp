@@ -37,7 +37,10 @@ int report(const CommandLine& line, const DeviceOutcome& outcome, Console& conso
   if (line.json) {
     console.outputLine(cli::outcomeJson(outcome));
   } else {
-    console.outputLine(cli::escapedDeviceText(outcome.status, 400));
+    // An error box leaves the status line as it was; the line says what ended the run.
+    const std::u16string line = outcomeLine(outcome);
+    console.outputLine(
+        cli::escapedDeviceText(line.empty() && outcome.error ? outcome.error->message : line, 400));
   }
   if (!line.recordFile.isEmpty() &&
       !cli::recordOutcome(line.recordFile.toStdString(),

@@ -50,7 +50,8 @@ void CookieJar::addServerCookie(std::u16string_view setCookieValue, const Uri& t
   // Name, value and attributes together; each character of a header stands for one byte.
   if (setCookieValue.size() > kMaxCookieBytes) return;
   const Cookie::Time time = now();
-  std::optional<Cookie> cookie = parseSetCookie(setCookieValue, target, time);
+  std::optional<Cookie> cookie =
+      parseSetCookie(setCookieValue, {target.protocol(), target.host(), target.path()}, time);
   if (!cookie) return;
   NewCookieCallback callback;
   {

@@ -44,9 +44,28 @@ class ProtocolVersionGuard {
   HttpVersion saved_;
 };
 
+// The body size to announce: the source's, 0 for a POST or PUT without one, else none (-1).
+std::int64_t contentLengthOf(const HttpRequest& request) {
+  if (request.source) return request.source->size();
+  if (request.method == u"POST" || request.method == u"PUT") return 0;
+  return -1;
+}
+
+// The Host line: the host (in brackets for IPv6), with the port unless it is the protocol's
+// default, compared as text.
+std::u16string hostLine(const Uri& target, IpVersion ipVersion) {
+  std::u16string host = ipVersion == IpVersion::V6 ? u"[" + target.host() + u"]" : target.host();
+  const bool defaultPort =
+      (equalsIgnoreCase(target.protocol(), u"http") && target.port() == u"80") ||
+      (equalsIgnoreCase(target.protocol(), u"https") && target.port() == u"443");
+  if (!defaultPort) host += u":" + target.port();
+  return host;
+}
+
 }  // namespace
 
-HttpClient::HttpClient() : exchange_(std::make_unique<HttpExchange>(*this)) {}
+HttpClient::HttpClient()
+    : exchange_(std::make_unique<HttpExchange>(*this, settings_, counts_, proxyParams_)) {}
 
 HttpClient::~HttpClient() {
   // The TLS handler this client made must leave the connection before it is freed.
@@ -74,7 +93,7 @@ void HttpClient::get(std::u16string_view url, Stream& stream) {
 }
 
 void HttpClient::post(std::u16string_view url, Stream& source, Stream& stream) {
-  if (options_.contains(HttpOption::KeepOriginalProtocol)) {
+  if (settings_.options.contains(HttpOption::KeepOriginalProtocol)) {
     doRequest(u"POST", url, &source, &stream);
     return;
   }
@@ -93,16 +112,14 @@ std::u16string HttpClient::post(std::u16string_view url, Stream& source) {
 
 void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, Stream* source,
                            Stream* stream, std::span<const std::int32_t> ignoredCodes) {
-  redirectCount_ = 0;
-  authRetries_ = 0;
-  proxyAuthRetries_ = 0;
+  counts_ = {};
   const std::int64_t startPosition = stream ? stream->position() : 0;
   HttpRequest& request = exchange_->request;
   request.url = url;
   request.method = method;
   request.source = source;
   exchange_->response.contentStream = stream;
-  setDeadlineOfWaits(Deadline::after(deadlineMs_));
+  setDeadlineOfWaits(Deadline::after(settings_.deadline));
   const ScopeGuard endDeadline([this] { setDeadlineOfWaits({}); });
   // Anything but a status error may have left part of a reply unread; the connection cannot
   // carry another request.
@@ -114,7 +131,7 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
         tls_access::setUriToCheck(*handler, fullTargetUri());
       }
       connectAndSend();
-      exchange_->readReplyHead();
+      exchange_->readReplyHead([this](HeaderList& headers) { storeCookies(headers); });
       const ResponseAction action = exchange_->processResponse(ignoredCodes);
       if (action == ResponseAction::Done) break;
       if (action == ResponseAction::FollowRedirect) {
@@ -122,8 +139,8 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
           stream->setPosition(startPosition);
           stream->setSize(startPosition);
         }
-        authRetries_ = 0;
-        proxyAuthRetries_ = 0;
+        counts_.authRetries = 0;
+        counts_.proxyAuthRetries = 0;
       } else {
         request.url = url;
       }
@@ -142,9 +159,10 @@ void HttpClient::doRequest(std::u16string_view method, std::u16string_view url, 
 
 void HttpClient::closeUnlessKept() {
   const HttpResponse& response = exchange_->response;
-  const bool keepForMultipart = options_.contains(HttpOption::NoReadMultipart) &&
+  const HttpOptions options = settings_.options;
+  const bool keepForMultipart = options.contains(HttpOption::NoReadMultipart) &&
                                 mediaTypeOf(response.contentType).starts_with(u"multipart");
-  const bool keepForChunked = options_.contains(HttpOption::NoReadChunked) &&
+  const bool keepForChunked = options.contains(HttpOption::NoReadChunked) &&
                               containsIgnoreCase(response.transferEncoding, u"chunked");
   if (!keepAlive() && !keepForMultipart && !keepForChunked) disconnect();
 }
@@ -192,7 +210,7 @@ void HttpClient::prepareTarget() {
   request.ipVersion = next.ipVersion();
   targetUri_.setIpVersion(next.ipVersion());
 
-  if (protocolVersion_ != HttpVersion::v1_1) {
+  if (settings_.protocolVersion != HttpVersion::v1_1) {
     for (const std::u16string_view method : kMethodsNeedingHttp11) {
       if (isMethod(request, method)) {
         throw NetError(u"Request method requires HTTP version 1.1");
@@ -200,21 +218,8 @@ void HttpClient::prepareTarget() {
     }
   }
 
-  if (request.source) {
-    request.contentLength = request.source->size();
-  } else if (request.method == u"POST" || request.method == u"PUT") {
-    request.contentLength = 0;
-  } else {
-    request.contentLength = -1;
-  }
-
-  std::u16string host =
-      request.ipVersion == IpVersion::V6 ? u"[" + targetUri_.host() + u"]" : targetUri_.host();
-  const bool defaultPort =
-      (equalsIgnoreCase(targetUri_.protocol(), u"http") && targetUri_.port() == u"80") ||
-      (equalsIgnoreCase(targetUri_.protocol(), u"https") && targetUri_.port() == u"443");
-  if (!defaultPort) host += u":" + targetUri_.port();
-  request.host = std::move(host);
+  request.contentLength = contentLengthOf(request);
+  request.host = hostLine(targetUri_, request.ipVersion);
 }
 
 void HttpClient::chooseEndpoint() {
@@ -254,7 +259,7 @@ void HttpClient::connectAndSend() {
   // a request for the proxy itself.
   const bool tunnelled = request.useProxy == ConnectionType::TlsProxy ||
                          (request.useProxy == ConnectionType::Proxy &&
-                          options_.contains(HttpOption::TunnelPlainThroughProxy));
+                          settings_.options.contains(HttpOption::TunnelPlainThroughProxy));
   if (connected() && (request.useProxy != lastConnectionType_ || tunnelled != carriesTunnel_ ||
                       (tunnelled && request.destination != lastDestination_))) {
     disconnect();
@@ -265,17 +270,17 @@ void HttpClient::connectAndSend() {
   switch (request.useProxy) {
     case ConnectionType::Normal:
     case ConnectionType::Tls:
-      if (protocolVersion_ == HttpVersion::v1_0 && request.connection.empty()) {
+      if (settings_.protocolVersion == HttpVersion::v1_0 && request.connection.empty()) {
         request.connection = u"keep-alive";
       }
       break;
     case ConnectionType::Proxy:
       // An absolute target, composed without user information and fragment, unless the
       // request goes through a tunnel.
-      if (!options_.contains(HttpOption::TunnelPlainThroughProxy)) {
+      if (!settings_.options.contains(HttpOption::TunnelPlainThroughProxy)) {
         request.url = targetUri_.getFullUri({});
       }
-      if (protocolVersion_ == HttpVersion::v1_0 && request.connection.empty()) {
+      if (settings_.protocolVersion == HttpVersion::v1_0 && request.connection.empty()) {
         request.proxyConnection = u"keep-alive";
       }
       break;
@@ -290,10 +295,10 @@ void HttpClient::connectAndSend() {
   if (tunnelled) {
     openTunnel();
   } else {
-    connectIfNeeded(*exchange_);
+    connectIfNeeded(request);
   }
 
-  exchange_->buildAndSendRequest(&targetUri_);
+  exchange_->buildAndSendRequest(cookiesFor(targetUri_));
   if (request.source) sendBody(*request.source);
 }
 
@@ -317,7 +322,7 @@ void HttpClient::sendBody(Stream& source) {
   }
 }
 
-void HttpClient::connectIfNeeded(HttpExchange& exchange) {
+void HttpClient::connectIfNeeded(const HttpRequest& request) {
   if (!keepAlive()) disconnect();
   if (IoHandler* handler = ioHandler()) {
     handler->inputBuffer().clear();
@@ -325,7 +330,7 @@ void HttpClient::connectIfNeeded(HttpExchange& exchange) {
   }
   if (connected()) return;
 
-  const ConnectionType type = exchange.request.useProxy;
+  const ConnectionType type = request.useProxy;
   // Through a proxy the socket goes to the proxy, whatever the target's address family.
   if (!isProxyConnection(type)) setIPVersion(targetUri_.ipVersion());
   IoHandler* handler = ioHandler();
@@ -361,7 +366,7 @@ void HttpClient::openTunnel() {
   if (connected()) checkForGracefulDisconnect(false);
   if (connected()) return;
   const HttpRequest& main = exchange_->request;
-  HttpExchange tunnel(*this);
+  HttpExchange tunnel(*this, settings_, counts_, proxyParams_);
   tunnel.request.userAgent = main.userAgent;
   tunnel.request.host = main.host;
   tunnel.request.pragma = u"no-cache";
@@ -374,15 +379,15 @@ void HttpClient::openTunnel() {
   // A connection whose tunnel is not open cannot carry the request.
   ScopeGuard dropOnFailure([this] { disconnect(false); });
   for (;;) {
-    connectIfNeeded(tunnel);
-    tunnel.buildAndSendRequest(nullptr);
+    connectIfNeeded(tunnel.request);
+    tunnel.buildAndSendRequest();
     tunnel.readStatusLine();
     if (tunnel.response.responseText().empty()) {
       tunnel.response.setResponseText(u"HTTP/1.0 200 OK");
       tunnel.response.clearHeaders();
       tunnel.response.connection = u"close";
     } else {
-      tunnel.retrieveHeaders(maxHeaderLines_);
+      tunnel.retrieveHeaders(settings_.maxHeaderLines);
       storeCookies(tunnel.response.rawHeaders);
     }
     if (tunnel.response.responseCode() / 100 == 2) {
@@ -405,21 +410,26 @@ void HttpClient::openTunnel() {
     }
     tunnel.response.contentStream = nullptr;
     if (action == ResponseAction::FollowRedirect) {
-      authRetries_ = 0;
-      proxyAuthRetries_ = 0;
+      counts_.authRetries = 0;
+      counts_.proxyAuthRetries = 0;
     }
     tunnel.request.url = main.destination;
   }
 }
 
 void HttpClient::storeCookies(HeaderList& headers) {
-  if (!allowCookies_) return;
+  if (!settings_.allowCookies) return;
   if (cookieJar_ == nullptr) {
     ownedCookieJar_ = std::make_unique<CookieJar>();
     cookieJar_ = ownedCookieJar_.get();
   }
   const std::vector<std::u16string> lines = headers.extract(u"Set-Cookie");
   if (!lines.empty()) cookieJar_->addServerCookies(lines, targetUri_);
+}
+
+std::u16string HttpClient::cookiesFor(const Uri& target) const {
+  if (!settings_.allowCookies || cookieJar_ == nullptr) return {};
+  return cookieJar_->generateClientCookies(target, equalsIgnoreCase(target.protocol(), u"HTTPS"));
 }
 
 bool HttpClient::keepAlive() {
@@ -432,7 +442,7 @@ bool HttpClient::keepAlive() {
   };
   if (is(request.connection, u"close")) return false;
   if (throughProxy && is(request.proxyConnection, u"close")) return false;
-  if (protocolVersion_ == HttpVersion::v1_1) {
+  if (settings_.protocolVersion == HttpVersion::v1_1) {
     return !is(response.connection, u"close") &&
            !(throughProxy && is(response.proxyConnection, u"close"));
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "http/http_options.h"
 #include "http/http_request.h"
 #include "http/http_response.h"
+#include "http/http_settings.h"
 #include "http/proxy_settings.h"
 #include "http/stream.h"
 #include "http/transport/tcp_client.h"
@@ -41,36 +43,41 @@ class HttpClient : public TcpClient {
   void doRequest(std::u16string_view method, std::u16string_view url, Stream* source,
                  Stream* stream, std::span<const std::int32_t> ignoredCodes = {});
 
-  [[nodiscard]] HttpVersion protocolVersion() const { return protocolVersion_; }
-  void setProtocolVersion(HttpVersion version) { protocolVersion_ = version; }
-  [[nodiscard]] HttpOptions options() const { return options_; }
-  void setOptions(HttpOptions options) { options_ = options; }
-  [[nodiscard]] bool handleRedirects() const { return handleRedirects_; }
-  void setHandleRedirects(bool value) { handleRedirects_ = value; }
-  [[nodiscard]] std::int32_t redirectMaximum() const { return redirectMaximum_; }
-  void setRedirectMaximum(std::int32_t value) { redirectMaximum_ = value; }
-  [[nodiscard]] std::int32_t redirectCount() const { return redirectCount_; }
-  [[nodiscard]] bool allowCookies() const { return allowCookies_; }
-  void setAllowCookies(bool value) { allowCookies_ = value; }
+  // The settings every request of this client uses.
+  [[nodiscard]] const HttpSettings& settings() const { return settings_; }
+  [[nodiscard]] HttpVersion protocolVersion() const { return settings_.protocolVersion; }
+  void setProtocolVersion(HttpVersion version) { settings_.protocolVersion = version; }
+  [[nodiscard]] HttpOptions options() const { return settings_.options; }
+  void setOptions(HttpOptions options) { settings_.options = options; }
+  [[nodiscard]] bool handleRedirects() const { return settings_.handleRedirects; }
+  void setHandleRedirects(bool value) { settings_.handleRedirects = value; }
+  [[nodiscard]] std::int32_t redirectMaximum() const { return settings_.redirectMaximum; }
+  void setRedirectMaximum(std::int32_t value) { settings_.redirectMaximum = value; }
+  [[nodiscard]] std::int32_t redirectCount() const { return counts_.redirects; }
+  [[nodiscard]] bool allowCookies() const { return settings_.allowCookies; }
+  void setAllowCookies(bool value) { settings_.allowCookies = value; }
   [[nodiscard]] CookieJar* cookieJar() const { return cookieJar_; }
   // Uses a store the caller keeps owning (nullptr: none, one is made on the next reply).
   void setCookieJar(CookieJar* jar);
   [[nodiscard]] bool ownsCookieJar() const { return ownedCookieJar_ != nullptr; }
-  [[nodiscard]] std::int32_t maxAuthRetries() const { return maxAuthRetries_; }
-  void setMaxAuthRetries(std::int32_t value) { maxAuthRetries_ = value; }
-  [[nodiscard]] std::int32_t authRetries() const { return authRetries_; }
-  [[nodiscard]] std::int32_t proxyAuthRetries() const { return proxyAuthRetries_; }
-  [[nodiscard]] std::int32_t maxHeaderLines() const { return maxHeaderLines_; }
-  void setMaxHeaderLines(std::int32_t value) { maxHeaderLines_ = value; }
+  [[nodiscard]] std::int32_t maxAuthRetries() const { return settings_.maxAuthRetries; }
+  void setMaxAuthRetries(std::int32_t value) { settings_.maxAuthRetries = value; }
+  [[nodiscard]] std::int32_t authRetries() const { return counts_.authRetries; }
+  [[nodiscard]] std::int32_t proxyAuthRetries() const { return counts_.proxyAuthRetries; }
+  [[nodiscard]] std::int32_t maxHeaderLines() const { return settings_.maxHeaderLines; }
+  void setMaxHeaderLines(std::int32_t value) { settings_.maxHeaderLines = value; }
   // The most bytes a reply body may have, whether it is kept or dropped (0 or less: no
   // limit, the default). A longer body raises ReplyLimitError and closes the connection.
-  [[nodiscard]] std::int64_t replyBodyLimit() const { return replyBodyLimit_; }
-  void setReplyBodyLimit(std::int64_t bytes) { replyBodyLimit_ = bytes; }
-  // The most milliseconds one request may take as a whole (0 or less: no limit, the default):
-  // connect, send, the wait for the reply, interim replies, headers and body. Every wait is cut
-  // to the time left; running out raises DeadlineError and closes the connection.
-  [[nodiscard]] int deadline() const { return deadlineMs_; }
-  void setDeadline(int milliseconds) { deadlineMs_ = milliseconds; }
+  [[nodiscard]] std::int64_t replyBodyLimit() const { return settings_.replyBodyLimit; }
+  void setReplyBodyLimit(std::int64_t bytes) { settings_.replyBodyLimit = bytes; }
+  // The most one request may take as a whole (zero or less: no limit, the default): connect
+  // with its name lookup, send, the wait for the reply, interim replies, headers and body.
+  // Every wait is cut to the time left; running out raises DeadlineError and closes the
+  // connection.
+  void setDeadline(std::chrono::milliseconds limit) { settings_.deadline = limit; }
+  // The same in milliseconds.
+  [[nodiscard]] int deadline() const { return static_cast<int>(settings_.deadline.count()); }
+  void setDeadline(int milliseconds) { setDeadline(std::chrono::milliseconds(milliseconds)); }
 
   // Told as the request body's bytes are handed to the connection: the count handed so far and
   // the body's size. The request line and header lines are not counted.
@@ -87,35 +94,25 @@ class HttpClient : public TcpClient {
   [[nodiscard]] bool keepAlive();
 
  private:
-  friend class detail::HttpExchange;
-
   void prepareTarget();
   void chooseEndpoint();
   void connectAndSend();
   void sendBody(Stream& source);
-  void connectIfNeeded(detail::HttpExchange& exchange);
+  void connectIfNeeded(const HttpRequest& request);
   void openTunnel();
   void storeCookies(HeaderList& headers);
+  // The Cookie line's value for the target (empty: none).
+  [[nodiscard]] std::u16string cookiesFor(const Uri& target) const;
   void closeUnlessKept();
   [[nodiscard]] std::u16string fullTargetUri() const;
 
   std::unique_ptr<detail::HttpExchange> exchange_;
   Uri targetUri_;
   ProxySettings proxyParams_;
-  HttpVersion protocolVersion_ = HttpVersion::v1_1;
-  HttpOptions options_{HttpOption::ForceEncodeParams};
-  bool handleRedirects_ = false;
-  std::int32_t redirectMaximum_ = 15;
-  std::int32_t redirectCount_ = 0;
-  bool allowCookies_ = true;
+  HttpSettings settings_;
+  RequestCounts counts_;
   CookieJar* cookieJar_ = nullptr;
   std::unique_ptr<CookieJar> ownedCookieJar_;
-  std::int32_t maxAuthRetries_ = 3;
-  std::int32_t authRetries_ = 0;
-  std::int32_t proxyAuthRetries_ = 0;
-  std::int32_t maxHeaderLines_ = 255;
-  std::int64_t replyBodyLimit_ = 0;
-  int deadlineMs_ = 0;
   std::function<void(std::int64_t, std::int64_t)> sendProgress_;
   std::unique_ptr<IoHandler> ownedTlsHandler_;
   ConnectionType lastConnectionType_ = ConnectionType::Normal;

@@ -61,6 +61,30 @@ void Uri::clear() {
   ipVersion_ = IpVersion::V4;
 }
 
+void Uri::setAuthority(std::u16string_view authority) {
+  if (const std::size_t at = authority.rfind(u'@'); at != npos) {
+    const std::u16string_view userInfo = authority.substr(0, at);
+    const std::size_t colon = userInfo.find(u':');
+    username_ = userInfo.substr(0, colon);
+    if (colon != npos && !username_.empty()) password_ = userInfo.substr(colon + 1);
+    authority.remove_prefix(at + 1);
+  }
+
+  const std::size_t open = authority.find(u'[');
+  const std::size_t close = authority.find(u']');
+  if (open != npos && close != npos && open < close) {
+    host_ = authority.substr(open + 1, close - open - 1);
+    ipVersion_ = IpVersion::V6;
+    if (const std::size_t colon = authority.find(u':', close); colon != npos) {
+      port_ = authority.substr(colon + 1);
+    }
+  } else {
+    const std::size_t colon = authority.find(u':');
+    host_ = authority.substr(0, colon);
+    if (colon != npos) port_ = authority.substr(colon + 1);
+  }
+}
+
 void Uri::setUri(std::u16string_view text) {
   clear();
   uri_ = normalizeBackslashes(text);
@@ -96,27 +120,7 @@ void Uri::setUri(std::u16string_view text) {
     rest = {};
   }
 
-  if (const std::size_t at = authority.rfind(u'@'); at != npos) {
-    const std::u16string_view userInfo = authority.substr(0, at);
-    const std::size_t colon = userInfo.find(u':');
-    username_ = userInfo.substr(0, colon);
-    if (colon != npos && !username_.empty()) password_ = userInfo.substr(colon + 1);
-    authority.remove_prefix(at + 1);
-  }
-
-  const std::size_t open = authority.find(u'[');
-  const std::size_t close = authority.find(u']');
-  if (open != npos && close != npos && open < close) {
-    host_ = authority.substr(open + 1, close - open - 1);
-    ipVersion_ = IpVersion::V6;
-    if (const std::size_t colon = authority.find(u':', close); colon != npos) {
-      port_ = authority.substr(colon + 1);
-    }
-  } else {
-    const std::size_t colon = authority.find(u':');
-    host_ = authority.substr(0, colon);
-    if (colon != npos) port_ = authority.substr(colon + 1);
-  }
+  setAuthority(authority);
 
   path_ = u"/";
   if (const std::size_t lastSlash = rest.rfind(u'/'); lastSlash != npos) {

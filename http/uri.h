@@ -79,6 +79,8 @@ class Uri {
 
  private:
   void clear();
+  // User information, host and port from the part between "//" and the path.
+  void setAuthority(std::u16string_view authority);
 
   std::u16string uri_;
   std::u16string protocol_;

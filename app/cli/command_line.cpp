@@ -101,6 +101,12 @@ struct Options {
   QCommandLineOption no{
       {QStringLiteral("n"), QStringLiteral("no")},
       localText(QT_TRANSLATE_NOOP("zedez", "Upload nothing to a current device, without asking."))};
+  QCommandLineOption allowOlder{
+      QStringLiteral("allow-older"),
+      localText(QT_TRANSLATE_NOOP("zedez",
+                                  "Install the image also on a register whose version is newer "
+                                  "(a downgrade); without it such a register is left as it "
+                                  "is."))};
   QCommandLineOption check{
       QStringLiteral("check"),
       localText(QT_TRANSLATE_NOOP(
@@ -146,8 +152,8 @@ struct Options {
   explicit Options(QCommandLineParser& parser) {
     parser.setApplicationDescription(localText(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({help, version, headless, yes, no, check, json, exitStatus, verbose, quiet,
-                       record, history, registers});
+    parser.addOptions({help, version, headless, yes, no, allowOlder, check, json, exitStatus,
+                       verbose, quiet, record, history, registers});
     addFleetOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(
@@ -230,6 +236,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.verbose = parser.isSet(options.verbose);
   line.quiet = parser.isSet(options.quiet);
   line.recordFile = parser.value(options.record);
+  line.allowOlder = parser.isSet(options.allowOlder);
   line.historyFile = parser.value(options.history);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
     line.usageError = localText(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));

@@ -28,6 +28,7 @@ struct CommandLine {
   bool quiet = false;      // results and causes only
   bool registers = false;  // --registers: the window for the registers of the shop's network
   std::optional<DialogResult> answer;  // --yes or --no
+  bool allowOlder = false;             // --allow-older: install over a newer version too
   QString recordFile;                  // --record: append a line per device there
   QString historyFile;                 // --history: print that record
   QString usageError;                  // not empty: the command line is wrong

@@ -1,6 +1,7 @@
 #include "app/cli/console.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,9 +26,17 @@ namespace {
 constexpr std::size_t kMaxAnswerLength = 64;
 
 // One line from fd, without its line end; false at the end of input.
-bool readAnswerLine(int fd, std::string& line) {
+// One line from fd, without its line end; false at the end of input, or as soon as cancel
+// becomes readable.
+bool readAnswerLine(int fd, int cancel, std::string& line) {
   line.clear();
   for (;;) {
+    pollfd watched[2] = {{fd, POLLIN, 0}, {cancel, POLLIN, 0}};
+    if (::poll(watched, cancel >= 0 ? 2 : 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (cancel >= 0 && watched[1].revents != 0) return false;
     char c = 0;
     const ssize_t got = ::read(fd, &c, 1);
     if (got < 0 && errno == EINTR) continue;
@@ -127,10 +136,24 @@ Console::Console()
     questionIn_ = ownTerminal_;
     questionOut_ = stderrIsTerminal_ ? STDERR_FILENO : ownTerminal_;
   }
+  int ends[2] = {-1, -1};
+  if (questionIn_ >= 0 && ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+    cancelRead_ = ends[0];
+    cancelWrite_ = ends[1];
+  }
 }
 
 Console::~Console() {
   if (ownTerminal_ >= 0) ::close(ownTerminal_);
+  if (cancelRead_ >= 0) ::close(cancelRead_);
+  if (cancelWrite_ >= 0) ::close(cancelWrite_);
+}
+
+void Console::cancelQuestions() {
+  questionsCancelled_ = true;
+  // A full pipe is as good as a written byte: the reader wakes either way.
+  if (cancelWrite_ >= 0 && ::write(cancelWrite_, "x", 1) < 0) {
+  }
 }
 
 int Console::columnsLocked() const {
@@ -233,7 +256,8 @@ DialogResult Console::askYesNo(const std::u16string& question, bool yesByDefault
     writeAll(questionOut_, prompt_);
   }
   std::string answer;
-  const bool answered = readAnswerLine(questionIn_, answer);
+  if (questionsCancelled_) return DialogResult::Cancel;
+  const bool answered = readAnswerLine(questionIn_, cancelRead_, answer) && !questionsCancelled_;
   {
     const std::lock_guard lock(mutex_);
     prompt_.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,9 @@ class Console {
   // and the process has a controlling terminal, where the question then goes (as ssh and
   // sudo ask).
   [[nodiscard]] bool canAsk() const { return questionIn_ >= 0; }
+  // Answers an open question No at once, and every later one without asking: the run was
+  // told to stop. Safe from any thread.
+  void cancelQuestions();
 
   // Quiet: no progress and no passing lines; the lines themselves still print.
   void setQuiet(bool quiet) { quiet_ = quiet; }
@@ -85,6 +89,10 @@ class Console {
   int questionIn_ = -1;
   int questionOut_ = -1;
   int ownTerminal_ = -1;
+  // Written to by cancelQuestions(), so that a question waiting for its line wakes up.
+  int cancelRead_ = -1;
+  int cancelWrite_ = -1;
+  std::atomic<bool> questionsCancelled_{false};
   // The lines in place beneath the others, and how many terminal rows they take now.
   std::vector<std::string> area_;
   int areaRowsShown_ = 0;

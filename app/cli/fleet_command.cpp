@@ -133,6 +133,9 @@ int runList(const CommandLine& line, const FleetRequest& request,
   options.mode = line.check ? RunMode::Check : RunMode::Upload;
   options.jobs = request.jobs;
   options.waitRestartSeconds = restartWaitOf(line, request);
+  options.allowOlder = line.allowOlder;
+  // --yes answers the question about a current version, not about an older one.
+  options.askDowngrade = !line.answer && console.canAsk();
   FleetConsole printer(console, {.json = line.json,
                                  .nameDevices = list,
                                  .answer = answerPolicy(line.answer, console),
@@ -143,6 +146,7 @@ int runList(const CommandLine& line, const FleetRequest& request,
   // then ends by it; a second one ends the program at once with their records.
   InterruptWatch::Handlers handlers;
   handlers.onStop = [&console](int signal) {
+    console.cancelQuestions();
     console.errorLine(
         translated(QT_TRANSLATE_NOOP("zedez",
                                      "interrupted by %1: no further device starts; the running "

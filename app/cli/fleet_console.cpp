@@ -167,10 +167,6 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds)
     const std::scoped_lock lock(runningMutex_);
     running_[address].restarting = true;
   }
-  // The upload was answered: its status line goes out now, before the wait's own lines.
-  if (!options_.json) {
-    console_.outputLine(named(address, std::u16string(kUploadSucceededStatus)));
-  }
   const std::u16string wait =
       translated(QT_TRANSLATE_NOOP("zedez", "waiting for the register to come back (at most %1 s)"),
                  {count(seconds)});
@@ -183,10 +179,8 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds)
 
 void FleetConsole::outcome(const DeviceOutcome& outcome) {
   const DeviceAddress& address = outcome.address;
-  bool statusShown = false;
   {
     const std::scoped_lock lock(runningMutex_);
-    statusShown = running_[address].restarting && !options_.json;
     running_.erase(address);
   }
   if (outcome.restart) {
@@ -216,8 +210,10 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
   if (area_ != nullptr) area_->outcome(outcome);
   if (options_.json) {
     console_.outputLine(outcomeJson(outcome));
-  } else if (!statusShown) {
-    console_.outputLine(named(address, escapedDeviceText(outcome.status, kLongestStatusShown)));
+  } else {
+    // Once the outcome is final: a register back on the old version is a failure.
+    console_.outputLine(
+        named(address, escapedDeviceText(outcomeLine(outcome), kLongestStatusShown)));
   }
   record(recordLine(outcome, std::chrono::system_clock::now()));
 }

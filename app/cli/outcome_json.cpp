@@ -46,6 +46,7 @@ std::string outcomeJson(const DeviceOutcome& outcome) {
       {QStringLiteral("asked"), outcome.asked},
       {QStringLiteral("result"), QString::fromLatin1(resultName(outcome.result))},
       {QStringLiteral("status"), text(outcome.status)},
+      {QStringLiteral("message"), text(outcomeLine(outcome))},
       {QStringLiteral("error"), causeJson(outcome.error)},
       {QStringLiteral("stateError"), causeJson(outcome.stateError)},
       {QStringLiteral("bytesSent"), static_cast<qint64>(outcome.bytesSent)},

@@ -87,9 +87,9 @@ std::vector<std::u16string> planLines(const RunPlan& plan, std::optional<DialogR
       preset == DialogResult::Cancel
           ? QT_TRANSLATE_NOOP("zedez",
                               "%1 registers: %2 to update, %3 current (skipped: --no), %4 newer "
-                              "(skipped), %5 unreadable, %6 not answering")
+                              "(skipped: --no), %5 unreadable, %6 not answering")
           : QT_TRANSLATE_NOOP("zedez",
-                              "%1 registers: %2 to update, %3 current (ask), %4 newer (skipped), "
+                              "%1 registers: %2 to update, %3 current (ask), %4 newer (ask), "
                               "%5 unreadable, %6 not answering");
   std::vector<std::u16string> lines{translated(
       source,

@@ -16,13 +16,14 @@ namespace app::cli {
 struct RunPlan {
   std::vector<DeviceAddress> toUpdate;  // older than the image
   std::vector<DeviceAddress> current;   // on the image's version: the question comes up
-  std::vector<DeviceAddress> newer;     // newer than the image
+  std::vector<DeviceAddress> newer;     // newer than the image: asked, as a downgrade
   std::vector<DeviceAddress> unreadable;
   std::vector<DeviceAddress> notAnswering;
 
   // Whether the run would change anything, so that a confirmation means something.
   [[nodiscard]] bool changesAnything(std::optional<DialogResult> preset) const {
-    return !toUpdate.empty() || (!current.empty() && preset != DialogResult::Cancel);
+    return !toUpdate.empty() ||
+           ((!current.empty() || !newer.empty()) && preset != DialogResult::Cancel);
   }
 };
 
@@ -31,7 +32,7 @@ struct RunPlan {
 RunPlan readPlan(const std::vector<DeviceAddress>& addresses, int jobs,
                  const std::atomic<bool>& stop, Console& console);
 
-// "50 registers: 40 to update, 5 current (ask), 3 newer (skipped), 0 unreadable, 2 not
+// "50 registers: 40 to update, 5 current (ask), 3 newer (ask), 0 unreadable, 2 not
 // answering", then a line naming the registers of each kind that needs a look.
 std::vector<std::u16string> planLines(const RunPlan& plan, std::optional<DialogResult> preset);
 

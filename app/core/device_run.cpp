@@ -20,7 +20,7 @@ void tell(const DeviceRunOptions& options, const std::u16string& line) {
 }
 
 // What a check found, and what an upload would do.
-std::u16string checkReport(const DeviceOutcome& outcome, int version) {
+std::u16string checkReport(const DeviceOutcome& outcome) {
   const std::u16string& installed = outcome.versionText;
   const std::u16string& image = imageIdentity().version;
   std::u16string report;
@@ -46,10 +46,21 @@ std::u16string checkReport(const DeviceOutcome& outcome, int version) {
                                 {installed});
       break;
   }
-  report +=
-      version > kCurrentVersionThreshold
-          ? translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"))
-          : translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
+  switch (questionByDottedRule(outcome.verdict, installed)) {
+    case VersionQuestion::None:
+      report += translated(QT_TRANSLATE_NOOP("zedez", "; an upload would go ahead without asking"));
+      break;
+    case VersionQuestion::AlreadyCurrent:
+      report += translated(QT_TRANSLATE_NOOP("zedez", "; an upload would ask first"));
+      break;
+    case VersionQuestion::Downgrade:
+      report += translated(
+          QT_TRANSLATE_NOOP("zedez", "; an upload would install it only with --allow-older"));
+      break;
+    case VersionQuestion::Unreadable:
+      report += translated(QT_TRANSLATE_NOOP("zedez", "; an upload would send nothing"));
+      break;
+  }
   return report;
 }
 
@@ -71,8 +82,8 @@ VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
 // image's; another version is a failure.
 void verify(const DeviceRunOptions& options, DeviceOutcome& outcome) {
   if (options.onRestartWait) options.onRestartWait(*options.waitRestartSeconds);
-  outcome.restart =
-      waitForRestart(outcome.address, outcome.versionText, *options.waitRestartSeconds);
+  outcome.restart = waitForRestart(outcome.address, outcome.versionText,
+                                   *options.waitRestartSeconds, options.stop);
   if (!outcome.restart->stateAfter) {
     outcome.verification = Verification::NotBack;
     return;
@@ -113,17 +124,18 @@ void check(const DeviceAddress& address, const DeviceRunOptions& options, Device
   outcome.versionText = state.versionText;
   outcome.verdict = verdictAfterQuery(outcome);
   try {
-    const int version = versionNumberOf(outcome.versionText);
-    outcome.version = version;
-    outcome.asked = version > kCurrentVersionThreshold;
-    outcome.status = checkReport(outcome, version);
-    outcome.result = RunResult::Checked;
-  } catch (const ConversionError& error) {
-    outcome.error = causeOf(error);
-    outcome.status = translated(QT_TRANSLATE_NOOP("zedez", "check failed: %1"),
-                                {errorBoxText(outcome.error->message)});
-    tell(options, errorLine(*outcome.error));
+    outcome.version = versionNumberOf(outcome.versionText);
+  } catch (const ConversionError&) {
   }
+  const VersionQuestion asks = questionByDottedRule(outcome.verdict, outcome.versionText);
+  outcome.asked = asks != VersionQuestion::None;
+  outcome.status = checkReport(outcome);
+  if (asks == VersionQuestion::Unreadable) {
+    // The register's own text, not the number it was meant to be.
+    outcome.error = FailureCause{"UnreadableVersion", outcome.status, {}};
+    return;
+  }
+  outcome.result = RunResult::Checked;
 }
 
 void upload(const DeviceAddress& address, const DeviceRunOptions& options, DeviceOutcome& outcome) {
@@ -131,6 +143,13 @@ void upload(const DeviceAddress& address, const DeviceRunOptions& options, Devic
   // The question names both versions, so that the one who answers knows what is at stake.
   UnattendedHost host(address, [&options, &report](const DeviceAddress& device,
                                                    const std::u16string& question) {
+    if (report.downgradeAsked && !options.askDowngrade) {
+      tell(options, translated(QT_TRANSLATE_NOOP("zedez",
+                                                 "%1 has %2, newer than this image's %3: an older "
+                                                 "version is installed only with --allow-older"),
+                               {device, report.versionText, imageIdentity().version}));
+      return DialogResult::Cancel;
+    }
     if (!options.answer) return DialogResult::Cancel;
     return options.answer(
         device, question + translated(QT_TRANSLATE_NOOP("zedez", " (installed %1, this image %2)"),
@@ -140,6 +159,9 @@ void upload(const DeviceAddress& address, const DeviceRunOptions& options, Devic
   device.setStepLog(options.onStep, requestTarget(address, RequestKind::StateQuery));
   report.onProgress = options.onProgress;
   report.onStep = options.onStep;
+  report.dottedRule = true;
+  report.allowOlder = options.allowOlder;
+  report.stop = options.stop;
   try {
     runUpload(host, device, &report);
   } catch (const SilentAbortError&) {
@@ -202,6 +224,13 @@ void tellCauses(const DeviceOutcome& outcome,
   if (!outcome.error) return;
   tell(outcome.errorBox ? errorLine(*outcome.error)
                         : requestCauseLine(outcome.address, RequestKind::Upload, *outcome.error));
+}
+
+std::u16string outcomeLine(const DeviceOutcome& outcome) {
+  if (outcome.verification == Verification::WrongVersion && outcome.error) {
+    return translated(QT_TRANSLATE_NOOP("zedez", "failed: %1"), {outcome.error->message});
+  }
+  return outcome.status;
 }
 
 const char* verificationName(Verification verification) {

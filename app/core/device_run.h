@@ -12,6 +12,7 @@
 //   const DeviceOutcome outcome = runDevice(u"127.0.0.5", options);
 //   std::puts(outcomeJson(outcome).c_str());  // or the status line; exitCodeOf(outcome.result)
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -57,6 +58,14 @@ struct DeviceRunOptions {
   std::function<void(int seconds)> onRestartWait;
   // Each step of the state query and the upload, as it happens.
   StepLog onStep;
+  // Consent to install over a version newer than the image's (--allow-older).
+  bool allowOlder = false;
+  // Set by a signal: the image is not sent unless already under way, and a restart wait
+  // ends at once.
+  const std::atomic<bool>* stop = nullptr;
+  // Whether the question about a newer version goes to answer; when not (a preset answer, no
+  // terminal), it is declined with a cause that names --allow-older.
+  bool askDowngrade = false;
 };
 
 // What happened at one device; the fields a script reads.
@@ -100,6 +109,10 @@ DeviceOutcome outcomeOfUpload(const DeviceAddress& address, const UploadReport& 
 // (Socket Error # 10061)"), or the error box's text with the error's class.
 void tellCauses(const DeviceOutcome& outcome,
                 const std::function<void(const std::u16string& line)>& tell);
+
+// How the device's run ended, as its plain line says it: the status line, or for a register
+// back on another version "failed: came back on 1.0.9, not 1.0.12".
+std::u16string outcomeLine(const DeviceOutcome& outcome);
 
 // "verified", "wrong-version", "not-back", or nothing when not asked.
 const char* verificationName(Verification verification);

@@ -102,7 +102,9 @@ void RecordFileWriter::append(const std::string& line) {
   }
   if (done == line.size()) return;
   // A torn line would be read as a line of its own; what was written of it goes again.
-  if (done > 0) (void)::ftruncate(fd_, end);
+  if (done > 0 && ::ftruncate(fd_, end) != 0) {
+    // The error below is what the caller hears; the torn part stays, as nothing can undo it.
+  }
   fail(QT_TRANSLATE_NOOP("zedez", "Cannot write to the record file \"%1\": %2"), error);
 }
 

@@ -16,7 +16,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(500);
 }  // namespace
 
 RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string& versionBefore,
-                              int waitSeconds) {
+                              int waitSeconds, const std::atomic<bool>* stop) {
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::seconds(waitSeconds);
   const auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
@@ -24,7 +24,9 @@ RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string
   while (true) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return {std::nullopt, elapsed(), waitSeconds};
+    if (left.count() <= 0 || (stop != nullptr && *stop)) {
+      return {std::nullopt, elapsed(), waitSeconds};
+    }
     ClientLimits limits = kRestartPollLimits;
     limits.connectTimeout =
         std::max(static_cast<int>(std::min<long long>(limits.connectTimeout, left.count())), 1);
@@ -34,7 +36,10 @@ RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string
       return {std::move(state), elapsed(), waitSeconds};
     }
     if (!state.answered) wasSilent = true;
-    std::this_thread::sleep_until(std::min(Clock::now() + kPollInterval, deadline));
+    const auto pause = std::min(Clock::now() + kPollInterval, deadline);
+    while (Clock::now() < pause && (stop == nullptr || !*stop)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
   }
 }
 

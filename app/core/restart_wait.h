@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -21,7 +22,8 @@ struct RestartOutcome {
 // The device restarts after an upload, so an answer counts only once the device has been
 // silent at least once, or when it names another version than before: an answer from the
 // software still running before the restart is not the new one.
+// A stop, when given and set, ends the wait at its next poll: not back, unverified.
 RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string& versionBefore,
-                              int waitSeconds);
+                              int waitSeconds, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace app

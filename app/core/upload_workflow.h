@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -26,12 +27,21 @@ inline constexpr std::u16string_view kUploadFailedStatus =
     u"Chyba č.:2 Nepodarilo sa nahrať ZEDEZ !";
 
 // What one run of the upload did, for callers that report it. The run clears it at its start
-// and keeps only onProgress and onStep.
+// and keeps only onProgress, onStep, dottedRule and allowOlder.
 struct UploadReport {
   // Bytes of the image sent so far, of its total; called on the workflow's thread.
   std::function<void(std::int64_t sent, std::int64_t total)> onProgress;
   // Each step of the upload's request; called on the workflow's thread.
   StepLog onStep;
+  // The run has no window: the installed version is compared with the image's as dotted
+  // numbers, and an unreadable one stops the run; the window keeps its gate (above 1009).
+  bool dottedRule = false;
+  // Consent to install over a newer version (--allow-older).
+  bool allowOlder = false;
+  // Set while the question is open: it asks to install over a newer version.
+  bool downgradeAsked = false;
+  // When set before the image goes out, the image is not sent.
+  const std::atomic<bool>* stop = nullptr;
 
   std::u16string versionText;
   // The number the version gate compared; empty when the text was no number.

@@ -96,7 +96,14 @@
     </message>
 </context>
 <context>
-    <name>app::RegisterTable</name>
+    <name>app::DeviceText</name>
+    <message>
+        <source>(%1 characters)</source>
+        <translation>(%1 znakov)</translation>
+    </message>
+</context>
+<context>
+    <name>app::RegisterModel</name>
     <message>
         <source>Address</source>
         <translation>Adresa</translation>
@@ -106,8 +113,8 @@
         <translation>Nainštalovaná verzia</translation>
     </message>
     <message>
-        <source>Verdict</source>
-        <translation>Posúdenie</translation>
+        <source>Update to %1</source>
+        <translation>Aktualizácia na %1</translation>
     </message>
     <message>
         <source>Version after</source>
@@ -118,20 +125,20 @@
         <translation>Priebeh</translation>
     </message>
     <message>
-        <source>Update available</source>
-        <translation>Treba aktualizovať</translation>
+        <source>Needed</source>
+        <translation>Potrebná</translation>
     </message>
     <message>
-        <source>Current</source>
+        <source>Up to date</source>
         <translation>Aktuálna</translation>
     </message>
     <message>
-        <source>Newer than this image</source>
-        <translation>Novšia ako tento obraz</translation>
+        <source>Newer: would go back</source>
+        <translation>Novšia: vrátila by sa späť</translation>
     </message>
     <message>
-        <source>Unreadable</source>
-        <translation>Nečitateľná</translation>
+        <source>Version unreadable</source>
+        <translation>Verzia nečitateľná</translation>
     </message>
 </context>
 <context>
@@ -155,10 +162,6 @@
     <message>
         <source>for example 192.168.1.0/24</source>
         <translation>napríklad 192.168.1.0/24</translation>
-    </message>
-    <message>
-        <source>IPv4 blocks such as 192.168.1.0/24, separated by commas; each at most a /16.</source>
-        <translation>Bloky IPv4, napríklad 192.168.1.0/24, oddelené čiarkami; každý najviac /16.</translation>
     </message>
     <message>
         <source>&amp;Search</source>
@@ -209,24 +212,8 @@
         <translation>Uložiť záznam</translation>
     </message>
     <message>
-        <source>C&amp;lose</source>
-        <translation>Za&amp;vrieť</translation>
-    </message>
-    <message>
         <source>Close</source>
         <translation>Zavrieť</translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation>Stav</translation>
-    </message>
-    <message>
-        <source>&amp;Range:</source>
-        <translation>&amp;Rozsah:</translation>
-    </message>
-    <message>
-        <source>At &amp;once:</source>
-        <translation>&amp;Naraz:</translation>
     </message>
     <message>
         <source>The range cannot be searched: %1</source>
@@ -243,16 +230,6 @@
     <message>
         <source>%1 (%2)</source>
         <translation>%1 (%2)</translation>
-    </message>
-    <message>
-        <source>These selected registers do not need the update:
-%1
-
-They get the image again: selecting them is the answer OK to the question about a current version. Update them too?</source>
-        <translation>Tieto označené pokladnice aktualizáciu nepotrebujú:
-%1
-
-Dostanú obraz znova: ich označenie je odpoveďou OK na otázku o aktuálnej verzii. Aktualizovať aj tieto?</translation>
     </message>
     <message>
         <source>Update them too</source>
@@ -295,10 +272,6 @@ Dostanú obraz znova: ich označenie je odpoveďou OK na otázku o aktuálnej ve
         <translation>Okno sa zavrie, keď sa rozbehnuté pokladnice dokončia...</translation>
     </message>
     <message>
-        <source>%v of %m addresses</source>
-        <translation>%v z %m adries</translation>
-    </message>
-    <message>
         <source>Searching...</source>
         <translation>Hľadá sa...</translation>
     </message>
@@ -311,16 +284,126 @@ Dostanú obraz znova: ich označenie je odpoveďou OK na otázku o aktuálnej ve
         <translation>Nájdené pokladnice: %1. Treba aktualizovať (sú označené): %2.</translation>
     </message>
     <message>
-        <source>%v of %m registers</source>
-        <translation>%v z %m pokladníc</translation>
-    </message>
-    <message>
         <source>Updating...</source>
         <translation>Aktualizuje sa...</translation>
     </message>
     <message>
-        <source>Lines appended to %1: %2.</source>
-        <translation>Do %1 pripísané riadky: %2.</translation>
+        <source>Addresses such as 192.168.1.20, or blocks such as 192.168.1.0/24, separated by commas; each block at most a /16.</source>
+        <translation>Adresy, napríklad 192.168.1.20, alebo bloky, napríklad 192.168.1.0/24, oddelené čiarkami; každý blok najviac /16.</translation>
+    </message>
+    <message>
+        <source>All registers</source>
+        <translation>Všetky pokladnice</translation>
+    </message>
+    <message>
+        <source>Those needing the update</source>
+        <translation>Tie, ktoré potrebujú aktualizáciu</translation>
+    </message>
+    <message>
+        <source>Those that failed</source>
+        <translation>Tie, pri ktorých to zlyhalo</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Zobraziť</translation>
+    </message>
+    <message>
+        <source>Select a&amp;ll</source>
+        <translation>Označiť vš&amp;etky</translation>
+    </message>
+    <message>
+        <source>Select all shown</source>
+        <translation>Označiť všetky zobrazené</translation>
+    </message>
+    <message>
+        <source>Select &amp;none</source>
+        <translation>&amp;Odznačiť všetky</translation>
+    </message>
+    <message>
+        <source>Select none of those shown</source>
+        <translation>Odznačiť všetky zobrazené</translation>
+    </message>
+    <message>
+        <source>Show those that failed</source>
+        <translation>Zobraziť tie, pri ktorých to zlyhalo</translation>
+    </message>
+    <message>
+        <source>&amp;Retry failed</source>
+        <translation>Zo&amp;pakovať zlyhané</translation>
+    </message>
+    <message>
+        <source>Retry failed</source>
+        <translation>Zopakovať zlyhané</translation>
+    </message>
+    <message>
+        <source>Adds the lines of this window&apos;s updates to the end of a file; lines already in that file are not written again.</source>
+        <translation>Pridá riadky aktualizácií z tohto okna na koniec súboru; riadky, ktoré už v ňom sú, sa znova nezapíšu.</translation>
+    </message>
+    <message>
+        <source>Cl&amp;ose</source>
+        <translation>Za&amp;vrieť</translation>
+    </message>
+    <message>
+        <source>R&amp;ange:</source>
+        <translation>&amp;Rozsah:</translation>
+    </message>
+    <message>
+        <source>S&amp;how:</source>
+        <translation>Zo&amp;braziť:</translation>
+    </message>
+    <message>
+        <source>At onc&amp;e:</source>
+        <translation>&amp;Naraz:</translation>
+    </message>
+    <message>
+        <source>Registers: %1. Needing the update: %2, up to date: %3, newer: %4, unreadable: %5. Selected: %6.</source>
+        <translation>Pokladnice: %1. Potrebujú aktualizáciu: %2, aktuálne: %3, novšie: %4, nečitateľné: %5. Označené: %6.</translation>
+    </message>
+    <message>
+        <source>&amp;Failed: %1</source>
+        <translation>Zl&amp;yhalo: %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 addresses</source>
+        <translation>%1 z %2 adries</translation>
+    </message>
+    <message>
+        <source>%1 of %2 registers</source>
+        <translation>%1 z %2 pokladníc</translation>
+    </message>
+    <message>
+        <source>%1 spent</source>
+        <translation>uplynulo %1</translation>
+    </message>
+    <message>
+        <source>about %1 left</source>
+        <translation>zostáva asi %1</translation>
+    </message>
+    <message>
+        <source>These selected registers do not need the update:
+%1
+
+They get version %2: selecting them is the answer to the question about them, and a newer register goes back to this version. Update them too?</source>
+        <translation>Tieto označené pokladnice aktualizáciu nepotrebujú:
+%1
+
+Dostanú verziu %2: ich označenie je odpoveďou na otázku o nich, a novšia pokladnica sa vráti späť na túto verziu. Aktualizovať aj tieto?</translation>
+    </message>
+    <message>
+        <source>Shown now: those that failed.</source>
+        <translation>Zobrazené sú teraz tie, pri ktorých to zlyhalo.</translation>
+    </message>
+    <message>
+        <source>Add the record to the end of a file</source>
+        <translation>Pridať záznam na koniec súboru</translation>
+    </message>
+    <message>
+        <source>Nothing added: %1 already holds every line of this window.</source>
+        <translation>Nič sa nepridalo: %1 už obsahuje každý riadok z tohto okna.</translation>
+    </message>
+    <message>
+        <source>Lines added to the end of %1: %2.</source>
+        <translation>Riadky pridané na koniec %1: %2.</translation>
     </message>
 </context>
 <context>
@@ -676,6 +759,38 @@ opýta; --yes to preskočí.</translation>
         <translation>verzia sa nedá prečítať: „%1“</translation>
     </message>
     <message>
+        <source>the version cannot be read: &quot;%1&quot;; nothing was sent</source>
+        <translation>verzia sa nedá prečítať: „%1“; nič sa neodoslalo</translation>
+    </message>
+    <message>
+        <source>ZEDEZ %1 in the register is newer than this image&apos;s %2. Install the older version?</source>
+        <translation>ZEDEZ %1 v pokladnici je novší ako verzia tohto obrazu %2. Nahrať staršiu verziu?</translation>
+    </message>
+    <message>
+        <source>not installed: the register has %1, newer than this image&apos;s %2 (--allow-older installs it)</source>
+        <translation>nenahraté: pokladnica má %1, novšiu ako verzia tohto obrazu %2 (--allow-older ju nahrá)</translation>
+    </message>
+    <message>
+        <source>interrupted before the image was sent</source>
+        <translation>prerušené pred odoslaním obrazu</translation>
+    </message>
+    <message>
+        <source>%1 has %2, newer than this image&apos;s %3: an older version is installed only with --allow-older</source>
+        <translation>%1 má %2, novšiu ako verzia tohto obrazu %3: staršia verzia sa nahrá len s --allow-older</translation>
+    </message>
+    <message>
+        <source>; an upload would install it only with --allow-older</source>
+        <translation>; nahrávanie by ho nahralo len s --allow-older</translation>
+    </message>
+    <message>
+        <source>; an upload would send nothing</source>
+        <translation>; nahrávanie by neodoslalo nič</translation>
+    </message>
+    <message>
+        <source>Install the image also on a register whose version is newer (a downgrade); without it such a register is left as it is.</source>
+        <translation>Nahrá obraz aj do pokladnice s novšou verziou (návrat na staršiu); bez tejto voľby taká pokladnica ostane, ako je.</translation>
+    </message>
+    <message>
         <source> (%1 characters)</source>
         <translation> (%1 znakov)</translation>
     </message>
@@ -773,12 +888,12 @@ opýta; --yes to preskočí.</translation>
         <translation>čítam verzie pokladníc: %1 z %2</translation>
     </message>
     <message>
-        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped), %5 unreadable, %6 not answering</source>
-        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+        <source>%1 registers: %2 to update, %3 current (skipped: --no), %4 newer (skipped: --no), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (preskočia sa: --no), novšie %4 (preskočia sa: --no), nečitateľné %5, neodpovedá %6</translation>
     </message>
     <message>
-        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (skipped), %5 unreadable, %6 not answering</source>
-        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (preskočia sa), nečitateľné %5, neodpovedá %6</translation>
+        <source>%1 registers: %2 to update, %3 current (ask), %4 newer (ask), %5 unreadable, %6 not answering</source>
+        <translation>pokladnice: %1; na aktualizáciu %2, aktuálne %3 (opýtam sa), novšie %4 (opýtam sa), nečitateľné %5, neodpovedá %6</translation>
     </message>
     <message>
         <source>newer</source>

@@ -1,169 +1,85 @@
 #include "app/window/register_table.h"
 
-#include <arpa/inet.h>
-
 #include <QHeaderView>
 #include <QKeyEvent>
 
+#include "app/window/register_filter.h"
+#include "app/window/register_model.h"
+#include "app/window/register_table_accessible.h"
+
 namespace app {
-namespace {
 
-constexpr int kVerdictRole = Qt::UserRole;
-constexpr int kOrderRole = Qt::UserRole + 1;
-
-QString toQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Rows sort by the numeric address; what is not an IPv4 address goes last.
-qint64 orderOf(const DeviceAddress& address) {
-  in_addr parsed{};
-  if (inet_pton(AF_INET, QString::fromStdU16String(address).toLatin1().constData(), &parsed) != 1) {
-    return qint64{1} << 32;
-  }
-  return ntohl(parsed.s_addr);
-}
-
-}  // namespace
-
-RegisterTable::RegisterTable(QWidget* parent) : QTableWidget(0, 5, parent) {
-  setHorizontalHeaderLabels(
-      {tr("Address"), tr("Installed version"), tr("Verdict"), tr("Version after"), tr("Progress")});
+RegisterTable::RegisterTable(RegisterModel* model, RegisterFilter* filter, QWidget* parent)
+    : QTableView(parent), model_(model), filter_(filter) {
+  static const bool accessibleInstalled = [] {
+    QAccessible::installFactory(&RegisterTableAccessible::factory);
+    return true;
+  }();
+  (void)accessibleInstalled;
+  filter_->setSourceModel(model_);
+  setModel(filter_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(false);
   setWordWrap(false);
+  setSortingEnabled(true);
+  sortByColumn(RegisterModel::AddressColumn, Qt::AscendingOrder);
   verticalHeader()->hide();
-  horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  // The progress column takes the room left; its full text is also its tooltip.
-  horizontalHeader()->setStretchLastSection(true);
-  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-    if (item->column() == AddressColumn) emit checksChanged();
-  });
-}
-
-void RegisterTable::addRegister(const DeviceAddress& address, const StateReading& state,
-                                VersionVerdict verdict) {
-  const qint64 order = orderOf(address);
-  int row = 0;
-  while (row < rowCount() && item(row, AddressColumn)->data(kOrderRole).toLongLong() < order) {
-    ++row;
+  // Widths from the font, set once: measuring every row's text on each change would cost
+  // the window's thread more the more registers there are.
+  QHeaderView* header = horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->setStretchLastSection(true);
+  const QFontMetrics metrics = fontMetrics();
+  const auto widthOf = [&metrics](const QString& sample) {
+    return metrics.horizontalAdvance(sample) + metrics.averageCharWidth() * 4;
+  };
+  setColumnWidth(RegisterModel::AddressColumn,
+                 widthOf(QStringLiteral("255.255.255.255")) + metrics.height() * 2);
+  setColumnWidth(RegisterModel::InstalledColumn,
+                 std::max(widthOf(QStringLiteral("1.0.12.3456")),
+                          widthOf(model_
+                                      ->headerData(RegisterModel::InstalledColumn, Qt::Horizontal,
+                                                   Qt::DisplayRole)
+                                      .toString())));
+  int verdictWidth = widthOf(
+      model_->headerData(RegisterModel::VerdictColumn, Qt::Horizontal, Qt::DisplayRole).toString());
+  for (const VersionVerdict verdict :
+       {VersionVerdict::UpdateAvailable, VersionVerdict::OnImageVersion,
+        VersionVerdict::NewerThanImage, VersionVerdict::Unreadable}) {
+    verdictWidth = std::max(verdictWidth, widthOf(RegisterModel::verdictText(verdict)));
   }
-  const QSignalBlocker quiet(this);
-  insertRow(row);
-  auto* addressItem = new QTableWidgetItem(toQString(address));
-  addressItem->setData(kOrderRole, order);
-  addressItem->setData(kVerdictRole, static_cast<int>(verdict));
-  addressItem->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
-                        (locked_ ? Qt::NoItemFlags : Qt::ItemIsUserCheckable));
-  addressItem->setCheckState(verdict == VersionVerdict::UpdateAvailable ? Qt::Checked
-                                                                        : Qt::Unchecked);
-  setItem(row, AddressColumn, addressItem);
-  setCell(row, InstalledColumn,
-          state.versionText.empty() ? QStringLiteral("-") : toQString(state.versionText));
-  setCell(row, VerdictColumn, verdictText(verdict));
-  setCell(row, VersionAfterColumn, QString());
-  setCell(row, StateColumn, QString());
-  emit checksChanged();
+  setColumnWidth(RegisterModel::VerdictColumn, verdictWidth);
+  setColumnWidth(RegisterModel::VersionAfterColumn,
+                 std::max(widthOf(QStringLiteral("1.0.12.3456")),
+                          widthOf(model_
+                                      ->headerData(RegisterModel::VersionAfterColumn,
+                                                   Qt::Horizontal, Qt::DisplayRole)
+                                      .toString())));
 }
 
-void RegisterTable::clearRegisters() {
-  setRowCount(0);
-  emit checksChanged();
-}
-
-std::vector<DeviceAddress> RegisterTable::checkedAddresses() const {
-  std::vector<DeviceAddress> addresses;
-  for (int row = 0; row < rowCount(); ++row) {
-    const QTableWidgetItem* cell = item(row, AddressColumn);
-    if (cell->checkState() == Qt::Checked) addresses.push_back(cell->text().toStdU16String());
+std::vector<int> RegisterTable::shownRows() const {
+  std::vector<int> rows;
+  rows.reserve(static_cast<std::size_t>(filter_->rowCount()));
+  for (int row = 0; row < filter_->rowCount(); ++row) {
+    rows.push_back(filter_->mapToSource(filter_->index(row, 0)).row());
   }
-  return addresses;
-}
-
-std::optional<VersionVerdict> RegisterTable::verdictOf(const DeviceAddress& address) const {
-  const int row = rowOf(address);
-  if (row < 0) return std::nullopt;
-  return static_cast<VersionVerdict>(item(row, AddressColumn)->data(kVerdictRole).toInt());
-}
-
-int RegisterTable::rowOf(const DeviceAddress& address) const {
-  const QString text = toQString(address);
-  for (int row = 0; row < rowCount(); ++row) {
-    if (item(row, AddressColumn)->text() == text) return row;
-  }
-  return -1;
-}
-
-bool RegisterTable::isChecked(const DeviceAddress& address) const {
-  const int row = rowOf(address);
-  return row >= 0 && item(row, AddressColumn)->checkState() == Qt::Checked;
-}
-
-void RegisterTable::setChecked(const DeviceAddress& address, bool checked) {
-  const int row = rowOf(address);
-  if (row >= 0) item(row, AddressColumn)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-}
-
-void RegisterTable::setChecksLocked(bool locked) {
-  locked_ = locked;
-  const QSignalBlocker quiet(this);
-  for (int row = 0; row < rowCount(); ++row) {
-    QTableWidgetItem* cell = item(row, AddressColumn);
-    cell->setFlags(locked ? cell->flags() & ~Qt::ItemIsUserCheckable
-                          : cell->flags() | Qt::ItemIsUserCheckable);
-  }
-}
-
-void RegisterTable::setStateText(const DeviceAddress& address, const QString& text,
-                                 const QString& details) {
-  const int row = rowOf(address);
-  if (row < 0) return;
-  setCell(row, StateColumn, text);
-  item(row, StateColumn)->setToolTip(details.isEmpty() ? text : details);
-}
-
-void RegisterTable::setVersionAfter(const DeviceAddress& address, const QString& text) {
-  const int row = rowOf(address);
-  if (row < 0) return;
-  setCell(row, VersionAfterColumn, text);
-}
-
-QString RegisterTable::verdictText(VersionVerdict verdict) {
-  switch (verdict) {
-    case VersionVerdict::UpdateAvailable:
-      return tr("Update available");
-    case VersionVerdict::OnImageVersion:
-      return tr("Current");
-    case VersionVerdict::NewerThanImage:
-      return tr("Newer than this image");
-    case VersionVerdict::Unreadable:
-      break;
-  }
-  return tr("Unreadable");
+  return rows;
 }
 
 void RegisterTable::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && !locked_ &&
-      currentRow() >= 0) {
-    QTableWidgetItem* cell = item(currentRow(), AddressColumn);
-    cell->setCheckState(cell->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  const QModelIndex current = currentIndex();
+  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+      !model_->checksLocked() && current.isValid()) {
+    const QModelIndex box = filter_->mapToSource(current).siblingAtColumn(0);
+    const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    model_->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
     event->accept();
     return;
   }
-  QTableWidget::keyPressEvent(event);
-}
-
-void RegisterTable::setCell(int row, Column column, const QString& text) {
-  QTableWidgetItem* cell = item(row, column);
-  if (cell == nullptr) {
-    cell = new QTableWidgetItem;
-    cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    setItem(row, column, cell);
-  }
-  cell->setText(text);
+  QTableView::keyPressEvent(event);
 }
 
 }  // namespace app

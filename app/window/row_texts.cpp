@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "app/core/image_identity.h"
+#include "app/window/device_text.h"
 
 namespace app {
 namespace {
@@ -15,7 +16,7 @@ const FailureCause* causeOf(const DeviceOutcome& outcome) {
 
 // The cause's message alone, on one line: the row is narrow; the details name the class too.
 QString shortCause(const FailureCause& cause) {
-  return QString::fromStdU16String(cause.message).simplified();
+  return deviceCellText(withoutLineBreaks(cause.message));
 }
 
 }  // namespace
@@ -42,6 +43,10 @@ QString RowTexts::outcome(const DeviceOutcome& outcome, QString* details) {
   const QString cause = failure != nullptr ? shortCause(*failure) : QString();
   if (details != nullptr && failure != nullptr) {
     *details = QString::fromStdU16String(oneLine(*failure));
+    // What the register said besides, such as the first line of its error page.
+    if (!failure->detail.empty()) {
+      *details += QStringLiteral(": ") + QString::fromStdU16String(failure->detail);
+    }
   }
   switch (outcome.result) {
     case RunResult::Uploaded:
@@ -74,7 +79,8 @@ QString RowTexts::outcome(const DeviceOutcome& outcome, QString* details) {
 QString RowTexts::versionAfter(const DeviceOutcome& outcome) {
   if (!outcome.restart || !outcome.restart->stateAfter) return {};
   const std::u16string& text = outcome.restart->stateAfter->versionText;
-  return text.empty() ? QStringLiteral("-") : QString::fromStdU16String(text);
+  return text.empty() ? QStringLiteral("-")
+                      : deviceCellText(text, outcome.restart->stateAfter->versionLength);
 }
 
 }  // namespace app

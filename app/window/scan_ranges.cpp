@@ -62,8 +62,10 @@ std::vector<fleet::AddressRange> parseRangeField(std::string_view text, std::str
     if (start == std::string_view::npos) break;
     std::size_t end = text.find_first_of(", \t", start);
     if (end == std::string_view::npos) end = text.size();
-    const std::optional<fleet::AddressRange> range =
-        fleet::parseScanRange(text.substr(start, end - start), error);
+    std::string block(text.substr(start, end - start));
+    // A bare address is the block of that one address.
+    if (block.find('/') == std::string::npos) block += "/32";
+    const std::optional<fleet::AddressRange> range = fleet::parseScanRange(block, error);
     if (!range) return {};
     ranges.push_back(*range);
     position = end;

@@ -24,7 +24,8 @@ struct InterfaceAddress {
 std::vector<std::string> defaultScanRanges(const std::vector<InterfaceAddress>& interfaces);
 
 // The blocks of a range field: CIDR blocks separated by commas or blanks, each at most as wide
-// as a scan may be. On a wrong block gives nothing and says why in error.
+// as a scan may be; a bare address is its /32. On a wrong block gives nothing and says why in
+// error.
 std::vector<fleet::AddressRange> parseRangeField(std::string_view text, std::string& error);
 
 }  // namespace app

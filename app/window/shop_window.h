@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
@@ -7,22 +9,30 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/device_run.h"
-#include "app/core/fleet/fleet_run.h"
+#include "app/core/device_address.h"
 #include "app/core/restart_wait.h"
+#include "app/window/register_model.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QTimer;
 
 namespace app {
 
+class RegisterFilter;
 class RegisterTable;
+class RunSignals;
+
+namespace fleet {
+struct FleetTally;
+}
 
 struct ShopWindowOptions {
-  // Blocks the range field offers first, e.g. {"192.168.1.0/24"}.
+  // Blocks the range field offers when no range was searched before, e.g. {"192.168.1.0/24"}.
   std::vector<std::string> defaultRanges;
   // Not empty: each register's line of the record is appended there as it is done.
   std::string recordFile;
@@ -45,20 +55,32 @@ class ShopWindow final : public QWidget {
 
   void startSearch();
   void startUpdate();
+  // Updates again the registers whose last update failed.
+  void retryFailed();
   // No further address or register starts; those under way finish within their limits.
   void cancel();
-  // Asks for a file and appends what this window did there, in the record's format.
+  // Asks for a file and appends there the lines of the record not yet in it.
   void saveRecord();
+  // Appends to file the lines of the record not yet written there; how many were.
+  std::size_t appendRecordTo(const QString& file);
 
   [[nodiscard]] bool busy() const { return activity_ != Activity::Idle; }
-  [[nodiscard]] const std::vector<std::string>& recordLines() const { return recordLines_; }
+  [[nodiscard]] std::vector<std::string> recordLines() const;
 
   [[nodiscard]] QLineEdit* rangeEdit() const { return rangeEdit_; }
   [[nodiscard]] QPushButton* searchButton() const { return searchButton_; }
   [[nodiscard]] QProgressBar* progressBar() const { return progressBar_; }
+  [[nodiscard]] QComboBox* showBox() const { return showBox_; }
+  [[nodiscard]] QPushButton* selectAllButton() const { return selectAllButton_; }
+  [[nodiscard]] QPushButton* selectNoneButton() const { return selectNoneButton_; }
+  [[nodiscard]] QPushButton* failedButton() const { return failedButton_; }
+  [[nodiscard]] QLabel* countsLabel() const { return countsLabel_; }
+  [[nodiscard]] RegisterModel* registers() const { return model_; }
+  [[nodiscard]] RegisterFilter* filter() const { return filter_; }
   [[nodiscard]] RegisterTable* table() const { return table_; }
   [[nodiscard]] QSpinBox* jobsBox() const { return jobsBox_; }
   [[nodiscard]] QPushButton* updateButton() const { return updateButton_; }
+  [[nodiscard]] QPushButton* retryButton() const { return retryButton_; }
   [[nodiscard]] QPushButton* cancelButton() const { return cancelButton_; }
   [[nodiscard]] QPushButton* saveButton() const { return saveButton_; }
   [[nodiscard]] QPushButton* closeButton() const { return closeButton_; }
@@ -70,42 +92,66 @@ class ShopWindow final : public QWidget {
  private:
   enum class Activity { Idle, Searching, Updating };
 
+  // A line of the record and the files it is already in.
+  struct KeptLine {
+    std::string text;
+    QStringList writtenTo;
+  };
+
   void createControls();
+  void layOutControls();
+  void connectControls();
   void setActivity(Activity activity);
   void updateButtons();
+  void updateCounts();
+  void updateProgressText();
   void setStatus(const QString& text);
+  void showOnly(int showIndex);
+  void setShownChecked(bool checked);
   void joinWorker();
 
-  void probed(const std::u16string& address, const StateReading* state);
+  void probed(const FoundRegister* found);
   void searchFinished();
   // Whether the person agrees to updating registers that do not need it.
-  bool confirmReinstall(const std::vector<std::u16string>& addresses);
-  void deviceDone(const DeviceOutcome& outcome, const std::string& recordLine);
-  void updateFinished(const fleet::FleetTally& tally, const std::vector<std::string>& notStarted);
+  bool confirmNotNeeding(const std::vector<DeviceAddress>& addresses);
+  void runUpdate(const std::vector<DeviceAddress>& addresses);
+  void rowProgress(const QString& address, RowResult result, const QString& text);
+  void rowDone(const RowOutcome& outcome, const QByteArray& recordLine);
+  void updateFinished(const fleet::FleetTally& tally, const QList<QByteArray>& notStartedLines);
 
   ShopWindowOptions options_;
+  QString recordFileKey_;
+  RegisterModel* model_ = nullptr;
+  RegisterFilter* filter_ = nullptr;
+  RunSignals* runSignals_ = nullptr;
   QLineEdit* rangeEdit_ = nullptr;
   QPushButton* searchButton_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
+  QComboBox* showBox_ = nullptr;
+  QPushButton* selectAllButton_ = nullptr;
+  QPushButton* selectNoneButton_ = nullptr;
+  QPushButton* failedButton_ = nullptr;
+  QLabel* countsLabel_ = nullptr;
   RegisterTable* table_ = nullptr;
   QSpinBox* jobsBox_ = nullptr;
   QPushButton* updateButton_ = nullptr;
+  QPushButton* retryButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QLabel* statusLabel_ = nullptr;
+  QTimer* clock_ = nullptr;
 
   Activity activity_ = Activity::Idle;
   std::thread worker_;
   std::atomic<bool> stop_{false};
   bool closeWhenIdle_ = false;
-  std::uint64_t addressesToProbe_ = 0;
-  std::uint64_t addressesProbed_ = 0;
-  int registersToUpdate_ = 0;
-  int registersDone_ = 0;
+  // The work under way: addresses probed, or registers done, of the total.
+  std::uint64_t total_ = 0;
+  std::uint64_t done_ = 0;
+  QElapsedTimer elapsed_;
   QString recordProblem_;
-  // What this window did, one line of the record per register.
-  std::vector<std::string> recordLines_;
+  std::vector<KeptLine> record_;
 };
 
 }  // namespace app

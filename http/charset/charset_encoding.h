@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "http/base/stream.h"
-#include "http/transport/text_encoding.h"
+#include "http/base/text_encoding.h"
 
 namespace http {
 

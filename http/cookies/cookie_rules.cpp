@@ -122,15 +122,14 @@ bool cookiePathMatches(std::u16string_view requestPath, std::u16string_view cook
          (cookiePath.ends_with(u'/') || requestPath[cookiePath.size()] == u'/');
 }
 
-std::u16string defaultCookiePath(const Uri& target) {
-  const std::u16string& path = target.path();
+std::u16string defaultCookiePath(std::u16string_view path) {
   if (!path.starts_with(u'/')) return u"/";
   const std::size_t lastSlash = path.rfind(u'/');
   if (lastSlash == 0) return u"/";
-  return path.substr(0, lastSlash);
+  return std::u16string(path.substr(0, lastSlash));
 }
 
-std::optional<Cookie> parseSetCookie(std::u16string_view setCookie, const Uri& target,
+std::optional<Cookie> parseSetCookie(std::u16string_view setCookie, const CookieOrigin& origin,
                                      Cookie::Time now) {
   const std::size_t semicolon = setCookie.find(u';');
   const std::u16string_view pair = setCookie.substr(0, semicolon);
@@ -159,18 +158,18 @@ std::optional<Cookie> parseSetCookie(std::u16string_view setCookie, const Uri& t
   if (domain.starts_with(u'.')) domain.remove_prefix(1);
   if (domain.empty()) {
     cookie.hostOnly = true;
-    cookie.domain = target.host();
+    cookie.domain = origin.host;
   } else {
     cookie.domain = toLowerAscii(domain);
-    if (!cookieDomainMatches(target.host(), cookie.domain)) return std::nullopt;
+    if (!cookieDomainMatches(origin.host, cookie.domain)) return std::nullopt;
   }
 
   const std::u16string_view path = attributes.path.value_or(std::u16string_view{});
-  cookie.path = path.starts_with(u'/') ? std::u16string(path) : defaultCookiePath(target);
+  cookie.path = path.starts_with(u'/') ? std::u16string(path) : defaultCookiePath(origin.path);
 
   cookie.secure = attributes.secure;
   cookie.httpOnly = attributes.httpOnly;
-  if (cookie.httpOnly && !isHttpProtocol(target.protocol())) return std::nullopt;
+  if (cookie.httpOnly && !isHttpProtocol(origin.protocol)) return std::nullopt;
 
   cookie.createdAt = now;
   cookie.lastAccessed = now;

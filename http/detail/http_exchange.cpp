@@ -1,15 +1,16 @@
 #include "http/detail/http_exchange.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "http/base/scope_guard.h"
 #include "http/charset/charset_encoding.h"
-#include "http/cookie_jar.h"
 #include "http/detail/protocol_text.h"
-#include "http/http_client.h"
 #include "http/http_errors.h"
+#include "http/proxy_settings.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/tcp_connection.h"
 
 namespace http::detail {
 
@@ -22,26 +23,24 @@ bool isRedirectCode(std::int32_t code) { return code >= 300 && code < 400 && cod
 
 }  // namespace
 
-void HttpExchange::buildAndSendRequest(const Uri* target) {
+IoHandler& HttpExchange::io() const { return *connection_.ioHandler(); }
+
+void HttpExchange::buildAndSendRequest(const std::u16string& cookies) {
   if (request.authentication) request.authentication->setRequest(request.method, request.url);
   request.composeRawHeaders();
-  const std::u16string proxyAuthorization = client_.proxyParams_.authorization();
+  const std::u16string proxyAuthorization = proxy_.authorization();
   if (!proxyAuthorization.empty()) {
     request.rawHeaders.setValue(u"Proxy-Authorization", proxyAuthorization);
   }
-  if (target != nullptr && client_.allowCookies_ && client_.cookieJar_ != nullptr) {
-    const std::u16string cookies = client_.cookieJar_->generateClientCookies(
-        *target, equalsIgnoreCase(target->protocol(), u"HTTPS"));
-    if (!cookies.empty()) request.rawHeaders.add(u"Cookie", cookies);
-  }
+  if (!cookies.empty()) request.rawHeaders.add(u"Cookie", cookies);
 
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   const bool opened = !io.writeBufferingActive();
   if (opened) io.writeBufferOpen();
   ScopeGuard cancelOnFailure([&] {
     if (opened) io.writeBufferCancel();
   });
-  const char16_t* version = client_.protocolVersion_ == HttpVersion::v1_0 ? u"1.0" : u"1.1";
+  const char16_t* version = settings_.protocolVersion == HttpVersion::v1_0 ? u"1.0" : u"1.1";
   io.writeLine(request.method + u" " + request.url + u" HTTP/" + version);
   for (const std::u16string& line : request.rawHeaders.lines()) {
     if (!line.empty()) io.writeLine(line);
@@ -52,7 +51,7 @@ void HttpExchange::buildAndSendRequest(const Uri* target) {
 }
 
 void HttpExchange::readStatusLine() {
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   std::u16string line = io.readLine();
   if (io.readLineTimedOut()) throw ReadTimeoutError(transport_text::kReadTimedOut);
   response.setResponseText(std::move(line));
@@ -61,8 +60,8 @@ void HttpExchange::readStatusLine() {
 void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
   response.clearHeaders();
   response.metaHttpEquiv = EntityHeaders();
-  IoHandler& io = *client_.ioHandler();
-  ScopeGuard dropOnFailure([&] { client_.disconnect(false); });
+  IoHandler& io = this->io();
+  ScopeGuard dropOnFailure([&] { connection_.disconnect(false); });
   try {
     for (;;) {
       std::u16string line = io.readLine();
@@ -76,7 +75,7 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
     }
   } catch (const ConnectionClosedError&) {
     // The peer closed: the block ends with what arrived.
-    client_.disconnect(false);
+    connection_.disconnect(false);
   }
   dropOnFailure.dismiss();
   response.deriveFields();
@@ -85,18 +84,18 @@ void HttpExchange::retrieveHeaders(std::int32_t maxHeaderLines) {
     if (!announced.empty() && std::all_of(announced.begin(), announced.end(),
                                           [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
       // A length past the signed 64-bit range cannot be honoured.
-      client_.disconnect(false);
+      connection_.disconnect(false);
       throw ReplyLimitError(kContentLengthTooLarge);
     }
   }
 }
 
-void HttpExchange::readReplyHead() {
+void HttpExchange::readReplyHead(const std::function<void(HeaderList&)>& storeCookies) {
   for (int interim = 0;; ++interim) {
     if (interim > kMaxInterimReplies) throw ReplyLimitError(kTooManyInterimReplies);
     readStatusLine();
-    retrieveHeaders(client_.maxHeaderLines_);
-    client_.storeCookies(response.rawHeaders);
+    retrieveHeaders(settings_.maxHeaderLines);
+    storeCookies(response.rawHeaders);
     const std::int32_t code = response.responseCode();
     if (code < 100 || code >= 200 || code == 101) return;
   }
@@ -104,89 +103,92 @@ void HttpExchange::readReplyHead() {
 
 ResponseAction HttpExchange::processResponse(std::span<const std::int32_t> ignoredCodes) {
   const std::int32_t code = response.responseCode();
-
-  if (isRedirectCode(code)) {
-    if (response.location.empty()) {
-      handleProtocolError(ignoredCodes);
-      return ResponseAction::Done;
-    }
-    ++client_.redirectCount_;
-    if (!client_.handleRedirects_) {
-      handleProtocolError(ignoredCodes);
-      return ResponseAction::Done;
-    }
-    ResponseAction result = ResponseAction::Done;
-    if (client_.redirectCount_ < client_.redirectMaximum_) {
-      request.url = response.location;
-      if (code == 303 || (code == 302 && client_.options_.contains(HttpOption::Treat302Like303))) {
-        request.source = nullptr;
-        request.method = u"GET";
-      }
-      request.methodOverride.clear();
-      result = ResponseAction::FollowRedirect;
-    }
-    if (client_.connected()) {
-      readBody(result == ResponseAction::Done && keepsFinalBody ? response.contentStream : nullptr);
-    }
-    return result;
-  }
-
+  if (isRedirectCode(code)) return processRedirect(ignoredCodes);
   if (code / 100 != 2 || code < 0) {
     if (code == 101) return ResponseAction::Done;
-    if (code == 401 || code == 407) {
-      const bool proxy = code == 407;
-      std::int32_t& retries = proxy ? client_.proxyAuthRetries_ : client_.authRetries_;
-      const HeaderList& challenges = proxy ? response.proxyAuthenticate : response.wwwAuthenticate;
-      const std::u16string& username =
-          proxy ? client_.proxyParams_.proxyUsername() : request.username;
-      const std::u16string& password =
-          proxy ? client_.proxyParams_.proxyPassword() : request.password;
-      std::unique_ptr<Authentication> answer;
-      if (retries < client_.maxAuthRetries_) {
-        for (const std::u16string& challenge : challenges.lines()) {
-          answer = authenticationForChallenge(challenge, username, password);
-          if (answer) break;
-        }
-      }
-      if (!answer) {
-        if (proxy) {
-          client_.proxyParams_.setAuthentication(nullptr);
-        } else {
-          request.authentication.reset();
-        }
-        handleProtocolError(ignoredCodes);
-        return ResponseAction::Done;
-      }
-      ++retries;
-      if (client_.options_.contains(HttpOption::InProcessAuth)) {
-        if (proxy) {
-          client_.proxyParams_.setAuthentication(std::move(answer));
-        } else {
-          request.authentication = std::move(answer);
-        }
-        readBody(nullptr);
-        return ResponseAction::AnswerChallenge;
-      }
-    } else {
+    if (code != 401 && code != 407) {
       handleProtocolError(ignoredCodes);
       return ResponseAction::Done;
     }
+    if (const auto action = processChallenge(ignoredCodes)) return *action;
   }
-
   const bool noBody = request.method == u"HEAD" || request.methodOverride == u"HEAD" || code == 204;
   readBody(noBody ? nullptr : response.contentStream);
   return ResponseAction::Done;
+}
+
+ResponseAction HttpExchange::processRedirect(std::span<const std::int32_t> ignoredCodes) {
+  const std::int32_t code = response.responseCode();
+  if (response.location.empty()) {
+    handleProtocolError(ignoredCodes);
+    return ResponseAction::Done;
+  }
+  ++counts_.redirects;
+  if (!settings_.handleRedirects) {
+    handleProtocolError(ignoredCodes);
+    return ResponseAction::Done;
+  }
+  ResponseAction result = ResponseAction::Done;
+  if (counts_.redirects < settings_.redirectMaximum) {
+    request.url = response.location;
+    if (code == 303 || (code == 302 && settings_.options.contains(HttpOption::Treat302Like303))) {
+      request.source = nullptr;
+      request.method = u"GET";
+    }
+    request.methodOverride.clear();
+    result = ResponseAction::FollowRedirect;
+  }
+  if (connection_.connected()) {
+    readBody(result == ResponseAction::Done && keepsFinalBody ? response.contentStream : nullptr);
+  }
+  return result;
+}
+
+std::optional<ResponseAction> HttpExchange::processChallenge(
+    std::span<const std::int32_t> ignoredCodes) {
+  const bool proxy = response.responseCode() == 407;
+  std::int32_t& retries = proxy ? counts_.proxyAuthRetries : counts_.authRetries;
+  const HeaderList& challenges = proxy ? response.proxyAuthenticate : response.wwwAuthenticate;
+  const std::u16string& username = proxy ? proxy_.proxyUsername() : request.username;
+  const std::u16string& password = proxy ? proxy_.proxyPassword() : request.password;
+  std::unique_ptr<Authentication> answer;
+  if (retries < settings_.maxAuthRetries) {
+    for (const std::u16string& challenge : challenges.lines()) {
+      answer = authenticationForChallenge(challenge, username, password);
+      if (answer) break;
+    }
+  }
+  if (!answer) {
+    if (proxy) {
+      proxy_.setAuthentication(nullptr);
+    } else {
+      request.authentication.reset();
+    }
+    handleProtocolError(ignoredCodes);
+    return ResponseAction::Done;
+  }
+  ++retries;
+  if (!settings_.options.contains(HttpOption::InProcessAuth)) {
+    return std::nullopt;
+  }
+  if (proxy) {
+    proxy_.setAuthentication(std::move(answer));
+  } else {
+    request.authentication = std::move(answer);
+  }
+  readBody(nullptr);
+  return ResponseAction::AnswerChallenge;
 }
 
 void HttpExchange::handleProtocolError(std::span<const std::int32_t> ignoredCodes) {
   const std::int32_t code = response.responseCode();
   const bool ignored =
       std::find(ignoredCodes.begin(), ignoredCodes.end(), code) != ignoredCodes.end();
-  if (!ignored && !client_.options_.contains(HttpOption::NoProtocolErrorException)) {
+  if (!ignored && !settings_.options.contains(HttpOption::NoProtocolErrorException)) {
     raiseProtocolError();
   }
   const bool keep =
-      keepsFinalBody || client_.options_.contains(HttpOption::WantProtocolErrorContent);
+      keepsFinalBody || settings_.options.contains(HttpOption::WantProtocolErrorContent);
   readBody(keep ? response.contentStream : nullptr);
 }
 
@@ -196,11 +198,11 @@ void HttpExchange::raiseProtocolError() {
   response.contentStream = &body;
   {
     ScopeGuard restoreStream([&] { response.contentStream = callerStream; });
-    ScopeGuard dropOnFailure([&] { client_.disconnect(false); });
+    ScopeGuard dropOnFailure([&] { connection_.disconnect(false); });
     try {
       readBody(&body);
     } catch (const ConnectionClosedError&) {
-      client_.disconnect(false);
+      connection_.disconnect(false);
     }
     dropOnFailure.dismiss();
   }

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "http/http_request.h"
 #include "http/http_response.h"
+#include "http/http_settings.h"
 
 namespace http {
-class HttpClient;
-class Uri;
+class IoHandler;
+class ProxySettings;
+class TcpConnection;
 }  // namespace http
 
 namespace http::detail {
@@ -19,11 +24,13 @@ class BodyLimitStream;
 // What the request cycle does after a reply.
 enum class ResponseAction { FollowRedirect, AnswerChallenge, Done };
 
-// One request and its reply on a client's connection: the records and the steps that write
-// the request and read the reply.
+// One request and its reply on a connection: the records and the steps that write the request
+// and read the reply, by the settings it is handed.
 class HttpExchange {
  public:
-  explicit HttpExchange(HttpClient& client) : client_(client) {}
+  HttpExchange(TcpConnection& connection, const HttpSettings& settings, RequestCounts& counts,
+               ProxySettings& proxy)
+      : connection_(connection), settings_(settings), counts_(counts), proxy_(proxy) {}
 
   HttpRequest request;
   HttpResponse response;
@@ -32,15 +39,15 @@ class HttpExchange {
   // tunnel can say why.
   bool keepsFinalBody = false;
 
-  // Writes the request line and header block; target carries the cookies' URI (nullptr for a
-  // tunnel request).
-  void buildAndSendRequest(const Uri* target);
+  // Writes the request line and header block, with a Cookie line when cookies is not empty.
+  void buildAndSendRequest(const std::u16string& cookies = {});
   // Reads the status line; raises ReadTimeoutError when the wait runs out.
   void readStatusLine();
   // Reads the header block, at most maxHeaderLines lines.
   void retrieveHeaders(std::int32_t maxHeaderLines);
-  // Status line and header blocks, skipping interim replies; stores cookies after each.
-  void readReplyHead();
+  // Status line and header blocks, skipping interim replies; each block's headers go to
+  // storeCookies.
+  void readReplyHead(const std::function<void(HeaderList&)>& storeCookies);
   // Decides what the status means and reads the body.
   ResponseAction processResponse(std::span<const std::int32_t> ignoredCodes);
 
@@ -58,10 +65,18 @@ class HttpExchange {
   void readTrailers();
   void applyMetaHttpEquiv(std::string_view body);
   [[nodiscard]] bool bodyExpected();
+  ResponseAction processRedirect(std::span<const std::int32_t> ignoredCodes);
+  // Answers a 401 or 407 challenge when it can, or handles the error (Done); nothing when the
+  // challenge is counted but left to the caller, and the reply is read as a final one.
+  std::optional<ResponseAction> processChallenge(std::span<const std::int32_t> ignoredCodes);
+  [[nodiscard]] IoHandler& io() const;
   [[noreturn]] void raiseProtocolError();
   void handleProtocolError(std::span<const std::int32_t> ignoredCodes);
 
-  HttpClient& client_;
+  TcpConnection& connection_;
+  const HttpSettings& settings_;
+  RequestCounts& counts_;
+  ProxySettings& proxy_;
   // The limit of the body being read; null when the client sets none.
   BodyLimitStream* bodyLimit_ = nullptr;
 };

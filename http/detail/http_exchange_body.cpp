@@ -7,9 +7,9 @@
 #include "http/detail/body_limit_stream.h"
 #include "http/detail/http_exchange.h"
 #include "http/detail/protocol_text.h"
-#include "http/http_client.h"
 #include "http/http_errors.h"
 #include "http/transport/connection_errors.h"
+#include "http/transport/tcp_connection.h"
 
 namespace http::detail {
 
@@ -66,7 +66,7 @@ std::u16string readLineOrTimeout(IoHandler& io) {
 }  // namespace
 
 bool HttpExchange::bodyExpected() {
-  const HttpOptions options = client_.options_;
+  const HttpOptions options = settings_.options;
   const std::u16string media = mediaTypeOf(response.contentType);
   if (containsIgnoreCase(response.transferEncoding, u"chunked")) {
     if (options.contains(HttpOption::NoReadChunked)) return false;
@@ -77,7 +77,7 @@ bool HttpExchange::bodyExpected() {
   }
 
   const std::int32_t code = response.responseCode();
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   if (code >= 300 && code < 400 && code != 304) {
     // A redirect's body is read only when it is already coming.
     return !io.inputBufferIsEmpty() || io.checkForDataOnSource(5000);
@@ -90,11 +90,11 @@ void HttpExchange::readBody(Stream* target) {
   const bool noBodyAllowed = request.method == u"HEAD" || request.methodOverride == u"HEAD" ||
                              (code >= 100 && code < 200) || code == 204 || code == 304;
   if (!bodyExpected()) return;
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   if (noBodyAllowed) {
     // Only what a misbehaving peer sends at once is taken, so that it cannot pose as the
     // next reply.
-    if (client_.options_.contains(HttpOption::WaitForUnexpectedData) &&
+    if (settings_.options.contains(HttpOption::WaitForUnexpectedData) &&
         (!io.inputBufferIsEmpty() || io.checkForDataOnSource(100))) {
       moveBuffered(io.inputBuffer(), target, io.inputBuffer().size());
     }
@@ -102,7 +102,7 @@ void HttpExchange::readBody(Stream* target) {
   }
 
   const std::u16string media = mediaTypeOf(response.contentType);
-  const HttpOptions options = client_.options_;
+  const HttpOptions options = settings_.options;
   const bool html = isHtml(media) && !options.contains(HttpOption::NoParseMetaHttpEquiv);
   const bool xml = !html && isXml(media) && !options.contains(HttpOption::NoParseXmlCharset);
   if (target == nullptr || (!html && !xml)) {
@@ -149,19 +149,19 @@ void HttpExchange::applyMetaHttpEquiv(std::string_view body) {
 }
 
 void HttpExchange::readFramedBody(Stream* target) {
-  if (client_.replyBodyLimit_ <= 0) {
+  if (settings_.replyBodyLimit <= 0) {
     readFramed(target);
     return;
   }
   // Dropped bodies count as well: a peer that never stops must not hold the client.
-  BodyLimitStream limited(target, client_.replyBodyLimit_);
+  BodyLimitStream limited(target, settings_.replyBodyLimit);
   bodyLimit_ = &limited;
   const ScopeGuard forgetLimit([this] { bodyLimit_ = nullptr; });
   readFramed(&limited);
 }
 
 void HttpExchange::readFramed(Stream* target) {
-  const HttpOptions options = client_.options_;
+  const HttpOptions options = settings_.options;
   if (containsIgnoreCase(response.transferEncoding, u"chunked")) {
     if (!options.contains(HttpOption::NoReadChunked)) readChunked(target);
     return;
@@ -182,7 +182,7 @@ void HttpExchange::readFramed(Stream* target) {
 }
 
 void HttpExchange::readChunked(Stream* target) {
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   for (;;) {
     const std::u16string line = readLineOrTimeout(io);
     const std::u16string_view sizeText =
@@ -201,13 +201,13 @@ void HttpExchange::readChunked(Stream* target) {
 }
 
 void HttpExchange::readTrailers() {
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   std::int32_t count = 0;
   try {
     for (;;) {
       std::u16string line = readLineOrTimeout(io);
       if (line.empty()) return;
-      if (client_.maxHeaderLines_ >= 0 && count >= client_.maxHeaderLines_) {
+      if (settings_.maxHeaderLines >= 0 && count >= settings_.maxHeaderLines) {
         throw ReplyLimitError(kTooManyHeaderLines);
       }
       ++count;
@@ -219,7 +219,7 @@ void HttpExchange::readTrailers() {
 }
 
 void HttpExchange::readCounted(Stream* target, std::int64_t count, bool tolerateEarlyClose) {
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   if (bodyLimit_ != nullptr) bodyLimit_->expect(count);
   try {
     if (target != nullptr) {
@@ -233,7 +233,7 @@ void HttpExchange::readCounted(Stream* target, std::int64_t count, bool tolerate
 }
 
 void HttpExchange::readMultipart(Stream* target, std::u16string_view boundary) {
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   std::string terminator = "--";
   for (const char16_t c : boundary) terminator += c < 0x80 ? static_cast<char>(c) : '?';
   terminator += "--";
@@ -260,7 +260,7 @@ void HttpExchange::readMultipart(Stream* target, std::u16string_view boundary) {
 }
 
 void HttpExchange::readUntilClose(Stream* target) {
-  IoHandler& io = *client_.ioHandler();
+  IoHandler& io = this->io();
   if (target != nullptr) {
     io.readStream(*target, -1, true);
   } else {

@@ -57,6 +57,56 @@ const SSL_METHOD* roleMethod(TlsMode mode) {
 
 std::string fileName(const std::u16string& name) { return text::utf16ToUtf8(name); }
 
+// The protocol versions the context may speak: the pinned one alone, or those chosen among
+// TLS 1.0 to 1.2 when pinned is null.
+void applyVersions(SSL_CTX* context, const TlsOptions& options, const VersionSwitch* pinned) {
+  const bool negotiated = pinned == nullptr;
+  SSL_CTX_set_security_level(context, 0);
+  if (negotiated) {
+    SSL_CTX_set_min_proto_version(context, TLS1_VERSION);
+    SSL_CTX_set_max_proto_version(context, TLS1_2_VERSION);
+  } else {
+    SSL_CTX_set_min_proto_version(context, pinned->protocol);
+    SSL_CTX_set_max_proto_version(context, pinned->protocol);
+  }
+  for (const auto& entry : kVersionSwitches) {
+    if (entry.protocol == 0) continue;
+    if (!options.sslVersions().contains(entry.version)) {
+      SSL_CTX_set_options(context, entry.noOption);
+    } else if (negotiated) {
+      SSL_CTX_clear_options(context, entry.noOption);
+    }
+  }
+}
+
+// The certificate, key and parameter files the options name.
+void loadFiles(SSL_CTX* context, const TlsOptions& options) {
+  if (!options.rootCertFile.empty() &&
+      SSL_CTX_load_verify_locations(context, fileName(options.rootCertFile).c_str(), nullptr) !=
+          1) {
+    raiseTlsCryptoError<TlsRootCertLoadError>(tls_text::kRootCertLoad);
+  }
+  if (!options.certFile.empty() &&
+      SSL_CTX_use_certificate_file(context, fileName(options.certFile).c_str(), SSL_FILETYPE_PEM) !=
+          1) {
+    raiseTlsCryptoError<TlsCertLoadError>(tls_text::kCertLoad);
+  }
+  if (!options.keyFile.empty() &&
+      SSL_CTX_use_PrivateKey_file(context, fileName(options.keyFile).c_str(), SSL_FILETYPE_PEM) !=
+          1) {
+    raiseTlsCryptoError<TlsKeyLoadError>(tls_text::kKeyLoad);
+  }
+  if (!options.dhParamsFile.empty()) {
+    const std::unique_ptr<BIO, decltype(&BIO_free)> file(
+        BIO_new_file(fileName(options.dhParamsFile).c_str(), "r"), &BIO_free);
+    EVP_PKEY* parameters = file ? PEM_read_bio_Parameters(file.get(), nullptr) : nullptr;
+    if (parameters == nullptr || SSL_CTX_set0_tmp_dh_pkey(context, parameters) != 1) {
+      EVP_PKEY_free(parameters);
+      raiseTlsCryptoError<TlsDhParamsLoadError>(tls_text::kDhParamsLoad);
+    }
+  }
+}
+
 }  // namespace
 
 void TlsContext::Free::operator()(SSL_CTX* context) const noexcept { SSL_CTX_free(context); }
@@ -88,50 +138,12 @@ void TlsContext::prepare(TlsContextKind kind) {
   if (!handle_) raiseTlsCryptoError<TlsContextCreateError>(tls_text::kContextCreate);
   SSL_CTX* context = handle_.get();
 
-  SSL_CTX_set_security_level(context, 0);
-  if (negotiated) {
-    SSL_CTX_set_min_proto_version(context, TLS1_VERSION);
-    SSL_CTX_set_max_proto_version(context, TLS1_2_VERSION);
-  } else {
-    SSL_CTX_set_min_proto_version(context, pinned->protocol);
-    SSL_CTX_set_max_proto_version(context, pinned->protocol);
-  }
-  for (const auto& entry : kVersionSwitches) {
-    if (entry.protocol == 0) continue;
-    if (!options_.sslVersions().contains(entry.version)) {
-      SSL_CTX_set_options(context, entry.noOption);
-    } else if (negotiated) {
-      SSL_CTX_clear_options(context, entry.noOption);
-    }
-  }
+  applyVersions(context, options_, pinned);
 
   SSL_CTX_set_mode(context, SSL_MODE_AUTO_RETRY);
   SSL_CTX_set_default_verify_paths(context);
 
-  if (!options_.rootCertFile.empty() &&
-      SSL_CTX_load_verify_locations(context, fileName(options_.rootCertFile).c_str(), nullptr) !=
-          1) {
-    raiseTlsCryptoError<TlsRootCertLoadError>(tls_text::kRootCertLoad);
-  }
-  if (!options_.certFile.empty() &&
-      SSL_CTX_use_certificate_file(context, fileName(options_.certFile).c_str(),
-                                   SSL_FILETYPE_PEM) != 1) {
-    raiseTlsCryptoError<TlsCertLoadError>(tls_text::kCertLoad);
-  }
-  if (!options_.keyFile.empty() &&
-      SSL_CTX_use_PrivateKey_file(context, fileName(options_.keyFile).c_str(), SSL_FILETYPE_PEM) !=
-          1) {
-    raiseTlsCryptoError<TlsKeyLoadError>(tls_text::kKeyLoad);
-  }
-  if (!options_.dhParamsFile.empty()) {
-    const std::unique_ptr<BIO, decltype(&BIO_free)> file(
-        BIO_new_file(fileName(options_.dhParamsFile).c_str(), "r"), &BIO_free);
-    EVP_PKEY* parameters = file ? PEM_read_bio_Parameters(file.get(), nullptr) : nullptr;
-    if (parameters == nullptr || SSL_CTX_set0_tmp_dh_pkey(context, parameters) != 1) {
-      EVP_PKEY_free(parameters);
-      raiseTlsCryptoError<TlsDhParamsLoadError>(tls_text::kDhParamsLoad);
-    }
-  }
+  loadFiles(context, options_);
 
   if (!options_.cipherList.empty() &&
       SSL_CTX_set_cipher_list(context, text::utf16ToUtf8(options_.cipherList).c_str()) <= 0) {

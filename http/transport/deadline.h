@@ -12,10 +12,13 @@ class Deadline {
   using Clock = std::chrono::steady_clock;
 
   Deadline() = default;
-  // Ends ms milliseconds from now; ms <= 0 gives none.
-  [[nodiscard]] static Deadline after(int ms);
+  // Ends limit from now; a limit of zero or less gives none.
+  [[nodiscard]] static Deadline after(std::chrono::milliseconds limit);
+  [[nodiscard]] static Deadline after(int ms) { return after(std::chrono::milliseconds(ms)); }
 
-  [[nodiscard]] bool active() const noexcept { return ms_ > 0; }
+  [[nodiscard]] bool active() const noexcept { return length_.count() > 0; }
+  // The time left, rounded up to whole milliseconds (zero once passed); only when active().
+  [[nodiscard]] std::chrono::milliseconds left() const;
   [[nodiscard]] bool passed() const { return active() && Clock::now() >= at_; }
   // The wait to use instead of ms (< 0: no limit; 0: a poll, which never waits and is never
   // cut). cut is set when the deadline, not ms, bounds the wait. Raises DeadlineError when
@@ -27,7 +30,7 @@ class Deadline {
 
  private:
   Clock::time_point at_{};
-  int ms_ = 0;
+  std::chrono::milliseconds length_{0};
 };
 
 }  // namespace http

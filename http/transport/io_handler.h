@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "http/base/text_encoding.h"
 #include "http/transport/byte_queue.h"
 #include "http/transport/connection_errors.h"
 #include "http/transport/deadline.h"
 #include "http/transport/socket_stack.h"
-#include "http/transport/text_encoding.h"
 
 namespace http {
 

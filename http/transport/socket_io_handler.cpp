@@ -29,26 +29,26 @@ bool SocketIoHandler::hasSocket() const { return binding_ && binding_->handleAll
 
 void SocketIoHandler::openClientSocket() {
   if (onBeforeBind) onBeforeBind();
-  binding_->setIPVersion(ipVersion_);
+  binding_->setIPVersion(settings_.ipVersion);
   binding_->allocateSocket(SOCK_STREAM, 0);
   if (onSocketAllocated) onSocketAllocated();
-  binding_->setIP(boundIP_);
-  binding_->setPort(boundPort_);
-  binding_->setClientPortMin(boundPortMin_);
-  binding_->setClientPortMax(boundPortMax_);
-  binding_->setReuseSocket(reuseSocket_);
+  binding_->setIP(settings_.boundIP);
+  binding_->setPort(settings_.boundPort);
+  binding_->setClientPortMin(settings_.boundPortMin);
+  binding_->setClientPortMax(settings_.boundPortMax);
+  binding_->setReuseSocket(settings_.reuseSocket);
   binding_->bind();
-  binding_->setUseNagle(useNagle_);
+  binding_->setUseNagle(settings_.useNagle);
   if (onAfterBind) onAfterBind();
 
   std::u16string address;
-  if (ipVersion_ == IpVersion::V4 && SocketStack::isIP(host())) {
+  if (settings_.ipVersion == IpVersion::V4 && SocketStack::isIP(host())) {
     address = host();
   } else {
     reportStatus(ConnectionStatus::Resolving, u"Resolving hostname " + host() + u".");
     address = resolveWithinDeadline();
   }
-  binding_->setPeer(address, port(), ipVersion_);
+  binding_->setPeer(address, port(), settings_.ipVersion);
   reportStatus(ConnectionStatus::Connecting, u"Connecting to " + address + u".");
 
   // The limit covers the connect alone, not the lookup before it.
@@ -65,9 +65,9 @@ std::u16string SocketIoHandler::resolveWithinDeadline() {
   SocketStack& stack = SocketStack::instance();
   bool cutShort = false;
   const int limit = deadline().cut(-1, cutShort);
-  if (limit < 0) return stack.resolveHost(host(), ipVersion_);
+  if (limit < 0) return stack.resolveHost(host(), settings_.ipVersion);
   std::optional<std::u16string> address =
-      stack.resolveHostWithin(host(), ipVersion_, std::chrono::milliseconds(limit));
+      stack.resolveHostWithin(host(), settings_.ipVersion, std::chrono::milliseconds(limit));
   if (!address) {
     close();
     deadline().raise();

@@ -4,9 +4,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "http/transport/io_handler.h"
 #include "http/transport/socket_handle.h"
+#include "http/transport/socket_settings.h"
 
 namespace http {
 
@@ -20,20 +22,22 @@ class SocketIoHandler : public IoHandler {
   // The socket handle; null before the first open().
   [[nodiscard]] SocketHandle* binding() const noexcept { return binding_.get(); }
 
-  [[nodiscard]] IpVersion ipVersion() const noexcept { return ipVersion_; }
-  void setIPVersion(IpVersion ipVersion) noexcept { ipVersion_ = ipVersion; }
-  [[nodiscard]] bool useNagle() const noexcept { return useNagle_; }
-  void setUseNagle(bool useNagle) noexcept { useNagle_ = useNagle; }
-  [[nodiscard]] ReuseSocket reuseSocket() const noexcept { return reuseSocket_; }
-  void setReuseSocket(ReuseSocket reuse) noexcept { reuseSocket_ = reuse; }
-  [[nodiscard]] const std::u16string& boundIP() const noexcept { return boundIP_; }
-  void setBoundIP(std::u16string ip) { boundIP_ = std::move(ip); }
-  [[nodiscard]] std::uint16_t boundPort() const noexcept { return boundPort_; }
-  void setBoundPort(std::uint16_t port) noexcept { boundPort_ = port; }
-  [[nodiscard]] std::uint16_t boundPortMin() const noexcept { return boundPortMin_; }
-  void setBoundPortMin(std::uint16_t port) noexcept { boundPortMin_ = port; }
-  [[nodiscard]] std::uint16_t boundPortMax() const noexcept { return boundPortMax_; }
-  void setBoundPortMax(std::uint16_t port) noexcept { boundPortMax_ = port; }
+  [[nodiscard]] const SocketSettings& socketSettings() const noexcept { return settings_; }
+  void setSocketSettings(SocketSettings settings) { settings_ = std::move(settings); }
+  [[nodiscard]] IpVersion ipVersion() const noexcept { return settings_.ipVersion; }
+  void setIPVersion(IpVersion ipVersion) noexcept { settings_.ipVersion = ipVersion; }
+  [[nodiscard]] bool useNagle() const noexcept { return settings_.useNagle; }
+  void setUseNagle(bool useNagle) noexcept { settings_.useNagle = useNagle; }
+  [[nodiscard]] ReuseSocket reuseSocket() const noexcept { return settings_.reuseSocket; }
+  void setReuseSocket(ReuseSocket reuse) noexcept { settings_.reuseSocket = reuse; }
+  [[nodiscard]] const std::u16string& boundIP() const noexcept { return settings_.boundIP; }
+  void setBoundIP(std::u16string ip) { settings_.boundIP = std::move(ip); }
+  [[nodiscard]] std::uint16_t boundPort() const noexcept { return settings_.boundPort; }
+  void setBoundPort(std::uint16_t port) noexcept { settings_.boundPort = port; }
+  [[nodiscard]] std::uint16_t boundPortMin() const noexcept { return settings_.boundPortMin; }
+  void setBoundPortMin(std::uint16_t port) noexcept { settings_.boundPortMin = port; }
+  [[nodiscard]] std::uint16_t boundPortMax() const noexcept { return settings_.boundPortMax; }
+  void setBoundPortMax(std::uint16_t port) noexcept { settings_.boundPortMax = port; }
 
   std::function<void()> onBeforeBind;
   std::function<void()> onSocketAllocated;
@@ -60,13 +64,7 @@ class SocketIoHandler : public IoHandler {
   std::u16string resolveWithinDeadline();
 
   std::unique_ptr<SocketHandle> binding_;
-  IpVersion ipVersion_ = IpVersion::V4;
-  bool useNagle_ = true;
-  ReuseSocket reuseSocket_ = ReuseSocket::OsDependent;
-  std::u16string boundIP_;
-  std::uint16_t boundPort_ = 0;
-  std::uint16_t boundPortMin_ = 0;
-  std::uint16_t boundPortMax_ = 0;
+  SocketSettings settings_;
 };
 
 }  // namespace http

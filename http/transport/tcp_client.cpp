@@ -38,15 +38,7 @@ void TcpClient::copySettingsToHandler() {
   handler->setConnectTimeout(connectTimeout_);
   handler->setReadTimeout(readTimeout_);
   handler->setDeadline(deadline_);
-  if (SocketIoHandler* socketHandler = socket()) {
-    socketHandler->setBoundIP(boundIP_);
-    socketHandler->setBoundPort(boundPort_);
-    socketHandler->setBoundPortMin(boundPortMin_);
-    socketHandler->setBoundPortMax(boundPortMax_);
-    socketHandler->setIPVersion(ipVersion_);
-    socketHandler->setReuseSocket(reuseSocket_);
-    socketHandler->setUseNagle(useNagle_);
-  }
+  if (SocketIoHandler* socketHandler = socket()) socketHandler->setSocketSettings(socketSettings_);
 }
 
 void TcpClient::setHost(std::u16string host) {
@@ -78,38 +70,43 @@ void TcpClient::setDeadlineOfWaits(Deadline deadline) {
   if (ioHandler() != nullptr) ioHandler()->setDeadline(deadline);
 }
 
+void TcpClient::setSocketSettings(SocketSettings settings) {
+  socketSettings_ = std::move(settings);
+  if (socket() != nullptr) socket()->setSocketSettings(socketSettings_);
+}
+
 void TcpClient::setIPVersion(IpVersion ipVersion) {
-  ipVersion_ = ipVersion;
+  socketSettings_.ipVersion = ipVersion;
   if (socket() != nullptr) socket()->setIPVersion(ipVersion);
 }
 
 void TcpClient::setUseNagle(bool useNagle) {
-  useNagle_ = useNagle;
+  socketSettings_.useNagle = useNagle;
   if (socket() != nullptr) socket()->setUseNagle(useNagle);
 }
 
 void TcpClient::setReuseSocket(ReuseSocket reuse) {
-  reuseSocket_ = reuse;
+  socketSettings_.reuseSocket = reuse;
   if (socket() != nullptr) socket()->setReuseSocket(reuse);
 }
 
 void TcpClient::setBoundIP(std::u16string ip) {
-  boundIP_ = std::move(ip);
-  if (socket() != nullptr) socket()->setBoundIP(boundIP_);
+  socketSettings_.boundIP = std::move(ip);
+  if (socket() != nullptr) socket()->setBoundIP(socketSettings_.boundIP);
 }
 
 void TcpClient::setBoundPort(std::uint16_t port) {
-  boundPort_ = port;
+  socketSettings_.boundPort = port;
   if (socket() != nullptr) socket()->setBoundPort(port);
 }
 
 void TcpClient::setBoundPortMin(std::uint16_t port) {
-  boundPortMin_ = port;
+  socketSettings_.boundPortMin = port;
   if (socket() != nullptr) socket()->setBoundPortMin(port);
 }
 
 void TcpClient::setBoundPortMax(std::uint16_t port) {
-  boundPortMax_ = port;
+  socketSettings_.boundPortMax = port;
   if (socket() != nullptr) socket()->setBoundPortMax(port);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "http/transport/deadline.h"
+#include "http/transport/socket_settings.h"
 #include "http/transport/socket_stack.h"
 #include "http/transport/tcp_connection.h"
 
@@ -32,19 +33,21 @@ class TcpClient : public TcpConnection {
   // The handler's value when one is attached.
   [[nodiscard]] int readTimeout() const noexcept;
   void setReadTimeout(int ms);
-  [[nodiscard]] IpVersion ipVersion() const noexcept { return ipVersion_; }
+  [[nodiscard]] const SocketSettings& socketSettings() const noexcept { return socketSettings_; }
+  void setSocketSettings(SocketSettings settings);
+  [[nodiscard]] IpVersion ipVersion() const noexcept { return socketSettings_.ipVersion; }
   void setIPVersion(IpVersion ipVersion);
-  [[nodiscard]] bool useNagle() const noexcept { return useNagle_; }
+  [[nodiscard]] bool useNagle() const noexcept { return socketSettings_.useNagle; }
   void setUseNagle(bool useNagle);
-  [[nodiscard]] ReuseSocket reuseSocket() const noexcept { return reuseSocket_; }
+  [[nodiscard]] ReuseSocket reuseSocket() const noexcept { return socketSettings_.reuseSocket; }
   void setReuseSocket(ReuseSocket reuse);
-  [[nodiscard]] const std::u16string& boundIP() const noexcept { return boundIP_; }
+  [[nodiscard]] const std::u16string& boundIP() const noexcept { return socketSettings_.boundIP; }
   void setBoundIP(std::u16string ip);
-  [[nodiscard]] std::uint16_t boundPort() const noexcept { return boundPort_; }
+  [[nodiscard]] std::uint16_t boundPort() const noexcept { return socketSettings_.boundPort; }
   void setBoundPort(std::uint16_t port);
-  [[nodiscard]] std::uint16_t boundPortMin() const noexcept { return boundPortMin_; }
+  [[nodiscard]] std::uint16_t boundPortMin() const noexcept { return socketSettings_.boundPortMin; }
   void setBoundPortMin(std::uint16_t port);
-  [[nodiscard]] std::uint16_t boundPortMax() const noexcept { return boundPortMax_; }
+  [[nodiscard]] std::uint16_t boundPortMax() const noexcept { return socketSettings_.boundPortMax; }
   void setBoundPortMax(std::uint16_t port);
   // The end of the current exchange; every wait of the handler is cut to the time left.
   [[nodiscard]] const Deadline& deadlineOfWaits() const noexcept { return deadline_; }
@@ -62,13 +65,7 @@ class TcpClient : public TcpConnection {
   std::uint16_t port_ = 0;
   int connectTimeout_ = 0;
   int readTimeout_ = -1;
-  IpVersion ipVersion_ = IpVersion::V4;
-  bool useNagle_ = true;
-  ReuseSocket reuseSocket_ = ReuseSocket::OsDependent;
-  std::u16string boundIP_;
-  std::uint16_t boundPort_ = 0;
-  std::uint16_t boundPortMin_ = 0;
-  std::uint16_t boundPortMax_ = 0;
+  SocketSettings socketSettings_;
   Deadline deadline_;
 };
 

@@ -46,6 +46,18 @@ class Layering(unittest.TestCase):
         self.assertNoInclude("http/transport", upward, "transport sits below the client")
         self.assertNoInclude("http/tls", upward, "tls sits below the client")
 
+    def test_http_rooms_include_only_the_rooms_they_build_on(self):
+        below = {"base": (), "transport": ("base",), "tls": ("base", "transport"),
+                 "charset": ("base",), "cookies": ("base",)}
+        for room, allowed in below.items():
+            def outside(name, room=room, allowed=allowed):
+                parts = name.split("/")
+                if parts[0] != "http":
+                    return False
+                return len(parts) < 3 or parts[1] not in (room, *allowed)
+            with self.subTest(room=room):
+                self.assertNoInclude(f"http/{room}", outside, f"http/{room} builds on {allowed} only")
+
     def test_public_headers_include_no_detail_header(self):
         for room in ("http", "json"):
             offending = [

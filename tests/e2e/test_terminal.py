@@ -114,7 +114,7 @@ class PlanAndQuestions(unittest.TestCase):
             code, out, shown = converse(["--devices", "-", "--wait-restart", "0"], listed,
                                         [(b"[Y/n]", b"n\n")])
             self.assertEqual((code, out), (2, ""), shown)
-            self.assertIn("4 registers: 1 to update, 1 current (ask), 1 newer (skipped), "
+            self.assertIn("4 registers: 1 to update, 1 current (ask), 1 newer (ask), "
                           "0 unreadable, 1 not answering", shown)
             self.assertIn(f"not answering: {absent}", shown)
             self.assertIn("declined: no register was changed", shown)

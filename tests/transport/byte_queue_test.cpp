@@ -7,7 +7,7 @@
 #include <string>
 
 #include "http/base/stream.h"
-#include "http/transport/text_encoding.h"
+#include "http/base/text_encoding.h"
 #include "test_helpers.h"
 
 using namespace http;

@@ -11,8 +11,9 @@ namespace {
 
 class FleetRunner {
  public:
-  FleetRunner(const FleetRunOptions& options, FleetObserver& observer)
-      : options_(options), observer_(observer) {}
+  FleetRunner(const FleetRunOptions& options, FleetObserver& observer,
+              const std::atomic<bool>& stop)
+      : options_(options), observer_(observer), stop_(stop) {}
 
   void runOne(const DeviceAddress& address) {
     observer_.deviceStarted(address);
@@ -28,6 +29,9 @@ class FleetRunner {
       observer_.diagnostic(address, line);
     };
     run.waitRestartSeconds = options_.waitRestartSeconds;
+    run.allowOlder = options_.allowOlder;
+    run.askDowngrade = options_.askDowngrade;
+    run.stop = &stop_;
     run.onRestartWait = [this, &address](int seconds) {
       observer_.restartWaitStarted(address, seconds);
     };
@@ -100,6 +104,7 @@ class FleetRunner {
 
   const FleetRunOptions& options_;
   FleetObserver& observer_;
+  const std::atomic<bool>& stop_;
   std::mutex mutex_;
   FleetTally tally_;
   std::set<DeviceAddress> failed_;
@@ -110,7 +115,7 @@ class FleetRunner {
 
 FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunOptions& options,
                     FleetObserver& observer, const std::atomic<bool>& stop) {
-  FleetRunner runner(options, observer);
+  FleetRunner runner(options, observer, stop);
   const std::size_t started =
       runOnWorkers(addresses.size(), options.jobs, stop,
                    [&](std::size_t index) { runner.runOne(addresses[index]); });

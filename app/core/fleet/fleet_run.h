@@ -16,6 +16,9 @@ struct FleetRunOptions {
   // After each upload, wait this long at most for the device to answer again, and verify
   // the version it comes back with.
   std::optional<int> waitRestartSeconds;
+  // See DeviceRunOptions.
+  bool allowOlder = false;
+  bool askDowngrade = false;
 };
 
 // What a run over many devices did.

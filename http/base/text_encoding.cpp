@@ -1,4 +1,4 @@
-#include "http/transport/text_encoding.h"
+#include "http/base/text_encoding.h"
 
 #include "text/utf8_codec.h"
 
