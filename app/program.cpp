@@ -16,6 +16,8 @@
 #include "app/core/core_text.h"
 #include "app/core/device_run.h"
 #include "app/core/record_sink.h"
+#include "app/core/run_identity.h"
+#include "app/core/run_record.h"
 #include "app/l10n/translations.h"
 #include "app/window/main_window.h"
 #include "app/window/shop_start.h"
@@ -78,6 +80,11 @@ int runInWindow(const CommandLine& line, Console& console) {
   return exitCode(line, recordFailed ? 1 : exitCodeOf(outcome.result));
 }
 
+// The site that the runs' record lines name.
+void takeSite(const CommandLine& line) {
+  if (!line.site.isEmpty()) setRunSite(line.site.toStdU16String());
+}
+
 int runCommandLine(const CommandLine& line, const cli::RunChoice& choice) {
   Console console;
   console.setQuiet(line.quiet);
@@ -93,17 +100,20 @@ int runCommandLine(const CommandLine& line, const cli::RunChoice& choice) {
       return 0;
     }
     case cli::RunKind::History:
-      return cli::printHistory(line.historyFile, line.address, line.json, console);
+      return cli::printHistory(line.history, line.json, console);
     case cli::RunKind::Scan:
     case cli::RunKind::List:
     case cli::RunKind::Check:
     case cli::RunKind::Headless:
+      takeSite(line);
       return cli::runFleetCommand(line, console);
     case cli::RunKind::RegistersWindow:
+      takeSite(line);
       return runShopWindow(line.recordFile.toStdString());
     case cli::RunKind::Window:
       break;
   }
+  takeSite(line);
   return runInWindow(line, console);
 }
 

@@ -142,6 +142,12 @@ class Device:
                      "version_after": self.config.version_after})
         return True
 
+    def count_state_query(self, config):
+        """A firmware port refused until the state was asked for that many times."""
+        wanted = config.get("refuse_firmware_until_state")
+        if wanted and self.config.next_index(f"state {self.address}") + 1 >= int(wanted):
+            self.listeners[1].reopen(self.server.stop_event)
+
     def settings_document(self, config):
         with self.settings_lock:
             if self.posted_settings is not None and config.get("store_posted_settings", True):
@@ -188,7 +194,12 @@ class Device:
                          "action": "drop", "peer": f"{peer[0]}:{peer[1]}"})
             serverlib.abort(sock, "reset")
             return
-        accept_action = serverlib.accept_action_of(config.get("on_accept", {}).get(port_label))
+        accept_plan = config.get("on_accept", {}).get(port_label)
+        if isinstance(accept_plan, list):
+            # A list acts on the connections in order; its last item repeats.
+            index = self.config.next_index(f"accept {self.address} {port_label}")
+            accept_plan = serverlib.pick(accept_plan, index) or None
+        accept_action = serverlib.accept_action_of(accept_plan)
         if accept_action:
             self.record({"kind": "accept", "port_label": port_label,
                                  "connection": connection_id, "action": accept_action,
@@ -224,6 +235,8 @@ class Device:
                 return
             number += 1
             endpoint = endpoint_of(request, port_label) if request.method else "other"
+            if endpoint == "state":
+                self.count_state_query(config)
             record = {
                 "kind": endpoint,
                 "port_label": port_label,
@@ -403,6 +416,8 @@ def main(argv):
         device = Device(address, config, recorder, server)
         device.listeners = [server.add(http_listener, device.handle, "http"),
                             server.add(firmware_listener, device.handle, "firmware")]
+        if config.get().get("refuse_firmware_until_state"):
+            device.listeners[1].close_until_reopened()
         lines.append(f"{address} {http_listener.getsockname()[1]} "
                      f"{firmware_listener.getsockname()[1]}")
     if len(lines) > 1:

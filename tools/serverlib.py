@@ -620,6 +620,21 @@ class Listener:
         threading.Thread(target=self._reopen_after, args=(seconds, stop_event),
                          daemon=True).start()
 
+    def close_until_reopened(self):
+        """Closes the socket now, until reopen()."""
+        with self.open:
+            if self.closed_for_now:
+                return
+            self.closed_for_now = True
+            shut(self.sock)
+
+    def reopen(self, stop_event):
+        """Listens again at once, when closed."""
+        with self.open:
+            if not self.closed_for_now:
+                return
+        self._reopen_after(0, stop_event)
+
     def _reopen_after(self, seconds, stop_event):
         if stop_event.wait(seconds):
             return

@@ -135,13 +135,6 @@ struct Options {
                                   "address, versions before and after, image, result, "
                                   "verification, cause.")),
       placeholder(kFilePlaceholder)};
-  QCommandLineOption history{
-      QStringLiteral("history"),
-      localText(QT_TRANSLATE_NOOP("zedez",
-                                  "Print the record in FILE as a table, newest last (with an "
-                                  "address: only that device; with --json: the lines as they "
-                                  "are).")),
-      placeholder(kFilePlaceholder)};
   QCommandLineOption registers{
       QStringLiteral("registers"),
       localText(QT_TRANSLATE_NOOP("zedez",
@@ -153,8 +146,9 @@ struct Options {
     parser.setApplicationDescription(localText(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({help, version, headless, yes, no, allowOlder, check, json, exitStatus,
-                       verbose, quiet, record, history, registers});
+                       verbose, quiet, record, registers});
     addFleetOptions(parser);
+    addHistoryOptions(parser);
     addQtOptions(parser);
     parser.addPositionalArgument(
         placeholder(kAddressPlaceholder),
@@ -176,13 +170,13 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
                                   "give a device address, --devices or --scan, not "
                                   "several"));
   }
-  if (!line.historyFile.isEmpty() &&
+  if (line.history.requested() &&
       (line.check || fleet.listOrScan() || !line.recordFile.isEmpty() || line.answer ||
        fleet.waitRestartSeconds || parser.isSet(QStringLiteral("jobs")))) {
     return says(QT_TRANSLATE_NOOP("zedez", "--history only reads a record; it runs nothing else"));
   }
   if (line.registers && (!line.address.empty() || line.headless || line.check ||
-                         fleet.listOrScan() || !line.historyFile.isEmpty() || line.verbose)) {
+                         fleet.listOrScan() || line.history.requested() || line.verbose)) {
     return says(QT_TRANSLATE_NOOP("zedez",
                                   "--registers opens a window of its own; it takes no "
                                   "address, --headless, --check, --devices, --scan, "
@@ -236,8 +230,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   line.verbose = parser.isSet(options.verbose);
   line.quiet = parser.isSet(options.quiet);
   line.recordFile = parser.value(options.record);
+  line.site = siteOption(parser);
   line.allowOlder = parser.isSet(options.allowOlder);
-  line.historyFile = parser.value(options.history);
   if (parser.isSet(options.yes) && parser.isSet(options.no)) {
     line.usageError = localText(QT_TRANSLATE_NOOP("zedez", "--yes and --no exclude each other"));
   } else if (parser.isSet(options.yes)) {
@@ -246,9 +240,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     line.answer = Answer::No;
   }
   line.fleet = readFleetOptions(parser, line.usageError);
+  line.history = readHistoryOptions(parser, line.usageError);
   const QStringList positional = parser.positionalArguments();
-  if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
-  if (positional.size() > 1) line.secondAddress = positional[1];
+  if (line.history.requested()) {
+    line.address = line.history.address;
+  } else {
+    if (!positional.isEmpty()) line.address = positional.constFirst().toStdU16String();
+    if (positional.size() > 1) line.secondAddress = positional[1];
+  }
   line.registers = parser.isSet(options.registers);
   if (line.usageError.isEmpty() && !line.help && !line.version) {
     line.usageError = conflictOf(line, parser);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/cli/fleet_options.h"
+#include "app/cli/history_options.h"
 #include "app/core/run_observer.h"
 
 namespace app::cli {
@@ -30,11 +31,12 @@ struct CommandLine {
   std::optional<Answer> answer;        // --yes or --no
   bool allowOlder = false;             // --allow-older: install over a newer version too
   QString recordFile;                  // --record: append a line per device there
-  QString historyFile;                 // --history: print that record
+  QString site;                        // --site: the shop named in the record
   QString usageError;                  // not empty: the command line is wrong
   // The whole command line, for usageErrorText.
   QStringList arguments;
-  FleetRequest fleet;  // --devices, --jobs, --scan, --wait-restart
+  FleetRequest fleet;      // --devices, --jobs, --scan, --wait-restart
+  HistoryRequest history;  // --history and what it shows
 };
 
 // arguments: the whole command line, the program's name first.

@@ -24,11 +24,11 @@ RunChoice chooseRun(const CommandLine& line, bool display) {
   const bool fleet = isFleetCommand(line);
   // Only the window's run ignores further arguments, as it always has.
   const bool windowRun = display && !line.headless && !line.check && !line.verbose &&
-                         !line.registers && line.historyFile.isEmpty() && !fleet;
+                         !line.registers && !line.history.requested() && !fleet;
   if (!line.secondAddress.isEmpty() && !windowRun) {
     return usageError(RunChoice::Usage::SecondAddress);
   }
-  if (!line.historyFile.isEmpty()) return {RunKind::History};
+  if (line.history.requested()) return {RunKind::History};
   if (fleet) return {windowlessKind(line)};
   if (line.registers && display) return {RunKind::RegistersWindow};
   if (line.address.empty() && line.headless) {

@@ -10,7 +10,9 @@
 #include <climits>
 
 #include "app/core/image_identity.h"
+#include "app/core/product.h"
 #include "app/core/record_file.h"
+#include "app/core/run_identity.h"
 #include "text/utf8_codec.h"
 
 namespace app {
@@ -39,9 +41,13 @@ QJsonObject common(const DeviceAddress& address, std::chrono::system_clock::time
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
   const ImageIdentity& image = imageIdentity();
+  const RunIdentity run = runIdentity();
   return QJsonObject{
       {QStringLiteral("time"),
        QDateTime::fromMSecsSinceEpoch(millis, Qt::UTC).toString(Qt::ISODateWithMs)},
+      {QStringLiteral("site"), text(run.site)},
+      {QStringLiteral("runId"), QString::fromStdString(run.runId)},
+      {QStringLiteral("updaterVersion"), text(std::u16string(kProductVersion))},
       {QStringLiteral("host"), hostName()},
       {QStringLiteral("user"), userName()},
       {QStringLiteral("address"), text(address)},
@@ -73,9 +79,15 @@ std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::
                             {QStringLiteral("class"), QString::fromStdString(cause->className)},
                             {QStringLiteral("message"), text(cause->message)}})
                       : QJsonValue());
+  const char* verification = verificationName(outcome.verification);
+  object.insert(QStringLiteral("verification"), verification != nullptr
+                                                    ? QJsonValue(QString::fromLatin1(verification))
+                                                    : QJsonValue());
   object.insert(QStringLiteral("seconds"), outcome.seconds);
   object.insert(QStringLiteral("restartSeconds"),
                 outcome.restart ? QJsonValue(outcome.restart->seconds) : QJsonValue());
+  object.insert(QStringLiteral("waitRestart"),
+                outcome.restart ? QJsonValue(outcome.restart->waitSeconds) : QJsonValue());
   return line(object);
 }
 

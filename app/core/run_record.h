@@ -8,9 +8,10 @@
 namespace app {
 
 // One line of the record of what was done: a JSON object with the time in UTC (ISO 8601),
-// the PC's host name and user, the address, versionBefore, versionAfter, imageVersion,
-// imageSha256, result, verified (true, false, or null without a restart wait), cause
-// ({"class", "message"} or null), seconds and restartSeconds. Ends with a line feed.
+// the site, the run's id, the updater's version, the PC's host name and user, the address,
+// versionBefore, versionAfter, imageVersion, imageSha256, result, verified (true, false, or
+// null without a restart wait), verification, cause ({"class", "message"} or null), seconds,
+// restartSeconds and waitRestart. Ends with a line feed.
 std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::time_point when);
 
 // The line of a device of a list that was never started.

@@ -489,10 +489,6 @@ opýta; --yes to preskočí.</translation>
         <translation>Pripíše do SÚBORU jeden riadok JSON na zariadenie: čas, počítač, používateľa, adresu, verzie pred a po, obraz, výsledok, overenie, príčinu.</translation>
     </message>
     <message>
-        <source>Print the record in FILE as a table, newest last (with an address: only that device; with --json: the lines as they are).</source>
-        <translation>Vypíše záznam zo SÚBORU ako tabuľku, najnovšie na konci (s adresou: len to zariadenie; s --json: riadky tak, ako sú).</translation>
-    </message>
-    <message>
         <source>Open the window that finds the registers in this PC&apos;s networks, shows their versions and updates those selected (with --record: appends there).</source>
         <translation>Otvorí okno, ktoré nájde pokladnice v sieťach tohto počítača, ukáže ich verzie a aktualizuje vybraté (s --record: pripisuje tam).</translation>
     </message>
@@ -851,6 +847,190 @@ opýta; --yes to preskočí.</translation>
         <translation>chýba adresa zariadenia a okno potrebuje displej (DISPLAY alebo WAYLAND_DISPLAY); bez neho zadajte adresu: zedez-updater [--yes|--no] ADRESA</translation>
     </message>
     <message>
+        <source>Print the records in FILE and the files after it as one table ordered by time, with a totals line (with an address: only that register; with --json: the lines as they are).</source>
+        <translation>Vypíše záznamy z FILE a zo súborov za ním ako jednu tabuľku zoradenú podľa času, s riadkom súčtov (s adresou: len tú pokladnicu; s --json: riadky tak, ako sú).</translation>
+    </message>
+    <message>
+        <source>With --history: only registers whose latest outcome is failed, not back, not started or interrupted.</source>
+        <translation>S --history: len pokladnice, ktorých posledný výsledok je zlyhanie, nevrátenie sa, nezačatie alebo prerušenie.</translation>
+    </message>
+    <message>
+        <source>With --history: only lines from DATE on (2026-12-01, or a time in UTC).</source>
+        <translation>S --history: len riadky od DATE (2026-12-01 alebo čas v UTC).</translation>
+    </message>
+    <message>
+        <source>The shop&apos;s name in the record (default: this PC&apos;s host name); with --history: only that site&apos;s lines.</source>
+        <translation>Názov predajne v zázname (predvolene názov tohto počítača); s --history: len riadky tohto miesta.</translation>
+    </message>
+    <message>
+        <source>With --history: only each register&apos;s latest line.</source>
+        <translation>S --history: len posledný riadok každej pokladnice.</translation>
+    </message>
+    <message>
+        <source>With --history: print the registers&apos; addresses, one a line, for --devices - (with --failed: what to run again).</source>
+        <translation>S --history: vypíše adresy pokladníc, jednu na riadok, pre --devices - (s --failed: čo spustiť znova).</translation>
+    </message>
+    <message>
+        <source>With --history: print the lines as CSV, for a spreadsheet.</source>
+        <translation>S --history: vypíše riadky ako CSV pre tabuľkový procesor.</translation>
+    </message>
+    <message>
+        <source>With --history: write a page of the chain to FILE: a table per site with each register&apos;s latest version and outcome, and a chart of the versions.</source>
+        <translation>S --history: zapíše do FILE stránku siete predajní: tabuľku za každé miesto s poslednou verziou a výsledkom každej pokladnice a graf verzií.</translation>
+    </message>
+    <message>
+        <source>--since needs a date (2026-12-01) or a time (2026-12-01T18:30:00Z)</source>
+        <translation>--since potrebuje dátum (2026-12-01) alebo čas (2026-12-01T18:30:00Z)</translation>
+    </message>
+    <message>
+        <source>--failed, --since, --latest, --addresses, --csv and --html need --history</source>
+        <translation>--failed, --since, --latest, --addresses, --csv a --html potrebujú --history</translation>
+    </message>
+    <message>
+        <source>--addresses, --csv and --json are three forms of the output: give one</source>
+        <translation>--addresses, --csv a --json sú tri podoby výstupu: zadajte jednu</translation>
+    </message>
+    <message>
+        <source>--history shows one register&apos;s lines, or every register&apos;s: give one address</source>
+        <translation>--history ukazuje riadky jednej pokladnice alebo všetkých: zadajte jednu adresu</translation>
+    </message>
+    <message>
+        <source>not back within %1 s</source>
+        <translation>nevrátila sa do %1 s</translation>
+    </message>
+    <message>
+        <source>%1 tries</source>
+        <translation>pokusy: %1</translation>
+    </message>
+    <message>
+        <source>uploaded</source>
+        <translation>nahraté</translation>
+    </message>
+    <message>
+        <source>declined</source>
+        <translation>odmietnuté</translation>
+    </message>
+    <message>
+        <source>checked</source>
+        <translation>skontrolované</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>prerušené</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>áno</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nie</translation>
+    </message>
+    <message>
+        <source>TIME (UTC)</source>
+        <translation>ČAS (UTC)</translation>
+    </message>
+    <message>
+        <source>SITE</source>
+        <translation>MIESTO</translation>
+    </message>
+    <message>
+        <source>ADDRESS</source>
+        <translation>ADRESA</translation>
+    </message>
+    <message>
+        <source>VERSION BEFORE -&gt; AFTER</source>
+        <translation>VERZIA PRED -&gt; PO</translation>
+    </message>
+    <message>
+        <source>RESULT</source>
+        <translation>VÝSLEDOK</translation>
+    </message>
+    <message>
+        <source>VERIFIED</source>
+        <translation>OVERENÉ</translation>
+    </message>
+    <message>
+        <source>CAUSE</source>
+        <translation>PRÍČINA</translation>
+    </message>
+    <message>
+        <source>%1 lines are no record and were left out</source>
+        <translation>riadky, ktoré nie sú záznamom, vynechané: %1</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>nie je obyčajný súbor</translation>
+    </message>
+    <message>
+        <source>cannot read the record %1: %2</source>
+        <translation>záznam %1 sa nedá čítať: %2</translation>
+    </message>
+    <message>
+        <source>%1 addresses are no device address and were left out</source>
+        <translation>adresy, ktoré nie sú adresou zariadenia, vynechané: %1</translation>
+    </message>
+    <message>
+        <source>cannot write the page %1: %2</source>
+        <translation>stránku %1 sa nedá zapísať: %2</translation>
+    </message>
+    <message>
+        <source>Total: %1 lines, %2 registers at %3 sites</source>
+        <translation>Spolu: riadky %1, pokladnice %2, miesta %3</translation>
+    </message>
+    <message>
+        <source>not back</source>
+        <translation>nevrátené</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>iné</translation>
+    </message>
+    <message>
+        <source>Registers by installed version</source>
+        <translation>Pokladnice podľa nainštalovanej verzie</translation>
+    </message>
+    <message>
+        <source>%1 registers, %2 failing</source>
+        <translation>pokladnice: %1, s chybou: %2</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Verzia</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Výsledok</translation>
+    </message>
+    <message>
+        <source>Time (UTC)</source>
+        <translation>Čas (UTC)</translation>
+    </message>
+    <message>
+        <source>Cause</source>
+        <translation>Príčina</translation>
+    </message>
+    <message>
+        <source>ZEDEZ registers of the chain</source>
+        <translation>Pokladnice ZEDEZ siete predajní</translation>
+    </message>
+    <message>
+        <source>%1 registers at %2 sites, latest outcome of each (made %3 UTC)</source>
+        <translation>Pokladnice: %1, miesta: %2, posledný výsledok každej (vytvorené %3 UTC)</translation>
+    </message>
+    <message>
+        <source>%1 failing (failed, not back, not started or interrupted)</source>
+        <translation>S chybou: %1 (zlyhané, nevrátené, nezačaté alebo prerušené)</translation>
+    </message>
+    <message>
+        <source>Versions installed</source>
+        <translation>Nainštalované verzie</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresa</translation>
+    </message>
+    <message>
         <source>Print the results and causes only: no progress, waits or summary.</source>
         <translation>Vypíše len výsledky a príčiny: bez priebehu, čakania a súhrnu.</translation>
     </message>
@@ -1002,6 +1182,14 @@ opýta; --yes to preskočí.</translation>
     <message>
         <source>, about %1 left</source>
         <translation>, zostáva asi %1</translation>
+    </message>
+    <message>
+        <source>DATE</source>
+        <translation>DÁTUM</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NÁZOV</translation>
     </message>
 </context>
 </TS>

@@ -307,16 +307,15 @@ std::string ownSlash24() {
   return "127." + std::to_string(10 + pid % 90) + "." + std::to_string(pid / 90 % 250 + 1);
 }
 
-// Off for now: since the engine keeps 128 characters of a version, this search finds none of
-// these registers, and the cause is not yet found.
-TEST(ShopWindow, DISABLED_CancelIsHeardAtOnceWhileRegistersSendHugeVersions) {
-  // 254 registers, each naming a version of 100,000 characters.
+TEST(ShopWindow, CancelIsHeardAtOnceWhileRegistersSendHugeVersions) {
+  // 254 registers, each naming a version of 60,000 characters: as long as a probe's reply may
+  // be (64 KiB).
   const QTemporaryDir directory;
   const QString config = directory.filePath(QStringLiteral("devices.json"));
   {
     QFile file(config);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"version\":\"" + QByteArray(100'000, '9') + "\"}");
+    file.write("{\"version\":\"" + QByteArray(60'000, '9') + "\"}");
   }
   const std::string net = ownSlash24();
   std::vector<std::string> argv = {"python3",

@@ -211,8 +211,9 @@ class Record(unittest.TestCase):
             self.assertEqual(code, 0, err)
             table = out.splitlines()
             self.assertTrue(table[0].startswith("TIME (UTC)"), out)
-            self.assertTrue(all(devices[0] in row for row in table[1:]), out)
-            self.assertRegex(table[-1], r"1\.0\.9 -> -\s+uploaded\s+-$")
+            self.assertTrue(all(devices[0] in row for row in table[1:-1]), out)
+            self.assertRegex(table[-2], r"1\.0\.9 -> -\s+uploaded\s+-$")
+            self.assertTrue(table[-1].startswith("Total: "), out)
             code, out, err = run_updater("--history", record, "--json")
             self.assertEqual(len(json_lines(out)), killed + 6)
 
