@@ -67,15 +67,15 @@ int runInWindow(const CommandLine& line, Console& console) {
 
   const DeviceOutcome& outcome = window.uploadOutcome();
   tellCauses(outcome, [&console](const std::u16string& text) {
-    console.errorLine(cli::escapedDeviceText(text, 400));
+    console.errorLine(cli::escapedDeviceText(text, cli::kLongestStatusShown));
   });
   if (line.json) {
     console.outputLine(cli::outcomeJson(outcome));
   } else {
     // An error box leaves the status line as it was; the line says what ended the run.
     const std::u16string text = outcomeLine(outcome);
-    console.outputLine(
-        cli::escapedDeviceText(text.empty() && outcome.error ? outcome.error->message : text, 400));
+    console.outputLine(cli::escapedDeviceText(
+        text.empty() && outcome.error ? outcome.error->message : text, cli::kLongestStatusShown));
   }
   return exitCode(line, recordFailed ? 1 : exitCodeOf(outcome.result));
 }

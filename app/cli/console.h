@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/core/device_run.h"
 #include "app/core/run_observer.h"
 
 namespace app::cli {
@@ -105,8 +106,8 @@ class Console {
 };
 
 // The exit codes of the command line besides a device's own.
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitDeclined = 2;
+using app::kExitDeclined;
+using app::kExitFailed;
 inline constexpr int kExitNothingToDo = 3;
 // The record file cannot be opened, is no regular file, or stays locked: nothing was sent
 // (sysexits' EX_CANTCREAT).

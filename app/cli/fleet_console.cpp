@@ -23,9 +23,6 @@ std::u16string number(double value, int decimals) {
 std::u16string count(int value) { return text::utf8ToUtf16(std::to_string(value)); }
 std::u16string count64(std::int64_t value) { return text::utf8ToUtf16(std::to_string(value)); }
 
-// A status or cause line holds a device's text (a version, an error reply's body) at most
-// this long.
-constexpr std::size_t kLongestStatusShown = 400;
 
 std::u16string requestName(RequestKind request) {
   return request == RequestKind::StateQuery ? translated(QT_TRANSLATE_NOOP("zedez", "state query"))

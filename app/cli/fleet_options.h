@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "app/core/fleet/fleet_run.h"
+
 namespace app::cli {
 
 // The names of option values in --help, in the user's language by placeholder().
@@ -15,8 +17,8 @@ inline constexpr const char* kSecondsPlaceholder = QT_TRANSLATE_NOOP("zedez", "S
 inline constexpr const char* kAddressPlaceholder = QT_TRANSLATE_NOOP("zedez", "address");
 QString placeholder(const char* source);
 
-inline constexpr int kDefaultJobs = 4;
-inline constexpr int kMostJobs = 64;
+using fleet::kDefaultJobs;
+using fleet::kMostJobs;
 // A register restarts in minutes; an hour is the most anyone waits.
 inline constexpr int kMostRestartWait = 3600;
 

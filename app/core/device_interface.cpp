@@ -22,12 +22,14 @@ std::u16string settingsUrl(std::u16string_view address) {
 }
 
 std::u16string requestTarget(const std::u16string& address, RequestKind request) {
-  return address + (request == RequestKind::StateQuery ? u":80" : u":8080");
+  return address + u":" +
+         (request == RequestKind::StateQuery ? std::u16string(u"80")
+                                             : std::u16string(kFirmwarePort));
 }
 
 std::u16string firmwareUrl(std::u16string_view address) {
-  return u"http://" + std::u16string(address) + u":8080/firmware?token=" +
-         std::u16string(kUploadToken);
+  return u"http://" + std::u16string(address) + u":" + std::u16string(kFirmwarePort) +
+         u"/firmware?token=" + std::u16string(kUploadToken);
 }
 
 std::u16string decodeSettingsBody(std::string_view bytes) {

@@ -254,12 +254,12 @@ int exitCodeOf(RunResult result) {
     case RunResult::Checked:
       return 0;
     case RunResult::Declined:
-      return 2;
+      return kExitDeclined;
     case RunResult::Failed:
     case RunResult::Interrupted:
       break;
   }
-  return 1;
+  return kExitFailed;
 }
 
 }  // namespace app

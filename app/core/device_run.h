@@ -32,6 +32,10 @@ class DeviceInterface;
 class RecordSink;
 
 enum class RunMode { Upload, Check };
+
+// The exit codes of a device's result: 0 uploaded or checked, these otherwise.
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitDeclined = 2;
 // Interrupted: a signal ended the program while the device's run was under way.
 enum class RunResult { Uploaded, Failed, Declined, Checked, Interrupted };
 

@@ -13,9 +13,6 @@ inline constexpr std::u16string_view kMainWindowCaption = u"Brenvo Tesmora Updat
 inline constexpr std::u16string_view kDefaultDeviceAddress = u"10.77.82.80";
 // The timeout field's text before the operator types one.
 inline constexpr std::u16string_view kDefaultTimeoutText = u"6000";
-// The maker's HTTP proxy, shown in the (unreachable) proxy fields.
-inline constexpr std::u16string_view kMakerProxyHost = u"proxy.brenvo.sk";
-inline constexpr std::u16string_view kMakerProxyPort = u"8080";
 // The maker's article about bringing the device to the newest ZEDEZ.
 inline constexpr std::u16string_view kHelpArticleUrl =
     u"https://www.brenvo.sk/podpora/tesmora-aktualizacia-zedez";

@@ -146,7 +146,7 @@ void MainWindow::createControls() {
   testProductionButton_ = placeButton(this, QStringLiteral("test Produkcne"), 8, 230, 121, 25);
   testProductionButton_->setEnabled(false);
   proxyHostEdit_ = placeEdit(this, toQString(kMakerProxyHost), 170, 207, 87, 21);
-  proxyPortEdit_ = placeEdit(this, toQString(kMakerProxyPort), 263, 207, 42, 21);
+  proxyPortEdit_ = placeEdit(this, QString::number(kMakerProxyPort), 263, 207, 42, 21);
   chooseFileButton_ = placeButton(this, QStringLiteral("Vybrat subor"), 104, 155, 75, 25);
   chooseFileButton_->setEnabled(false);
   passwordEdit_ = placeEdit(this, QString(), 8, 128, 121, 21);

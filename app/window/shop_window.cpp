@@ -24,9 +24,9 @@
 #include <optional>
 #include <utility>
 
+#include "app/core/error_text.h"
 #include "app/core/fleet/discovery.h"
 #include "app/core/fleet/fleet_run.h"
-#include "app/core/error_text.h"
 #include "app/core/image_identity.h"
 #include "app/core/run_record.h"
 #include "app/window/device_text.h"
@@ -39,8 +39,6 @@
 namespace app {
 namespace {
 
-constexpr int kDefaultJobs = 4;
-constexpr int kMostJobs = 64;
 // A search covers at most as many addresses as one /16 holds.
 constexpr std::uint64_t kMostAddresses = 65'534;
 const char* const kRangeKey = "search/range";
@@ -176,8 +174,8 @@ void ShopWindow::createControls() {
   table_->setAccessibleDescription(
       tr("Checked registers are updated; the space bar checks or unchecks the current one."));
   jobsBox_ = new QSpinBox;
-  jobsBox_->setRange(1, kMostJobs);
-  jobsBox_->setValue(kDefaultJobs);
+  jobsBox_->setRange(1, fleet::kMostJobs);
+  jobsBox_->setValue(fleet::kDefaultJobs);
   jobsBox_->setAccessibleName(tr("Registers updated at once"));
   updateButton_ = button(tr("&Update selected"), tr("Update selected"));
   retryButton_ = button(tr("&Retry failed"), tr("Retry failed"));

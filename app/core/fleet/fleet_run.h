@@ -19,6 +19,10 @@ class RecordSink;
 
 namespace app::fleet {
 
+// How many devices a run updates at once, unless told; and at most.
+inline constexpr int kDefaultJobs = 4;
+inline constexpr int kMostJobs = 64;
+
 struct FleetRunOptions {
   RunMode mode = RunMode::Upload;
   int jobs = 1;
