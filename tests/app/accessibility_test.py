@@ -38,11 +38,26 @@ def walk(node):
             yield from walk(child)
 
 
+def holds(condition):
+    """condition(), where an object that went away while it was read counts as not yet."""
+    try:
+        return condition()
+    except GLib.GError:
+        return False
+
+
+def role_of(node):
+    try:
+        return node.getRole()
+    except GLib.GError:
+        return None
+
+
 def wait_until(condition, what, seconds=BOUND):
     """Runs the AT-SPI main loop until condition() holds, at most seconds."""
     deadline = time.monotonic() + seconds
     context = GLib.MainContext.default()
-    while not condition():
+    while not holds(condition):
         if time.monotonic() > deadline:
             raise AssertionError(f"gave up waiting for {what}")
         context.iteration(False)
@@ -89,7 +104,7 @@ class Registers(unittest.TestCase):
         cls.workdir.cleanup()
 
     def nodes(self, role=None):
-        return [n for n in walk(self.app) if role is None or n.getRole() == role]
+        return [n for n in walk(self.app) if role is None or role_of(n) == role]
 
     def named(self, role, name):
         found = [n for n in self.nodes(role) if n.name == name]
