@@ -26,13 +26,13 @@ struct CommandLine {
   bool json = false;
   bool exitStatus = false;
   bool verbose = false;
-  bool quiet = false;      // results and causes only
-  bool registers = false;  // --registers: the window for the registers of the shop's network
-  std::optional<Answer> answer;        // --yes or --no
-  bool allowOlder = false;             // --allow-older: install over a newer version too
-  QString recordFile;                  // --record: append a line per device there
-  QString site;                        // --site: the shop named in the record
-  QString usageError;                  // not empty: the command line is wrong
+  bool quiet = false;            // results and causes only
+  bool registers = false;        // --registers: the window for the registers of the shop's network
+  std::optional<Answer> answer;  // --yes or --no
+  bool allowOlder = false;       // --allow-older: install over a newer version too
+  QString recordFile;            // --record: append a line per device there
+  QString site;                  // --site: the shop named in the record
+  QString usageError;            // not empty: the command line is wrong
   // The whole command line, for usageErrorText.
   QStringList arguments;
   FleetRequest fleet;      // --devices, --jobs, --scan, --wait-restart

@@ -23,7 +23,6 @@ std::u16string number(double value, int decimals) {
 std::u16string count(int value) { return text::utf8ToUtf16(std::to_string(value)); }
 std::u16string count64(std::int64_t value) { return text::utf8ToUtf16(std::to_string(value)); }
 
-
 std::u16string requestName(RequestKind request) {
   return request == RequestKind::StateQuery ? translated(QT_TRANSLATE_NOOP("zedez", "state query"))
                                             : translated(QT_TRANSLATE_NOOP("zedez", "upload"));

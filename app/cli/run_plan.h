@@ -22,8 +22,7 @@ struct RunPlan {
 
   // Whether the run would change anything, so that a confirmation means something.
   [[nodiscard]] bool changesAnything(std::optional<Answer> preset) const {
-    return !toUpdate.empty() ||
-           ((!current.empty() || !newer.empty()) && preset != Answer::No);
+    return !toUpdate.empty() || ((!current.empty() || !newer.empty()) && preset != Answer::No);
   }
 };
 
