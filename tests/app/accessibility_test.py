@@ -111,10 +111,13 @@ class Registers(unittest.TestCase):
         self.assertTrue(found, f"no {role} named {name!r}")
         return found[0]
 
-    def press(self, node):
-        action = node.queryAction()
-        names = [action.getName(i) for i in range(action.nActions)]
-        action.doAction(names.index("Press"))
+    def press(self, role, name):
+        """Presses the named control, found again while the window still builds it."""
+        def pressed():
+            action = self.named(role, name).queryAction()
+            names = [action.getName(i) for i in range(action.nActions)]
+            return "Press" in names and action.doAction(names.index("Press")) is not None
+        wait_until(pressed, f"{name!r} to take a press")
 
     def status(self):
         labels = [n for n in self.nodes(pyatspi.ROLE_LABEL) if n.name.startswith(
@@ -125,15 +128,16 @@ class Registers(unittest.TestCase):
     def search(self):
         edit = self.named(pyatspi.ROLE_TEXT, "Range to search")
         edit.queryEditableText().setTextContents(self.range)
-        self.press(self.named(pyatspi.ROLE_PUSH_BUTTON, "Search"))
+        self.press(pyatspi.ROLE_PUSH_BUTTON, "Search")
         wait_until(lambda: self.status().name.startswith("Registers found"), "the search's end")
         table = self.named(pyatspi.ROLE_TABLE, "Registers found").queryTable()
         return table
 
     def test_1_every_control_is_named_and_the_status_is_read_and_announced(self):
-        unnamed = [(n.getRoleName(), n.description) for n in self.nodes()
-                   if n.getRole() in CONTROL_ROLES and not n.name]
-        self.assertEqual(unnamed, [])
+        def unnamed():
+            return [(n.getRoleName(), n.description) for n in self.nodes()
+                    if role_of(n) in CONTROL_ROLES and not n.name]
+        wait_until(lambda: unnamed() == [], "every control to be named")
         status = self.status()
         self.assertTrue(status.name.startswith(("Search the range", "This PC")), status.name)
         heard = []
