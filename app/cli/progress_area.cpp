@@ -151,6 +151,7 @@ std::vector<std::u16string> ProgressArea::lines(const std::map<DeviceAddress, Ru
     std::ranges::sort(shown, {}, &std::pair<DeviceAddress, Running>::first);
   }
   std::vector<std::u16string> lines;
+  lines.reserve(shown.size() + 1);
   for (const auto& [address, device] : shown) {
     lines.push_back(escapedDeviceText(address) + u"  " +
                     phaseText(device.change, secondsBetween(device.since, now)));

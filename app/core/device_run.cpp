@@ -179,7 +179,7 @@ DeviceOutcome runDeviceUntold(const DeviceAddress& address, const DeviceRunOptio
 
 DeviceOutcome runDevice(const DeviceAddress& address, const DeviceRunOptions& options,
                         RunObserver& observer, Questioner& questioner) {
-  const DeviceOutcome outcome = runDeviceUntold(address, options, observer, questioner);
+  DeviceOutcome outcome = runDeviceUntold(address, options, observer, questioner);
   writeRecordLine(options.record, recordLine(outcome, std::chrono::system_clock::now()), observer);
   observer.outcome(outcome);
   return outcome;

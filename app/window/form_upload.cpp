@@ -52,7 +52,7 @@ DeviceOutcome runFormUpload(WorkflowHost& host, DeviceInterface& stateDevice,
   options.record = choices.record;
   options.stateDevice = &stateDevice;
   options.windowGate = true;
-  const DeviceOutcome outcome = runDevice(host.addressText(), options, form, form);
+  DeviceOutcome outcome = runDevice(host.addressText(), options, form, form);
   if (outcome.errorBox) {
     host.showErrorBox(outcome.error ? outcome.error->message : std::u16string());
     return outcome;

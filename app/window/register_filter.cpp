@@ -33,7 +33,7 @@ bool RegisterFilter::lessThan(const QModelIndex& left, const QModelIndex& right)
     const QString leftText = left.data(RegisterModel::SortRole).toString();
     const QString rightText = right.data(RegisterModel::SortRole).toString();
     const auto order = compareVersions(leftText.toStdU16String(), rightText.toStdU16String());
-    if (order) return *order < 0;
+    if (order) return std::is_lt(*order);
     // What is no version goes before every version, in text order among itself.
     const bool leftIsVersion = compareVersions(leftText.toStdU16String(), u"0").has_value();
     const bool rightIsVersion = compareVersions(rightText.toStdU16String(), u"0").has_value();

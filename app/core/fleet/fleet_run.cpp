@@ -168,7 +168,7 @@ class FleetRun::Tracker final : public RunObserver {
 };
 
 FleetRun::FleetRun(FleetRunOptions options, RunObserver& observer, Questioner& questioner)
-    : options_(std::move(options)),
+    : options_(options),
       observer_(observer),
       questioner_(questioner),
       tracker_(std::make_unique<Tracker>(observer)) {}
