@@ -22,9 +22,16 @@ class FleetRun::Tracker final : public RunObserver {
  public:
   explicit Tracker(RunObserver& next) : next_(next) {}
 
+  // The devices of the run, in its order.
+  void listed(const std::vector<DeviceAddress>& addresses) {
+    const std::scoped_lock lock(mutex_);
+    listed_ = addresses;
+  }
+
   void deviceStarted(const DeviceAddress& address) override {
     {
       const std::scoped_lock lock(mutex_);
+      accounted_.insert(address);
       if (ended_) return;
       running_[address] = RunSoFar{std::chrono::steady_clock::now()};
     }
@@ -72,6 +79,7 @@ class FleetRun::Tracker final : public RunObserver {
     {
       const std::scoped_lock lock(mutex_);
       if (ended_) return;
+      accounted_.insert(address);
       writeRecordLine(record, notStartedRecordLine(address, std::chrono::system_clock::now()),
                       *this);
     }
@@ -79,7 +87,7 @@ class FleetRun::Tracker final : public RunObserver {
   }
 
   // Ends the run: the outcomes of the devices under way, and which of them had their
-  // uploads cut off.
+  // uploads cut off. The devices not yet started get their lines too.
   std::vector<std::pair<DeviceOutcome, bool>> end(const std::u16string& by, RecordSink* record) {
     std::vector<std::pair<DeviceOutcome, bool>> outcomes;
     const std::scoped_lock lock(mutex_);
@@ -92,6 +100,12 @@ class FleetRun::Tracker final : public RunObserver {
                       *this);
     }
     running_.clear();
+    for (const DeviceAddress& address : listed_) {
+      if (accounted_.insert(address).second) {
+        writeRecordLine(record, notStartedRecordLine(address, std::chrono::system_clock::now()),
+                        *this);
+      }
+    }
     return outcomes;
   }
 
@@ -162,6 +176,9 @@ class FleetRun::Tracker final : public RunObserver {
   std::atomic<bool> ended_{false};
   std::atomic<bool> recordFailed_{false};
   std::map<DeviceAddress, RunSoFar> running_;
+  std::vector<DeviceAddress> listed_;
+  // Started, or recorded as never started.
+  std::set<DeviceAddress> accounted_;
   FleetTally tally_;
   std::set<DeviceAddress> failed_;
   std::set<DeviceAddress> unverified_;
@@ -190,6 +207,7 @@ void FleetRun::runOne(const DeviceAddress& address) {
 FleetTally FleetRun::run(const std::vector<DeviceAddress>& addresses,
                          const std::atomic<bool>& stop) {
   stop_ = &stop;
+  tracker_->listed(addresses);
   const std::size_t started = runOnWorkers(addresses.size(), options_.jobs, stop,
                                            [&](std::size_t index) { runOne(addresses[index]); });
   for (std::size_t i = started; i < addresses.size(); ++i) {

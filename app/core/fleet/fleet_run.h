@@ -78,8 +78,9 @@ class FleetRun {
   FleetTally run(const std::vector<DeviceAddress>& addresses, const std::atomic<bool>& stop);
 
   // A signal ends the program now (by: its name): every device still under way gets an
-  // interrupted outcome, recorded and told, that says how much of the image it had been sent;
-  // nothing more is told of the run after this. Gives the devices whose uploads it cuts off.
+  // interrupted outcome, recorded and told, that says how much of the image it had been sent,
+  // and every device not yet started its line of the record; nothing more is told of the run
+  // after this. Gives the devices whose uploads it cuts off.
   // Safe to call from any thread while run() goes on.
   std::vector<DeviceAddress> interrupt(const std::u16string& by);
 
