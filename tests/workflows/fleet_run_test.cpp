@@ -102,15 +102,19 @@ TEST(FleetRun, AStoppedRunStartsNothingAndRecordsEveryDeviceAsNotStarted) {
 }
 
 // A device that the signal finds mid-upload is recorded and told once, as interrupted, with
-// what it had been sent; its own end, should it come after, is neither recorded nor told.
+// what it had been sent; its own end, should it come after, is neither recorded nor told. The
+// device not yet started gets its line at once.
 TEST(FleetRun, AnInterruptedDeviceGetsOneLineSayingHowFarItGot) {
   DeviceSimulator slow({"--version", "1.0.9", "--action", "firmware=close"});
+  std::atomic<bool> stop{false};
   struct Interrupting final : app::RunObserver, app::Questioner {
     app::fleet::FleetRun* run = nullptr;
+    std::atomic<bool>* stop = nullptr;
     std::vector<app::DeviceOutcome> outcomes;
     std::vector<DeviceAddress> cut;
     void phase(const DeviceAddress&, const app::PhaseChange& change) override {
       if (change.phase == app::RunPhase::WaitingForAnswer && cut.empty()) {
+        *stop = true;
         cut = run->interrupt(u"SIGTERM");
       }
     }
@@ -122,15 +126,16 @@ TEST(FleetRun, AnInterruptedDeviceGetsOneLineSayingHowFarItGot) {
   options.record = &record;
   app::fleet::FleetRun run(options, observer, observer);
   observer.run = &run;
-  const std::atomic<bool> stop{false};
-  (void)run.run({slow.address16()}, stop);
+  observer.stop = &stop;
+  (void)run.run({slow.address16(), u"127.0.0.1"}, stop);
   EXPECT_EQ(observer.cut, std::vector<DeviceAddress>{slow.address16()});
   ASSERT_EQ(observer.outcomes.size(), 1U);
   EXPECT_EQ(observer.outcomes[0].result, app::RunResult::Interrupted);
   EXPECT_NE(observer.outcomes[0].status.find(u"after the whole image was sent"),
             std::u16string::npos);
-  ASSERT_EQ(record.lines().size(), 1U);
+  ASSERT_EQ(record.lines().size(), 2U);
   EXPECT_NE(record.lines()[0].find(R"("result":"interrupted")"), std::string::npos);
+  EXPECT_NE(record.lines()[1].find(R"("result":"not-started")"), std::string::npos);
 }
 
 // Once the upload's request is out, a signal cuts it off, even before the first bytes of the

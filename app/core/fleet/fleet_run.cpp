@@ -105,6 +105,8 @@ class FleetRun::Tracker final : public RunObserver {
     {
       const std::scoped_lock lock(mutex_);
       if (ending_) return;
+      // Its line is written: an interrupt now does not write it again.
+      started_.insert(address);
       writeRecordLine(record, notStartedRecordLine(address, std::chrono::system_clock::now()),
                       *this);
     }
