@@ -659,6 +659,10 @@ opýta; --yes to preskočí.</translation>
         <translation>prerušené signálom %1 pred odoslaním obrazu</translation>
     </message>
     <message>
+        <source>interrupted by %1 after at least %2 of %3 bytes of the image: the upload is cut off</source>
+        <translation>prerušené signálom %1 po najmenej %2 z %3 bajtov obrazu: nahrávanie je odrezané</translation>
+    </message>
+    <message>
         <source>interrupted by %1 after %2 of %3 bytes of the image: the upload is cut off</source>
         <translation>prerušené signálom %1 po %2 z %3 bajtov obrazu: nahrávanie je odrezané</translation>
     </message>
@@ -769,6 +773,10 @@ opýta; --yes to preskočí.</translation>
     <message>
         <source>interrupted before the image was sent</source>
         <translation>prerušené pred odoslaním obrazu</translation>
+    </message>
+    <message>
+        <source>interrupted while waiting for the register to come back: the update is unverified</source>
+        <translation>prerušené počas čakania na návrat pokladnice: aktualizácia je neoverená</translation>
     </message>
     <message>
         <source>%1 has %2, newer than this image&apos;s %3: an older version is installed only with --allow-older</source>
