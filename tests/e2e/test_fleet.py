@@ -218,5 +218,27 @@ class Record(unittest.TestCase):
             self.assertEqual(len(json_lines(out)), killed + 6)
 
 
+class Retry(unittest.TestCase):
+    def test_a_register_that_refuses_its_first_upload_is_tried_again(self):
+        net = random_subnet()
+        refusing, answering = f"{net}.10", f"{net}.11"
+        config = {"devices": {refusing: {"refuse_firmware_until_state": 2},
+                              answering: {"responses": {"firmware": SERVER_ERROR}}}}
+        with testlib.start_fleet([refusing, answering], config=config) as fleet, \
+                tempfile.TemporaryDirectory() as directory:
+            record = os.path.join(directory, "record.jsonl")
+            code, out, err = run_updater("--devices", "-", "--wait-restart", "0", "--json",
+                                         "--retry", "2", "--retry-delay", "1", "--record", record,
+                                         input=f"{refusing}\n{answering}\n")
+            self.assertEqual(code, 1, err)
+            results = {o["address"]: o["result"] for o in json_lines(out)}
+            self.assertEqual(results, {refusing: "uploaded", answering: "failed"})
+            # The second try took the image; a register that answered is never tried again.
+            self.assertEqual([firmware_count(fleet, a) for a in (refusing, answering)], [1, 1])
+            with open(record) as f:
+                tries = {r["address"]: r["tries"] for r in map(json.loads, f)}
+            self.assertEqual(tries, {refusing: 2, answering: 1})
+
+
 if __name__ == "__main__":
     unittest.main()
