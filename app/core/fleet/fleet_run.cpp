@@ -45,7 +45,12 @@ class FleetRun::Tracker final : public RunObserver {
     next_.phase(address, change);
   }
   void stateRead(const DeviceAddress& address, const std::u16string& versionText) override {
-    if (!ended_) next_.stateRead(address, versionText);
+    {
+      const std::scoped_lock lock(mutex_);
+      if (ended_) return;
+      running_[address].versionText = versionText;
+    }
+    next_.stateRead(address, versionText);
   }
   void step(const DeviceAddress& address, const RunStep& step) override {
     if (!ended_) next_.step(address, step);
@@ -56,6 +61,18 @@ class FleetRun::Tracker final : public RunObserver {
   void recordFailed(const std::u16string& message) override {
     recordFailed_ = true;
     next_.recordFailed(message);
+  }
+
+  // The device is tried again: nothing of this try has been sent yet.
+  void retrying(const DeviceAddress& address, int tryNumber) {
+    const std::scoped_lock lock(mutex_);
+    if (ended_) return;
+    RunSoFar& device = running_[address];
+    device.uploading = false;
+    device.restarting = false;
+    device.sent = 0;
+    device.total = 0;
+    device.tries = tryNumber;
   }
 
   // The device is done: its line is written, unless a signal has ended the run.
@@ -183,7 +200,9 @@ void FleetRun::runOne(const DeviceAddress& address) {
   run.allowOlder = options_.allowOlder;
   run.askDowngrade = options_.askDowngrade;
   run.stop = stop_;
-  const DeviceOutcome outcome = runDeviceUntold(address, run, *tracker_, questioner_);
+  const DeviceOutcome outcome =
+      runDeviceWithRetries(address, run, options_.retry, *tracker_, questioner_,
+                           [this, &address](int tryNumber) { tracker_->retrying(address, tryNumber); });
   if (tracker_->finish(outcome, options_.record)) observer_.outcome(outcome);
 }
 
@@ -221,7 +240,9 @@ DeviceOutcome interruptedOutcome(const DeviceAddress& address, const RunSoFar& s
   DeviceOutcome outcome;
   outcome.address = address;
   outcome.result = RunResult::Interrupted;
+  outcome.versionText = soFar.versionText;
   outcome.bytesSent = soFar.sent;
+  outcome.tries = soFar.tries;
   outcome.seconds = std::chrono::duration<double>(now - soFar.start).count();
   if (soFar.restarting) {
     outcome.status = translated(QT_TRANSLATE_NOOP("zedez",

@@ -11,6 +11,7 @@
 
 #include "app/core/device_address.h"
 #include "app/core/device_run.h"
+#include "app/core/retry.h"
 #include "app/core/run_observer.h"
 
 namespace app {
@@ -35,6 +36,8 @@ struct FleetRunOptions {
   // See DeviceRunOptions.
   bool allowOlder = false;
   bool askDowngrade = false;
+  // A register that refused or did not answer is tried again, as --retry asks.
+  RetryPolicy retry;
 };
 
 // What a run over many devices did.
@@ -109,6 +112,9 @@ struct RunSoFar {
   std::int64_t total = 0;
   // The upload was answered and the restart wait is under way.
   bool restarting = false;
+  // The version the state query read, once it did.
+  std::u16string versionText{};
+  int tries = 1;
 };
 
 // The outcome of a device that a signal (by: its name) cut off.
