@@ -196,9 +196,9 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
                                   "--yes and --no do nothing with --check: a check "
                                   "uploads nothing"));
   }
-  if (fleet.scanRange && (line.answer || fleet.waitRestartSeconds || line.check ||
-                          !line.recordFile.isEmpty() || parser.isSet(QStringLiteral("jobs")) ||
-                          retry)) {
+  if (fleet.scanRange &&
+      (line.answer || fleet.waitRestartSeconds || line.check || !line.recordFile.isEmpty() ||
+       parser.isSet(QStringLiteral("jobs")) || retry)) {
     return says(QT_TRANSLATE_NOOP("zedez",
                                   "--scan only finds registers; to update or check "
                                   "them, feed its output to --devices -"));

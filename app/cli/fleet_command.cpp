@@ -201,8 +201,8 @@ int runList(const CommandLine& line, const FleetRequest& request,
 bool isFleetCommand(const CommandLine& line) {
   return line.usageError.isEmpty() && !line.help && !line.version &&
          (line.fleet.listOrScan() ||
-          (!line.address.empty() && (line.fleet.waitRestartSeconds.value_or(0) > 0 ||
-                                     line.fleet.retries.value_or(0) > 0)));
+          (!line.address.empty() &&
+           (line.fleet.waitRestartSeconds.value_or(0) > 0 || line.fleet.retries.value_or(0) > 0)));
 }
 
 int runFleetCommand(const CommandLine& line, Console& console) {

@@ -22,8 +22,8 @@ QString localText(const char* source, std::initializer_list<std::u16string_view>
 std::u16string number(int value) { return QString::number(value).toStdU16String(); }
 
 // The number an option gives, when it is one from least to most; none otherwise.
-std::optional<int> boundedValue(const QCommandLineParser& parser, QLatin1StringView name,
-                                int least, int most) {
+std::optional<int> boundedValue(const QCommandLineParser& parser, QLatin1StringView name, int least,
+                                int most) {
   bool ok = false;
   const int value = parser.value(name).toInt(&ok);
   if (!ok || value < least || value > most) return std::nullopt;
@@ -88,9 +88,9 @@ void addFleetOptions(QCommandLineParser& parser) {
       {kRetry,
        localText(QT_TRANSLATE_NOOP("zedez",
                                    "Try a register again, up to N more times (at most %1), when "
-                                   "it refused the connection or did not answer before any "
-                                   "byte of the image was sent; never once it answered the "
-                                   "upload. Default: no retry."),
+                                   "it refused the connection or did not answer, before any "
+                                   "byte of the image could have been sent; never once it "
+                                   "answered the upload. Default: no retry."),
                  {number(kMostRetries)}),
        placeholder(kJobsPlaceholder)},
       {kRetryDelay,

@@ -239,6 +239,9 @@ class Retry(unittest.TestCase):
             with open(record) as f:
                 tries = {r["address"]: r["tries"] for r in map(json.loads, f)}
             self.assertEqual(tries, {refusing: 2, answering: 1})
+            code, out, err = run_updater("--history", record, refusing)
+            self.assertEqual(code, 0, err)
+            self.assertRegex(out, r"uploaded .*2 tries")
 
     def test_a_signal_ends_the_wait_before_the_next_try(self):
         absent = f"{random_subnet()}.10"  # nothing listens: every connect is refused

@@ -200,9 +200,9 @@ void FleetRun::runOne(const DeviceAddress& address) {
   run.allowOlder = options_.allowOlder;
   run.askDowngrade = options_.askDowngrade;
   run.stop = stop_;
-  const DeviceOutcome outcome =
-      runDeviceWithRetries(address, run, options_.retry, *tracker_, questioner_,
-                           [this, &address](int tryNumber) { tracker_->retrying(address, tryNumber); });
+  const DeviceOutcome outcome = runDeviceWithRetries(
+      address, run, options_.retry, *tracker_, questioner_,
+      [this, &address](int tryNumber) { tracker_->retrying(address, tryNumber); });
   if (tracker_->finish(outcome, options_.record)) observer_.outcome(outcome);
 }
 
