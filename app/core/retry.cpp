@@ -75,7 +75,7 @@ bool waitBeforeRetry(int seconds, const std::atomic<bool>* stop) {
 DeviceOutcome runDeviceWithRetries(const DeviceAddress& address, const DeviceRunOptions& options,
                                    const RetryPolicy& policy, RunObserver& observer,
                                    Questioner& questioner,
-                                   const std::function<void(int tryNumber)>& beforeTry) {
+                                   const std::function<bool(int tryNumber)>& beforeTry) {
   AnswerOnce answers(questioner);
   const auto start = std::chrono::steady_clock::now();
   DeviceOutcome outcome = runDeviceUntold(address, options, observer, answers);
@@ -86,7 +86,7 @@ DeviceOutcome runDeviceWithRetries(const DeviceAddress& address, const DeviceRun
         translated(QT_TRANSLATE_NOOP("zedez", "trying again in %1 s (try %2 of %3)"),
                    {number(policy.delaySeconds), number(tryNumber), number(policy.retries + 1)}));
     if (!waitBeforeRetry(policy.delaySeconds, options.stop)) break;
-    if (beforeTry) beforeTry(tryNumber);
+    if (beforeTry && !beforeTry(tryNumber)) break;
     outcome = runDeviceUntold(address, options, observer, answers);
     outcome.tries = tryNumber;
   }

@@ -29,10 +29,11 @@ bool waitBeforeRetry(int seconds, const std::atomic<bool>* stop);
 // Runs the device as runDeviceUntold does and tries it again while worthRetrying allows,
 // telling the observer each further try; a question is answered in a later try as it was in
 // the first, without asking again. beforeTry is called before each further try with its
-// number (2, 3, ...). A stop ends the tries at once. outcome.tries says how many ran.
+// number (2, 3, ...); false: no further try. A stop ends the tries at once. outcome.tries
+// says how many ran.
 DeviceOutcome runDeviceWithRetries(const DeviceAddress& address, const DeviceRunOptions& options,
                                    const RetryPolicy& policy, RunObserver& observer,
                                    Questioner& questioner,
-                                   const std::function<void(int tryNumber)>& beforeTry = {});
+                                   const std::function<bool(int tryNumber)>& beforeTry = {});
 
 }  // namespace app

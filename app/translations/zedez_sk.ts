@@ -659,6 +659,10 @@ opýta; --yes to preskočí.</translation>
         <translation>prerušené signálom %1 pred odoslaním obrazu</translation>
     </message>
     <message>
+        <source>interrupted by %1 after at least %2 of %3 bytes of the image: the upload is cut off</source>
+        <translation>prerušené signálom %1 po najmenej %2 z %3 bajtov obrazu: nahrávanie je odrezané</translation>
+    </message>
+    <message>
         <source>interrupted by %1 after %2 of %3 bytes of the image: the upload is cut off</source>
         <translation>prerušené signálom %1 po %2 z %3 bajtov obrazu: nahrávanie je odrezané</translation>
     </message>

@@ -6,6 +6,7 @@ Simulated devices listen on ports 80 and 8080 of loopback addresses (root)."""
 import fcntl
 import json
 import os
+import select
 import signal
 import subprocess
 import sys
@@ -44,6 +45,18 @@ def finish(process, timeout=60):
         if process.poll() is None:
             process.kill()
             process.communicate()
+
+
+def read_error_until(process, wanted, timeout=30):
+    """Standard error as it comes, until it holds wanted or the time is up."""
+    got, deadline = b"", time.monotonic() + timeout
+    while wanted not in got and time.monotonic() < deadline:
+        ready, _, _ = select.select([process.stderr], [], [], deadline - time.monotonic())
+        piece = os.read(process.stderr.fileno(), 4096) if ready else b""
+        if not piece:
+            break
+        got += piece
+    return got
 
 
 def record_lines(path):
@@ -175,6 +188,34 @@ class SignalsAndPipes(unittest.TestCase):
                              {devices[0]: "uploaded", devices[1]: "uploaded",
                               devices[2]: "not-started"})
             self.assertNotIn("cut off", err)
+
+    def test_a_second_signal_leaves_one_line_for_every_device(self):
+        net = random_subnet()
+        devices = [f"{net}.{n}" for n in range(1, 4)]
+        unanswered = {"responses": {"firmware": {"delay": 60}}}
+        with testlib.start_fleet(devices, config=unanswered) as fleet, \
+                tempfile.TemporaryDirectory() as directory:
+            record = os.path.join(directory, "record.jsonl")
+            process = start("--devices", list_file(directory, devices), "--jobs", "2",
+                            "--wait-restart", "0", "--record", record)
+            fleet.wait_for_kind(devices[0], "firmware")
+            fleet.wait_for_kind(devices[1], "firmware")
+            process.send_signal(signal.SIGTERM)
+            self.assertIn(b"the running ones finish", read_error_until(process, b"finish"))
+            time.sleep(0.6)  # past the moment in which a repeat counts as the same signal
+            process.send_signal(signal.SIGTERM)
+            _, err = finish(process)
+            self.assertEqual(process.returncode, -signal.SIGTERM, err)
+            lines = record_lines(record)
+        self.assertEqual(sorted(r["address"] for r in lines), devices, lines)
+        results = {r["address"]: (r["result"], (r.get("cause") or {}).get("message", ""))
+                   for r in lines}
+        self.assertEqual(results[devices[2]], ("not-started", ""))
+        for address in devices[:2]:
+            result, cause = results[address]
+            # The image was all on the connection; the line says so, not "before it was sent".
+            self.assertEqual(result, "interrupted")
+            self.assertIn("after the whole image was sent", cause)
 
     def test_a_signal_answers_an_open_question_no_and_the_run_ends_by_it(self):
         device = f"{random_subnet()}.1"

@@ -81,9 +81,11 @@ class FleetRun {
   FleetTally run(const std::vector<DeviceAddress>& addresses, const std::atomic<bool>& stop);
 
   // A signal ends the program now (by: its name): every device still under way gets an
-  // interrupted outcome, recorded and told, that says how much of the image it had been sent;
-  // nothing more is told of the run after this. Gives the devices whose uploads it cuts off.
-  // Safe to call from any thread while run() goes on.
+  // interrupted outcome, recorded and told, that says how much of the image it had been sent,
+  // counted once its upload has stopped sending (waiting at most kUploadStopWait for that);
+  // the devices not yet started get their lines too. Nothing more is told of the run after
+  // this. Gives the devices whose uploads it cuts off. Safe to call from any thread while
+  // run() goes on.
   std::vector<DeviceAddress> interrupt(const std::u16string& by);
 
  private:
@@ -103,6 +105,10 @@ class FleetRun {
 FleetTally runFleet(const std::vector<DeviceAddress>& addresses, const FleetRunOptions& options,
                     RunObserver& observer, Questioner& questioner, const std::atomic<bool>& stop);
 
+// How long an interrupt waits for the uploads under way to stop between two pieces of the
+// image, so that what their lines say was sent is what the connection took.
+inline constexpr std::chrono::milliseconds kUploadStopWait{1000};
+
 // What a device under way had done when a signal ended the program.
 struct RunSoFar {
   std::chrono::steady_clock::time_point start;
@@ -112,6 +118,9 @@ struct RunSoFar {
   std::int64_t total = 0;
   // The upload was answered and the restart wait is under way.
   bool restarting = false;
+  // The upload stopped sending before the count was taken; false: a piece of the image may
+  // still have been on its way, and sent is the least that went out.
+  bool stopped = true;
   // The version the state query read, once it did.
   std::u16string versionText{};
   int tries = 1;
