@@ -15,6 +15,7 @@
 #include "app/cli/version_report.h"
 #include "app/core/core_text.h"
 #include "app/core/device_run.h"
+#include "app/core/interrupt_watch.h"
 #include "app/core/record_sink.h"
 #include "app/core/run_identity.h"
 #include "app/core/run_record.h"
@@ -85,7 +86,7 @@ void takeSite(const CommandLine& line) {
   if (!line.site.isEmpty()) setRunSite(line.site.toStdU16String());
 }
 
-int runCommandLine(const CommandLine& line, const cli::RunChoice& choice) {
+int runCommandLine(const CommandLine& line, const cli::RunChoice& choice, InterruptWatch* watch) {
   Console console;
   console.setQuiet(line.quiet);
   switch (choice.kind) {
@@ -109,7 +110,7 @@ int runCommandLine(const CommandLine& line, const cli::RunChoice& choice) {
       return cli::runFleetCommand(line, console);
     case cli::RunKind::RegistersWindow:
       takeSite(line);
-      return runShopWindow(line.recordFile.toStdString());
+      return runShopWindow(line.recordFile.toStdString(), *watch);
     case cli::RunKind::Window:
       break;
   }
@@ -126,6 +127,10 @@ int runProgram(int argc, char* argv[]) {
   // application takes them out of argv for itself.
   const CommandLine line = cli::parseCommandLine(arguments);
   const cli::RunChoice choice = cli::chooseRun(line, displayAvailable());
+  // The shop window ends on a signal as a list does. The watch comes before the application,
+  // so that no thread of the toolkit takes the signals either.
+  std::optional<InterruptWatch> watch;
+  if (choice.kind == cli::RunKind::RegistersWindow) watch.emplace();
   std::unique_ptr<QCoreApplication> application;
   if (choice.opensWindow()) {
     application = std::make_unique<QApplication>(argc, argv);
@@ -137,7 +142,7 @@ int runProgram(int argc, char* argv[]) {
   }
   describeApplication();
   l10n::installTranslations();
-  return runCommandLine(line, choice);
+  return runCommandLine(line, choice, watch ? &*watch : nullptr);
 }
 
 }  // namespace app

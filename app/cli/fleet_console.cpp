@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/cli/interrupt_watch.h"
 #include "app/cli/outcome_json.h"
 #include "app/cli/terminal_text.h"
 #include "app/core/core_text.h"

@@ -79,11 +79,21 @@ VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
 // image's; another version is a failure.
 void verify(const DeviceRunOptions& options, RunObserver& observer, DeviceOutcome& outcome) {
   const int seconds = *options.waitRestartSeconds;
+  if (options.beforeRestartWait) options.beforeRestartWait();
   observer.phase(outcome.address,
                  {RunPhase::Restarting, outcome.bytesSent, outcome.bytesSent, seconds});
   outcome.restart = waitForRestart(outcome.address, outcome.versionText, seconds, options.stop);
   if (!outcome.restart->stateAfter) {
     outcome.verification = Verification::NotBack;
+    // A stop ended the wait, not the register's silence: "not back within 120 s" would be
+    // untrue, and "OK." would hide that nobody saw it come back.
+    if (options.stop != nullptr && *options.stop) {
+      outcome.result = RunResult::Interrupted;
+      outcome.status = translated(QT_TRANSLATE_NOOP("zedez",
+                                                    "interrupted while waiting for the register "
+                                                    "to come back: the update is unverified"));
+      outcome.error = FailureCause{"Interrupted", outcome.status, {}};
+    }
     return;
   }
   observer.phase(outcome.address, {RunPhase::Verifying, outcome.bytesSent, outcome.bytesSent, 0});

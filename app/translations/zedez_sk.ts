@@ -775,6 +775,10 @@ opýta; --yes to preskočí.</translation>
         <translation>prerušené pred odoslaním obrazu</translation>
     </message>
     <message>
+        <source>interrupted while waiting for the register to come back: the update is unverified</source>
+        <translation>prerušené počas čakania na návrat pokladnice: aktualizácia je neoverená</translation>
+    </message>
+    <message>
         <source>%1 has %2, newer than this image&apos;s %3: an older version is installed only with --allow-older</source>
         <translation>%1 má %2, novšiu ako verzia tohto obrazu %3: staršia verzia sa nahrá len s --allow-older</translation>
     </message>

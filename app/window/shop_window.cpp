@@ -468,16 +468,19 @@ void ShopWindow::runUpdate(const std::vector<DeviceAddress>& addresses) {
     yieldToTheWindow();
     fleet::FleetRunOptions withRecord = run;
     withRecord.record = runSignals_;
-    const fleet::FleetTally tally =
-        fleet::runFleet(addresses, withRecord, *runSignals_, *runSignals_, stop_);
+    fleet::FleetRun fleetRun(withRecord, *runSignals_, *runSignals_);
+    {
+      const std::scoped_lock lock(runMutex_);
+      run_ = &fleetRun;
+    }
+    const fleet::FleetTally tally = fleetRun.run(addresses, stop_);
+    {
+      const std::scoped_lock lock(runMutex_);
+      run_ = nullptr;
+    }
     const QList<QByteArray> notStarted = runSignals_->takeNotStartedLines();
-    const QString problem;
     QMetaObject::invokeMethod(
-        this,
-        [this, tally, notStarted, problem] {
-          if (!problem.isEmpty()) recordProblem_ = problem;
-          updateFinished(tally, notStarted);
-        },
+        this, [this, tally, notStarted] { updateFinished(tally, notStarted); },
         Qt::QueuedConnection);
   });
 }
@@ -536,6 +539,12 @@ void ShopWindow::cancel() {
   setStatus(activity_ == Activity::Searching
                 ? tr("Cancelling the search...")
                 : tr("Cancelling: no further register starts; those under way finish."));
+}
+
+void ShopWindow::interruptRun(const std::u16string& by) {
+  stop_ = true;
+  const std::scoped_lock lock(runMutex_);
+  if (run_ != nullptr) run_->interrupt(by);
 }
 
 std::vector<std::string> ShopWindow::recordLines() const {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,8 +29,9 @@ class RegisterTable;
 class RunSignals;
 
 namespace fleet {
+class FleetRun;
 struct FleetTally;
-}
+}  // namespace fleet
 
 struct ShopWindowOptions {
   // Blocks the range field offers when no range was searched before, e.g. {"192.168.1.0/24"}.
@@ -59,6 +61,11 @@ class ShopWindow final : public QWidget {
   void retryFailed();
   // No further address or register starts; those under way finish within their limits.
   void cancel();
+  // From any thread: no further address or register starts.
+  void stopWork() { stop_ = true; }
+  // From any thread, as a signal ends the program: the registers under way get their lines of
+  // the record as interrupted (by: the signal's name), and nothing more of the run is shown.
+  void interruptRun(const std::u16string& by);
   // Asks for a file and appends there the lines of the record not yet in it.
   void saveRecord();
   // Appends to file the lines of the record not yet written there; how many were.
@@ -145,6 +152,9 @@ class ShopWindow final : public QWidget {
   Activity activity_ = Activity::Idle;
   std::thread worker_;
   std::atomic<bool> stop_{false};
+  // The update under way, for interruptRun.
+  std::mutex runMutex_;
+  fleet::FleetRun* run_ = nullptr;
   bool closeWhenIdle_ = false;
   // The work under way: addresses probed, or registers done, of the total.
   std::uint64_t total_ = 0;

@@ -125,6 +125,8 @@ class FleetRun::Tracker final : public RunObserver {
     {
       const std::scoped_lock lock(mutex_);
       if (ending_) return;
+      // Its line is written: an interrupt now does not write it again.
+      started_.insert(address);
       writeRecordLine(record, notStartedRecordLine(address, std::chrono::system_clock::now()),
                       *this);
     }
@@ -268,7 +270,7 @@ FleetRun::FleetRun(FleetRunOptions options, RunObserver& observer, Questioner& q
 
 FleetRun::~FleetRun() = default;
 
-void FleetRun::runOne(const DeviceAddress& address) {
+void FleetRun::runOne(const DeviceAddress& address, WorkerSlot& slot) {
   if (!tracker_->start(address)) return;
   DeviceRunOptions run;
   run.mode = options_.mode;
@@ -276,6 +278,7 @@ void FleetRun::runOne(const DeviceAddress& address) {
   run.allowOlder = options_.allowOlder;
   run.askDowngrade = options_.askDowngrade;
   run.stop = stop_;
+  run.beforeRestartWait = [&slot] { slot.release(); };
   const DeviceOutcome outcome = runDeviceWithRetries(
       address, run, options_.retry, *tracker_, questioner_,
       [this, &address](int tryNumber) { return tracker_->retrying(address, tryNumber); });
@@ -286,8 +289,9 @@ FleetTally FleetRun::run(const std::vector<DeviceAddress>& addresses,
                          const std::atomic<bool>& stop) {
   stop_ = &stop;
   tracker_->expect(addresses);
-  const std::size_t started = runOnWorkers(addresses.size(), options_.jobs, stop,
-                                           [&](std::size_t index) { runOne(addresses[index]); });
+  const std::size_t started =
+      runOnWorkers(addresses.size(), options_.jobs, stop,
+                   [&](std::size_t index, WorkerSlot& slot) { runOne(addresses[index], slot); });
   for (std::size_t i = started; i < addresses.size(); ++i) {
     tracker_->notStarted(addresses[i], options_.record);
   }

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-namespace app::cli {
+namespace app {
 
 // Two signals of one kind this close together are one: timeout(1) sends its signal to the
 // child and then to the child's group, and a terminal's Ctrl-C reaches every process of the
@@ -30,10 +30,14 @@ class InterruptWatch {
     std::function<void(int signal)> onEnd;
   };
 
-  explicit InterruptWatch(Handlers handlers);
+  explicit InterruptWatch(Handlers handlers = {});
   InterruptWatch(const InterruptWatch&) = delete;
   InterruptWatch& operator=(const InterruptWatch&) = delete;
   ~InterruptWatch();
+
+  // Replaces the handlers, for a front end that exists only after the watch (a window needs
+  // the watch before its application starts threads). Waits for a handler under way.
+  void setHandlers(Handlers handlers);
 
   [[nodiscard]] const std::atomic<bool>& stopRequested() const { return stop_; }
   // The signal that stopped the run; 0 while none did.
@@ -49,8 +53,10 @@ class InterruptWatch {
 
  private:
   void watch();
+  void tellStop(int signal);
   [[noreturn]] static void endBy(int signal);
 
+  std::mutex handlersMutex_;
   Handlers handlers_;
   std::atomic<bool> stop_{false};
   std::atomic<int> stopSignal_{0};
@@ -63,4 +69,4 @@ class InterruptWatch {
 // "SIGINT", "SIGTERM", "SIGHUP", "SIGPIPE".
 const char* signalName(int signal);
 
-}  // namespace app::cli
+}  // namespace app

@@ -1,4 +1,4 @@
-#include "app/cli/interrupt_watch.h"
+#include "app/core/interrupt_watch.h"
 
 #include <pthread.h>
 
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <utility>
 
-namespace app::cli {
+namespace app {
 namespace {
 
 sigset_t interruptSet() {
@@ -46,6 +46,16 @@ void InterruptWatch::stopAs(int signal) {
     stopSignal_ = signal;
   }
   stop_ = true;
+  tellStop(signal);
+}
+
+void InterruptWatch::setHandlers(Handlers handlers) {
+  const std::scoped_lock lock(handlersMutex_);
+  handlers_ = std::move(handlers);
+}
+
+void InterruptWatch::tellStop(int signal) {
+  const std::scoped_lock lock(handlersMutex_);
   if (handlers_.onStop) handlers_.onStop(signal);
 }
 
@@ -65,6 +75,7 @@ void InterruptWatch::watch() {
       again = std::chrono::steady_clock::now() - stoppedAt_ < kSameSignalWithin;
     }
     if (signal == first && again) continue;
+    const std::scoped_lock lock(handlersMutex_);
     if (handlers_.onEnd) handlers_.onEnd(signal);
     endBy(signal);
   }
@@ -104,4 +115,4 @@ const char* signalName(int signal) {
   }
 }
 
-}  // namespace app::cli
+}  // namespace app
