@@ -128,6 +128,7 @@ fleet::FleetRunOptions runOptionsOf(const CommandLine& line, const FleetRequest&
   options.jobs = request.jobs;
   options.waitRestartSeconds = restartWaitOf(line, request);
   options.allowOlder = line.allowOlder;
+  options.retry = request.retryPolicy();
   // --yes answers the question about a current version, not about an older one.
   options.askDowngrade = !line.answer && console.canAsk();
   return options;
@@ -212,7 +213,8 @@ int runList(const CommandLine& line, const FleetRequest& request,
 bool isFleetCommand(const CommandLine& line) {
   return line.usageError.isEmpty() && !line.help && !line.version &&
          (line.fleet.listOrScan() ||
-          (line.fleet.waitRestartSeconds.value_or(0) > 0 && !line.address.empty()));
+          (!line.address.empty() &&
+           (line.fleet.waitRestartSeconds.value_or(0) > 0 || line.fleet.retries.value_or(0) > 0)));
 }
 
 int runFleetCommand(const CommandLine& line, Console& console) {
