@@ -79,6 +79,7 @@ VersionVerdict verdictAfterQuery(const DeviceOutcome& outcome) {
 // image's; another version is a failure.
 void verify(const DeviceRunOptions& options, RunObserver& observer, DeviceOutcome& outcome) {
   const int seconds = *options.waitRestartSeconds;
+  if (options.beforeRestartWait) options.beforeRestartWait();
   observer.phase(outcome.address,
                  {RunPhase::Restarting, outcome.bytesSent, outcome.bytesSent, seconds});
   outcome.restart = waitForRestart(outcome.address, outcome.versionText, seconds, options.stop);

@@ -64,6 +64,8 @@ struct DeviceRunOptions {
   // Set by a signal: the image is not sent unless already under way, and a restart wait
   // ends at once.
   const std::atomic<bool>* stop = nullptr;
+  // Called once the upload is answered, before the restart wait: what is left only waits.
+  std::function<void()> beforeRestartWait;
   // Whether the question about a newer version goes to the questioner; when not (a preset
   // answer, no terminal), it is declined with a cause that names --allow-older.
   bool askDowngrade = false;

@@ -27,9 +27,14 @@ RestartOutcome waitForRestart(const DeviceAddress& address, const std::u16string
     if (left.count() <= 0 || (stop != nullptr && *stop)) {
       return {std::nullopt, elapsed(), waitSeconds};
     }
+    // No poll runs past the end of the wait.
+    const auto shortened = [&left](int limit) {
+      return std::max(static_cast<int>(std::min<long long>(limit, left.count())), 1);
+    };
     ClientLimits limits = kRestartPollLimits;
-    limits.connectTimeout =
-        std::max(static_cast<int>(std::min<long long>(limits.connectTimeout, left.count())), 1);
+    limits.connectTimeout = shortened(limits.connectTimeout);
+    limits.readTimeout = shortened(limits.readTimeout);
+    limits.deadline = shortened(limits.deadline);
     DeviceInterface device(limits);
     StateReading state = readDeviceState(device, address);
     if (state.answered && (wasSilent || state.versionText != versionBefore)) {

@@ -189,6 +189,23 @@ class SignalsAndPipes(unittest.TestCase):
                               devices[2]: "not-started"})
             self.assertNotIn("cut off", err)
 
+    def test_registers_waiting_for_their_restart_hold_no_job_and_a_signal_ends_the_waits(self):
+        net = random_subnet()
+        devices = [f"{net}.{n}" for n in range(1, 3)]
+        with testlib.start_fleet(devices, config={"restart": {"seconds": 60}}) as fleet, \
+                tempfile.TemporaryDirectory() as directory:
+            process = start("--devices", list_file(directory, devices), "--jobs", "1",
+                            "--json", "--wait-restart", "120")
+            # With one job, the second upload goes ahead while the first register restarts.
+            for address in devices:
+                fleet.wait_for_kind(address, "restart")
+            process.send_signal(signal.SIGTERM)
+            out, err = finish(process, timeout=15)
+            self.assertEqual(process.returncode, -signal.SIGTERM, err)
+            self.assertEqual({o["address"]: (o["result"], o["verification"])
+                              for o in json_lines(out)},
+                             {address: ("uploaded", "not-back") for address in devices})
+
     def test_a_second_signal_leaves_one_line_for_every_device(self):
         net = random_subnet()
         devices = [f"{net}.{n}" for n in range(1, 4)]

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <map>
 #include <mutex>
 
@@ -11,6 +12,7 @@
 #include "app/core/device_state.h"
 #include "app/core/fleet/address_range.h"
 #include "app/core/fleet/discovery.h"
+#include "app/core/fleet/worker_pool.h"
 #include "app/core/record_sink.h"
 #include "device_simulator.h"
 
@@ -153,6 +155,67 @@ TEST(FleetRun, AnUploadWhoseRequestIsOutIsCutOffFromItsFirstByte) {
   EXPECT_EQ(status(asking), u"interrupted by SIGTERM before the image was sent");
   EXPECT_EQ(status(begun),
             u"interrupted by SIGTERM after 0 of 1000 bytes of the image: the upload is cut off");
+}
+
+// A call that releases its slot goes on beside the next ones, which still run one at a time.
+TEST(WorkerPool, AReleasedSlotStartsTheNextCallWhileTheFirstStillRuns) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::size_t> order;
+  int holding = 0;
+  int mostHolding = 0;
+  bool nextStartedWhileWaiting = false;
+  const std::atomic<bool> stop{false};
+  const std::size_t started =
+      app::fleet::runOnWorkers(3, 1, stop, [&](std::size_t index, app::fleet::WorkerSlot& slot) {
+        std::unique_lock lock(mutex);
+        order.push_back(index);
+        mostHolding = std::max(mostHolding, ++holding);
+        changed.notify_all();
+        if (index != 0) {
+          --holding;
+          return;
+        }
+        --holding;
+        lock.unlock();
+        slot.release();
+        slot.release();
+        lock.lock();
+        nextStartedWhileWaiting =
+            changed.wait_for(lock, std::chrono::seconds(10), [&] { return order.size() == 3; });
+      });
+  EXPECT_EQ(started, 3U);
+  EXPECT_TRUE(nextStartedWhileWaiting);
+  EXPECT_EQ(mostHolding, 1);
+  EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2}));
+}
+
+// With one job, the second register's upload does not wait for the first one's restart.
+TEST(FleetRun, ARestartingRegisterLeavesItsJobToTheNext) {
+  const std::vector<std::string> restarts{"--version", "1.0.9",           "--restart",
+                                          "0.5",       "--version-after", "1.0.12"};
+  DeviceSimulator first(restarts);
+  DeviceSimulator second(restarts);
+  struct Ordered final : app::RunObserver, app::Questioner {
+    std::mutex mutex;
+    std::vector<std::u16string> events;
+    void deviceStarted(const DeviceAddress& address) override { add(u"started " + address); }
+    void outcome(const app::DeviceOutcome& outcome) override { add(u"outcome " + outcome.address); }
+    app::Answer ask(const DeviceAddress&, const app::Question&) override { return app::Answer::No; }
+    void add(std::u16string event) {
+      const std::scoped_lock lock(mutex);
+      events.push_back(std::move(event));
+    }
+  } observer;
+  app::fleet::FleetRunOptions options;
+  options.jobs = 1;
+  options.waitRestartSeconds = 20;
+  const std::atomic<bool> stop{false};
+  const auto tally = app::fleet::runFleet({first.address16(), second.address16()}, options,
+                                          observer, observer, stop);
+  EXPECT_EQ(tally.verified, 2);
+  ASSERT_EQ(observer.events.size(), 4U);
+  EXPECT_EQ(observer.events[1], u"started " + second.address16());
 }
 
 TEST(DeviceState, EveryPathDropsTheByteOrderMarkAlike) {

@@ -250,7 +250,7 @@ FleetRun::FleetRun(FleetRunOptions options, RunObserver& observer, Questioner& q
 
 FleetRun::~FleetRun() = default;
 
-void FleetRun::runOne(const DeviceAddress& address) {
+void FleetRun::runOne(const DeviceAddress& address, WorkerSlot& slot) {
   if (!tracker_->start(address)) return;
   DeviceRunOptions run;
   run.mode = options_.mode;
@@ -258,6 +258,7 @@ void FleetRun::runOne(const DeviceAddress& address) {
   run.allowOlder = options_.allowOlder;
   run.askDowngrade = options_.askDowngrade;
   run.stop = stop_;
+  run.beforeRestartWait = [&slot] { slot.release(); };
   const DeviceOutcome outcome = runDeviceUntold(address, run, *tracker_, questioner_);
   if (tracker_->finish(outcome, options_.record)) observer_.outcome(outcome);
 }
@@ -266,8 +267,9 @@ FleetTally FleetRun::run(const std::vector<DeviceAddress>& addresses,
                          const std::atomic<bool>& stop) {
   stop_ = &stop;
   tracker_->expect(addresses);
-  const std::size_t started = runOnWorkers(addresses.size(), options_.jobs, stop,
-                                           [&](std::size_t index) { runOne(addresses[index]); });
+  const std::size_t started =
+      runOnWorkers(addresses.size(), options_.jobs, stop,
+                   [&](std::size_t index, WorkerSlot& slot) { runOne(addresses[index], slot); });
   for (std::size_t i = started; i < addresses.size(); ++i) {
     tracker_->notStarted(addresses[i], options_.record);
   }

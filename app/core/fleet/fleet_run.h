@@ -19,6 +19,8 @@ class RecordSink;
 
 namespace app::fleet {
 
+class WorkerSlot;
+
 // How many devices a run updates at once, unless told; and at most.
 inline constexpr int kDefaultJobs = 4;
 inline constexpr int kMostJobs = 64;
@@ -65,9 +67,10 @@ struct FleetTally {
   [[nodiscard]] bool anyFailed() const { return failed > 0 || notBack > 0 || notStarted > 0; }
 };
 
-// A run over many devices: up to options.jobs at once, each with clients of its own. It tells
-// the observer as it goes and writes each device's record line. One device's failure never
-// stops the others; once stop is set no further device starts, and those under way finish.
+// A run over many devices: up to options.jobs at once, each with clients of its own; a device
+// that only waits for its restart leaves its place to the next. It tells the observer as it
+// goes and writes each device's record line. One device's failure never stops the others;
+// once stop is set no further device starts, and those under way finish.
 class FleetRun {
  public:
   FleetRun(FleetRunOptions options, RunObserver& observer, Questioner& questioner);
@@ -88,7 +91,7 @@ class FleetRun {
  private:
   class Tracker;
 
-  void runOne(const DeviceAddress& address);
+  void runOne(const DeviceAddress& address, WorkerSlot& slot);
   void finish(const DeviceOutcome& outcome);
 
   FleetRunOptions options_;
