@@ -416,10 +416,10 @@ def main(argv):
         device = Device(address, config, recorder, server)
         device.listeners = [server.add(http_listener, device.handle, "http"),
                             server.add(firmware_listener, device.handle, "firmware")]
-        if config.get().get("refuse_firmware_until_state"):
-            device.listeners[1].close_until_reopened()
         lines.append(f"{address} {http_listener.getsockname()[1]} "
                      f"{firmware_listener.getsockname()[1]}")
+        if config.get().get("refuse_firmware_until_state"):
+            device.listeners[1].close_until_reopened()
     if len(lines) > 1:
         for line in lines:
             serverlib.say(f"device {line}")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts one of the updater's windows on a virtual X display and writes a PNG of it.
-# Usage: tools/screenshot.sh [--registers empty|found|updated|fleet] [OUTPUT.png]
+# Usage: tools/screenshot.sh [--registers empty|found|updated|fleet|save] [OUTPUT.png]
 #   OUTPUT.png   where to write the picture (default: build/window.png in the repository)
 #   --registers  the window for the registers of a network instead of the main window:
 #                empty   as it opens;
@@ -10,7 +10,9 @@
 #                fleet   254 registers of a /24 (189 old, 11 of them failing, 54 current)
 #                        after "Update selected": the failures shown, sorted by the update
 #                        column.
-#                found, updated and fleet need ports 80 and 8080, so they run in a private
+#                save    the file dialog of "Save the record..." after "updated" (Qt's own
+#                        dialog, in the program's language).
+#                found, updated, fleet and save need ports 80 and 8080, so they run in a private
 #                network namespace (scripts/isolated.sh, as root).
 # The environment chooses scale and language as for the program: QT_SCALE_FACTOR=2,
 # LANG=sk_SK.UTF-8 or LANG=C.UTF-8; ZEDEZ_SCREENSHOT_PRESET the build (default: default).
@@ -19,8 +21,8 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 stage=""
 if [ "${1:-}" = --registers ]; then
-  stage=${2:?"--registers needs empty, found or updated"}
-  case $stage in empty | found | updated | fleet) ;; *) echo "unknown stage: $stage" >&2 && exit 64 ;; esac
+  stage=${2:?"--registers needs empty, found, updated, fleet or save"}
+  case $stage in empty | found | updated | fleet | save) ;; *) echo "unknown stage: $stage" >&2 && exit 64 ;; esac
   shift 2
 fi
 output=$(realpath -m "${1:-$repo/build/window.png}")
@@ -140,14 +142,33 @@ if [ "$stage" = fleet ]; then
   wait_for 900 lines_in "$workdir/record.jsonl" 200
   wait_for 20 settled
 fi
-if [ "$stage" = updated ]; then
+if [ "$stage" = updated ] || [ "$stage" = save ]; then
   # "Update selected" by its access key (the registers that need the update are selected).
   case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in sk*) key=alt+a ;; *) key=alt+u ;; esac
   xdotool key --clearmodifiers "$key"
   wait_for 300 lines_in "$workdir/record.jsonl" 2
   wait_for 20 settled
 fi
-"$probe" screenshot "$window" "$output"
+shot=$window
+if [ "$stage" = save ]; then
+  # "Save the record..." by its access key; the dialog is the process's other window.
+  case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in sk*) key=alt+u ;; *) key=alt+d ;; esac
+  xdotool key --clearmodifiers "$key"
+  dialog_shown() {
+    shot=$(xdotool search --onlyvisible --pid "$pid" | grep -vx "$window" | head -n 1 || true)
+    [ -n "$shot" ]
+  }
+  wait_for 100 dialog_shown
+  main=$window window=$shot
+  wait_for 20 settled
+  window=$main
+fi
+"$probe" screenshot "$shot" "$output"
+if [ "$shot" != "$window" ]; then
+  xdotool key --window "$shot" --clearmodifiers Escape
+  dialog_closed() { ! xdotool search --onlyvisible --pid "$pid" | grep -qx "$shot"; }
+  wait_for 100 dialog_closed
+fi
 "$probe" close "$window"
 timeout 20 tail --pid="$pid" -f /dev/null
 SCRIPT

@@ -184,9 +184,10 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
                                   "give a device address, --devices or --scan, not "
                                   "several"));
   }
+  const bool retry = fleet.retries || fleet.retryDelaySeconds;
   if (line.history.requested() &&
       (line.check || fleet.listOrScan() || !line.recordFile.isEmpty() || line.answer ||
-       fleet.waitRestartSeconds || parser.isSet(QStringLiteral("jobs")))) {
+       fleet.waitRestartSeconds || parser.isSet(QStringLiteral("jobs")) || retry)) {
     return says(QT_TRANSLATE_NOOP("zedez", "--history only reads a record; it runs nothing else"));
   }
   if (line.registers && (!line.address.empty() || line.headless || line.check ||
@@ -209,11 +210,20 @@ QString conflictOf(const CommandLine& line, const QCommandLineParser& parser) {
                                   "--yes and --no do nothing with --check: a check "
                                   "uploads nothing"));
   }
-  if (fleet.scanRange && (line.answer || fleet.waitRestartSeconds || line.check ||
-                          !line.recordFile.isEmpty() || parser.isSet(QStringLiteral("jobs")))) {
+  if (fleet.scanRange &&
+      (line.answer || fleet.waitRestartSeconds || line.check || !line.recordFile.isEmpty() ||
+       parser.isSet(QStringLiteral("jobs")) || retry)) {
     return says(QT_TRANSLATE_NOOP("zedez",
                                   "--scan only finds registers; to update or check "
                                   "them, feed its output to --devices -"));
+  }
+  if (retry && line.address.empty() && !fleet.devicesFile) {
+    return says(QT_TRANSLATE_NOOP("zedez",
+                                  "--retry needs a device address or a list of devices "
+                                  "(--devices)"));
+  }
+  if (fleet.retryDelaySeconds && !fleet.retries) {
+    return says(QT_TRANSLATE_NOOP("zedez", "--retry-delay does nothing without --retry"));
   }
   if (parser.isSet(QStringLiteral("jobs")) && !fleet.devicesFile) {
     return says(QT_TRANSLATE_NOOP("zedez", "--jobs needs a list of devices (--devices)"));

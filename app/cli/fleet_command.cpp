@@ -136,6 +136,7 @@ int runList(const CommandLine& line, const FleetRequest& request,
   options.jobs = request.jobs;
   options.waitRestartSeconds = restartWaitOf(line, request);
   options.allowOlder = line.allowOlder;
+  options.retry = request.retryPolicy();
   // --yes answers the question about a current version, not about an older one.
   options.askDowngrade = !line.answer && console.canAsk();
   FleetConsole printer(console, {.json = line.json,
@@ -201,7 +202,8 @@ int runList(const CommandLine& line, const FleetRequest& request,
 bool isFleetCommand(const CommandLine& line) {
   return line.usageError.isEmpty() && !line.help && !line.version &&
          (line.fleet.listOrScan() ||
-          (line.fleet.waitRestartSeconds.value_or(0) > 0 && !line.address.empty()));
+          (!line.address.empty() &&
+           (line.fleet.waitRestartSeconds.value_or(0) > 0 || line.fleet.retries.value_or(0) > 0)));
 }
 
 int runFleetCommand(const CommandLine& line, Console& console) {

@@ -5,7 +5,8 @@
 
 namespace app::cli {
 
-// Whether the command line is one for this: a list, a scan, or a wait for the restart.
+// Whether the command line is one for this: a list, a scan, or one address with a wait for
+// the restart or a retry.
 bool isFleetCommand(const CommandLine& line);
 
 // Runs a list (--devices), a scan (--scan) or one address with --wait-restart, headless.

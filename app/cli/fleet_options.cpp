@@ -12,12 +12,23 @@ constexpr QLatin1StringView kDevices("devices");
 constexpr QLatin1StringView kJobs("jobs");
 constexpr QLatin1StringView kScan("scan");
 constexpr QLatin1StringView kWaitRestart("wait-restart");
+constexpr QLatin1StringView kRetry("retry");
+constexpr QLatin1StringView kRetryDelay("retry-delay");
 
 QString localText(const char* source, std::initializer_list<std::u16string_view> args = {}) {
   return QString::fromStdU16String(translated(source, args));
 }
 
 std::u16string number(int value) { return QString::number(value).toStdU16String(); }
+
+// The number an option gives, when it is one from least to most; none otherwise.
+std::optional<int> boundedValue(const QCommandLineParser& parser, QLatin1StringView name, int least,
+                                int most) {
+  bool ok = false;
+  const int value = parser.value(name).toInt(&ok);
+  if (!ok || value < least || value > most) return std::nullopt;
+  return value;
+}
 
 bool isWaitRestart(const QString& argument) {
   return argument == QLatin1String("--wait-restart") || argument == QLatin1String("-wait-restart");
@@ -74,6 +85,20 @@ void addFleetOptions(QCommandLineParser& parser) {
                                    "off."),
                  {number(kDefaultRestartWaitSeconds)}),
        placeholder(kSecondsPlaceholder)},
+      {kRetry,
+       localText(QT_TRANSLATE_NOOP("zedez",
+                                   "Try a register again, up to N more times (at most %1), when "
+                                   "it refused the connection or did not answer, before any "
+                                   "byte of the image could have been sent; never once it "
+                                   "answered the upload. Default: no retry."),
+                 {number(kMostRetries)}),
+       placeholder(kJobsPlaceholder)},
+      {kRetryDelay,
+       localText(QT_TRANSLATE_NOOP("zedez",
+                                   "Wait SECONDS before each further try, 0 to %1 (default "
+                                   "%2)."),
+                 {number(kMostRetryDelaySeconds), number(kDefaultRetryDelaySeconds)}),
+       placeholder(kSecondsPlaceholder)},
   });
 }
 
@@ -96,6 +121,23 @@ FleetRequest readFleetOptions(const QCommandLineParser& parser, QString& usageEr
       usageError = localText(
           QT_TRANSLATE_NOOP("zedez", "--wait-restart needs a number of seconds from 0 to %1"),
           {number(kMostRestartWait)});
+    }
+  }
+  if (parser.isSet(kRetry)) {
+    request.retries = boundedValue(parser, kRetry, 0, kMostRetries);
+    if (!request.retries) {
+      request.retries = 0;
+      usageError = localText(QT_TRANSLATE_NOOP("zedez", "--retry needs a number from 0 to %1"),
+                             {number(kMostRetries)});
+    }
+  }
+  if (parser.isSet(kRetryDelay)) {
+    request.retryDelaySeconds = boundedValue(parser, kRetryDelay, 0, kMostRetryDelaySeconds);
+    if (!request.retryDelaySeconds) {
+      request.retryDelaySeconds = kDefaultRetryDelaySeconds;
+      usageError = localText(
+          QT_TRANSLATE_NOOP("zedez", "--retry-delay needs a number of seconds from 0 to %1"),
+          {number(kMostRetryDelaySeconds)});
     }
   }
   if (request.devicesFile && request.scanRange) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/core/fleet/fleet_run.h"
+#include "app/core/retry.h"
 
 namespace app::cli {
 
@@ -28,7 +29,13 @@ struct FleetRequest {
   int jobs = kDefaultJobs;
   std::optional<QString> scanRange;
   std::optional<int> waitRestartSeconds;
+  // --retry and --retry-delay; set: given on the command line.
+  std::optional<int> retries;
+  std::optional<int> retryDelaySeconds;
 
+  [[nodiscard]] RetryPolicy retryPolicy() const {
+    return {retries.value_or(0), retryDelaySeconds.value_or(kDefaultRetryDelaySeconds)};
+  }
   [[nodiscard]] bool listOrScan() const { return devicesFile || scanRange; }
 };
 

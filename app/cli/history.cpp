@@ -154,6 +154,7 @@ std::string rewrittenLine(const RecordEntry& entry) {
                      {QStringLiteral("cut"), true}};
   if (!entry.runId.empty()) object.insert(QStringLiteral("runId"), text(entry.runId));
   if (entry.verified) object.insert(QStringLiteral("verified"), *entry.verified);
+  if (entry.tries) object.insert(QStringLiteral("tries"), static_cast<qint64>(*entry.tries));
   if (!entry.causeMessage.empty()) {
     object.insert(QStringLiteral("cause"),
                   QJsonObject{{QStringLiteral("class"), text(entry.causeClass)},

@@ -51,6 +51,7 @@ std::string outcomeJson(const DeviceOutcome& outcome) {
       {QStringLiteral("stateError"), causeJson(outcome.stateError)},
       {QStringLiteral("bytesSent"), static_cast<qint64>(outcome.bytesSent)},
       {QStringLiteral("seconds"), outcome.seconds},
+      {QStringLiteral("tries"), outcome.tries},
   };
   addImage(object);
   if (outcome.restartWaitAsked) {

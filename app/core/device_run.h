@@ -91,6 +91,10 @@ struct DeviceOutcome {
   // Image bytes handed to the connection (the kernel's send buffer), not bytes the device
   // confirmed: a device may answer and close before it has read them all.
   std::int64_t bytesSent = 0;
+  // The upload's connection was opened: from then on bytes of the image may have gone out.
+  bool uploadConnected = false;
+  // How many times the device was tried (see runDeviceWithRetries).
+  int tries = 1;
   // The whole run, the restart wait included.
   double seconds = 0;
   // Where the installed version stood against the image's, before anything was sent.

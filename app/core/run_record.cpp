@@ -84,6 +84,7 @@ std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::
                                                     ? QJsonValue(QString::fromLatin1(verification))
                                                     : QJsonValue());
   object.insert(QStringLiteral("seconds"), outcome.seconds);
+  object.insert(QStringLiteral("tries"), outcome.tries);
   object.insert(QStringLiteral("restartSeconds"),
                 outcome.restart ? QJsonValue(outcome.restart->seconds) : QJsonValue());
   object.insert(QStringLiteral("waitRestart"),

@@ -11,7 +11,7 @@ namespace app {
 // the site, the run's id, the updater's version, the PC's host name and user, the address,
 // versionBefore, versionAfter, imageVersion, imageSha256, result, verified (true, false, or
 // null without a restart wait), verification, cause ({"class", "message"} or null), seconds,
-// restartSeconds and waitRestart. Ends with a line feed.
+// tries, restartSeconds and waitRestart. Ends with a line feed.
 std::string recordLine(const DeviceOutcome& outcome, std::chrono::system_clock::time_point when);
 
 // The line of a device of a list that was never started.

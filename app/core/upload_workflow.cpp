@@ -60,7 +60,10 @@ void postImage(const DeviceAddress& address, RunObserver& observer, DeviceOutcom
       observer.phase(address, {RunPhase::WaitingForAnswer, sent, total, answerSeconds});
     }
   });
-  client->onConnected = [&step] { step(StepKind::Connected); };
+  client->onConnected = [&step, &outcome] {
+    outcome.uploadConnected = true;
+    step(StepKind::Connected);
+  };
   const auto total = static_cast<std::int64_t>(image->size());
   try {
     observer.phase(address, {RunPhase::Sending, 0, total, answerSeconds});

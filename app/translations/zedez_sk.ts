@@ -1199,5 +1199,33 @@ opýta; --yes to preskočí.</translation>
         <source>NAME</source>
         <translation>NÁZOV</translation>
     </message>
+    <message>
+        <source>--retry needs a device address or a list of devices (--devices)</source>
+        <translation>--retry potrebuje adresu zariadenia alebo zoznam zariadení (--devices)</translation>
+    </message>
+    <message>
+        <source>--retry-delay does nothing without --retry</source>
+        <translation>--retry-delay bez --retry nič nerobí</translation>
+    </message>
+    <message>
+        <source>Try a register again, up to N more times (at most %1), when it refused the connection or did not answer, before any byte of the image could have been sent; never once it answered the upload. Default: no retry.</source>
+        <translation>Skúsi pokladnicu znova, najviac N ďalších razí (najviac %1), keď odmietla spojenie alebo neodpovedala skôr, než mohol odísť čo i len bajt obrazu; nikdy, keď už na nahrávanie odpovedala. Predvolene sa neskúša znova.</translation>
+    </message>
+    <message>
+        <source>Wait SECONDS before each further try, 0 to %1 (default %2).</source>
+        <translation>Pred každým ďalším pokusom počká SEKUNDY, 0 až %1 (predvolene %2).</translation>
+    </message>
+    <message>
+        <source>--retry needs a number from 0 to %1</source>
+        <translation>--retry potrebuje číslo od 0 do %1</translation>
+    </message>
+    <message>
+        <source>--retry-delay needs a number of seconds from 0 to %1</source>
+        <translation>--retry-delay potrebuje počet sekúnd od 0 do %1</translation>
+    </message>
+    <message>
+        <source>trying again in %1 s (try %2 of %3)</source>
+        <translation>skúsim znova o %1 s (pokus %2 z %3)</translation>
+    </message>
 </context>
 </TS>

@@ -24,6 +24,12 @@ TEST(RunChoice, TheLineAndTheDisplayChooseOneRun) {
       {{"--headless", "127.0.0.5"}, true, Headless},
       {{"--verbose", "127.0.0.5"}, true, Headless},
       {{"--wait-restart", "30", "127.0.0.5"}, true, Headless},
+      // The window's run tries once; a retry runs without it.
+      {{"--retry", "2", "127.0.0.5"}, true, Headless},
+      {{"--retry", "2", "--retry-delay", "5", "--devices", "list.txt"}, true, List},
+      {{"--retry", "2"}, true, UsageError, Usage::Parse},
+      {{"--retry-delay", "5", "--devices", "list.txt"}, false, UsageError, Usage::Parse},
+      {{"--retry", "1", "--scan", "127.0.0.0/24"}, false, UsageError, Usage::Parse},
       {{"--check", "127.0.0.5"}, true, Check},
       {{"--check", "127.0.0.5"}, false, Check},
       {{"--devices", "list.txt"}, true, List},

@@ -67,13 +67,16 @@ class AnsibleRole(unittest.TestCase):
         current = f"{net}.20"
         scanned = f"{scanned_net}.30"
         slow = f"{net}.40"
-        config = {"devices": {current: {"version": "1.0.12"}}}
+        # The firmware port refuses the first try; the shop's retry takes the second.
+        config = {"devices": {current: {"version": "1.0.12"},
+                              good: {"refuse_firmware_until_state": 2}}}
         with testlib.start_fleet([good, current, scanned, slow], config=config) as fleet, \
                 tempfile.TemporaryDirectory() as directory:
             chain = Chain(directory, [
                 # A register that answers, and one that is not there.
                 ("shop-a", {"updater_devices": json.dumps([good, missing]),
-                            "updater_wait_restart": 0}),
+                            "updater_wait_restart": 0, "updater_retry": 1,
+                            "updater_retry_delay": 0}),
                 # Its only register is current: declined, nothing changes.
                 ("shop-b", {"updater_devices": json.dumps([current]), "updater_wait_restart": 0}),
                 ("shop-c", {"updater_scan": f"{scanned_net}.0/24", "updater_wait_restart": 0}),
@@ -109,6 +112,8 @@ class AnsibleRole(unittest.TestCase):
                 lines = chain.record_home(shop)
                 self.assertEqual({line["address"] for line in lines}, addresses)
                 self.assertEqual({line["site"] for line in lines}, {shop})
+            self.assertEqual({line["address"]: line["tries"] for line in chain.record_home("shop-a")},
+                             {good: 2, missing: 2})
 
     def test_check_mode_names_what_would_change(self):
         net = random_subnet()

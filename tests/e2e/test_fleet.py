@@ -218,5 +218,57 @@ class Record(unittest.TestCase):
             self.assertEqual(len(json_lines(out)), killed + 6)
 
 
+class Retry(unittest.TestCase):
+    def test_a_register_that_refuses_its_first_upload_is_tried_again(self):
+        net = random_subnet()
+        refusing, answering = f"{net}.10", f"{net}.11"
+        config = {"devices": {refusing: {"refuse_firmware_until_state": 2},
+                              answering: {"responses": {"firmware": SERVER_ERROR}}}}
+        with testlib.start_fleet([refusing, answering], config=config) as fleet, \
+                tempfile.TemporaryDirectory() as directory:
+            record = os.path.join(directory, "record.jsonl")
+            code, out, err = run_updater("--devices", "-", "--wait-restart", "0", "--json",
+                                         "--retry", "2", "--retry-delay", "1", "--record", record,
+                                         input=f"{refusing}\n{answering}\n")
+            self.assertEqual(code, 1, err)
+            results = {o["address"]: (o["result"], o["tries"]) for o in json_lines(out)}
+            self.assertEqual(results, {refusing: ("uploaded", 2), answering: ("failed", 1)})
+            self.assertIn(f"{refusing}: trying again in 1 s (try 2 of 3)", err.splitlines())
+            # The second try took the image; a register that answered is never tried again.
+            self.assertEqual([firmware_count(fleet, a) for a in (refusing, answering)], [1, 1])
+            with open(record) as f:
+                tries = {r["address"]: r["tries"] for r in map(json.loads, f)}
+            self.assertEqual(tries, {refusing: 2, answering: 1})
+            code, out, err = run_updater("--history", record, refusing)
+            self.assertEqual(code, 0, err)
+            self.assertRegex(out, r"uploaded .*2 tries")
+
+    def test_a_signal_ends_the_wait_before_the_next_try(self):
+        absent = f"{random_subnet()}.10"  # nothing listens: every connect is refused
+        with tempfile.TemporaryDirectory() as directory:
+            record = os.path.join(directory, "record.jsonl")
+            process = subprocess.Popen(
+                [UPDATER, "--headless", "--retry", "5", "--retry-delay", "600", "--record",
+                 record, absent],
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                text=True, env=headless_env(), start_new_session=True)
+            try:
+                lines = []
+                for line in process.stderr:  # ends with the process, which a kill bounds
+                    lines.append(line)
+                    if "trying again in 600 s" in line:
+                        process.send_signal(signal.SIGINT)
+                        break
+                out, err = process.communicate(timeout=20)
+            finally:
+                if process.poll() is None:
+                    process.kill()
+                    process.communicate()
+            self.assertEqual(process.returncode, -signal.SIGINT, "".join(lines) + err)
+            self.assertNotIn("try 3", err)
+            with open(record) as f:
+                [line] = map(json.loads, f)
+            self.assertEqual((line["result"], line["tries"]), ("failed", 1))
+
 if __name__ == "__main__":
     unittest.main()

@@ -528,11 +528,13 @@ class HostileDevices(unittest.TestCase):
     def test_a_signal_ends_a_run_with_the_record_of_what_was_under_way(self):
         for sig, options in ((signal.SIGINT, []), (signal.SIGTERM, ["--devices"])):
             with self.subTest(signal=sig.name), HostileDevice(state_ok, firmware_reads_slowly) \
-                    as device, tempfile.NamedTemporaryFile("w", suffix=".txt") as listed:
+                    as device, tempfile.NamedTemporaryFile("w", suffix=".txt") as listed, \
+                    tempfile.TemporaryDirectory() as directory:
                 listed.write(device.address + "\n")
                 listed.flush()
+                record = os.path.join(directory, "record.jsonl")
                 run = Run(listed.name if options else device.address,
-                          ["--json", "--wait-restart", "0", *options])
+                          ["--json", "--wait-restart", "0", "--record", record, *options])
                 self.assertTrue(device.upload_begun.wait(30))
                 # The first signal lets the upload finish; a second one, past the moment in
                 # which a repeat counts as the same signal, cuts it off.
@@ -547,6 +549,11 @@ class HostileDevices(unittest.TestCase):
                                  (device.address, "interrupted"))
                 self.assertIn(f"interrupted by {sig.name}", outcome["status"])
                 self.assertIn(f"uploads cut off: {device.address}".encode(), run.errors)
+                # The version read before the upload stays in the record of the cut-off run.
+                with open(record) as f:
+                    [line] = map(json.loads, f)
+                self.assertEqual((line["result"], line["versionBefore"], line["tries"]),
+                                 ("interrupted", "1.0.9", 1))
 
 
 if __name__ == "__main__":

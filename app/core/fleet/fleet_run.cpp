@@ -69,7 +69,12 @@ class FleetRun::Tracker final : public RunObserver {
     next_.phase(address, change);
   }
   void stateRead(const DeviceAddress& address, const std::u16string& versionText) override {
-    if (!ending_) next_.stateRead(address, versionText);
+    {
+      const std::scoped_lock lock(mutex_);
+      if (ending_) return;
+      running_[address].versionText = versionText;
+    }
+    next_.stateRead(address, versionText);
   }
   void step(const DeviceAddress& address, const RunStep& step) override {
     if (!ending_) next_.step(address, step);
@@ -80,6 +85,21 @@ class FleetRun::Tracker final : public RunObserver {
   void recordFailed(const std::u16string& message) override {
     recordFailed_ = true;
     next_.recordFailed(message);
+  }
+
+  // The device is tried again: nothing of this try has been sent yet. False once the run
+  // has ended: then no further try.
+  bool retrying(const DeviceAddress& address, int tryNumber) {
+    const std::scoped_lock lock(mutex_);
+    if (ending_) return false;
+    RunSoFar& device = running_[address];
+    device.uploading = false;
+    device.restarting = false;
+    device.stopped = true;
+    device.sent = 0;
+    device.total = 0;
+    device.tries = tryNumber;
+    return true;
   }
 
   // The device is done: its line is written, unless a signal has ended the run.
@@ -259,7 +279,9 @@ void FleetRun::runOne(const DeviceAddress& address, WorkerSlot& slot) {
   run.askDowngrade = options_.askDowngrade;
   run.stop = stop_;
   run.beforeRestartWait = [&slot] { slot.release(); };
-  const DeviceOutcome outcome = runDeviceUntold(address, run, *tracker_, questioner_);
+  const DeviceOutcome outcome = runDeviceWithRetries(
+      address, run, options_.retry, *tracker_, questioner_,
+      [this, &address](int tryNumber) { return tracker_->retrying(address, tryNumber); });
   if (tracker_->finish(outcome, options_.record)) observer_.outcome(outcome);
 }
 
@@ -301,7 +323,9 @@ DeviceOutcome interruptedOutcome(const DeviceAddress& address, const RunSoFar& s
   DeviceOutcome outcome;
   outcome.address = address;
   outcome.result = RunResult::Interrupted;
+  outcome.versionText = soFar.versionText;
   outcome.bytesSent = soFar.sent;
+  outcome.tries = soFar.tries;
   outcome.seconds = std::chrono::duration<double>(now - soFar.start).count();
   if (soFar.restarting) {
     outcome.status = translated(QT_TRANSLATE_NOOP("zedez",

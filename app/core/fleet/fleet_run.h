@@ -11,6 +11,7 @@
 
 #include "app/core/device_address.h"
 #include "app/core/device_run.h"
+#include "app/core/retry.h"
 #include "app/core/run_observer.h"
 
 namespace app {
@@ -37,6 +38,8 @@ struct FleetRunOptions {
   // See DeviceRunOptions.
   bool allowOlder = false;
   bool askDowngrade = false;
+  // A register that refused or did not answer is tried again, as --retry asks.
+  RetryPolicy retry;
 };
 
 // What a run over many devices did.
@@ -121,6 +124,9 @@ struct RunSoFar {
   // The upload stopped sending before the count was taken; false: a piece of the image may
   // still have been on its way, and sent is the least that went out.
   bool stopped = true;
+  // The version the state query read, once it did.
+  std::u16string versionText{};
+  int tries = 1;
 };
 
 // The outcome of a device that a signal (by: its name) cut off.
