@@ -2,7 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <csignal>
 
+#include "app/cli/console.h"
 #include "app/core/core_text.h"
 
 namespace app::cli {
@@ -18,17 +20,29 @@ const char* const kDescription = QT_TRANSLATE_NOOP(
     "Exit codes: a device list, a scan, a check and --history give theirs always; the single\n"
     "update gives 0 unless --exit-status is given.\n"
     "  0   uploaded (and verified, when waited for), or checked with nothing to update\n"
-    "  1   failed, not back after the restart, not started, or a record not written\n"
-    "  2   declined: the device is current and the answer was No, or the plan was declined\n"
-    "  3   nothing to do: the device list names no device\n"
-    "  64  a wrong command line\n"
-    "  73  the record file cannot be written: nothing was sent\n"
-    "  100 checked: a device is older than this image (an update is available)\n"
-    "  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running\n"
-    "      uploads finished; 141 standard output was closed\n"
+    "  %1   failed, not back after the restart, not started, or a record not written\n"
+    "  %2   declined: the device is current and the answer was No, or the plan was declined\n"
+    "  %3   nothing to do: the device list names no device\n"
+    "  %4  a wrong command line\n"
+    "  %5  the record file cannot be written: nothing was sent\n"
+    "  %6 checked: a device is older than this image (an update is available)\n"
+    "  %7 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running\n"
+    "      uploads finished; %8 standard output was closed\n"
     "\n"
     "At a terminal a device list first reads every register, shows what it would do and asks\n"
     "once; --yes skips that.");
+
+std::u16string number(int value) { return QString::number(value).toStdU16String(); }
+
+// The description with the exit codes the program gives.
+std::u16string exitCodesFilledIn(const char* description) {
+  const auto bySignal = [](int signal) { return number(128 + signal); };
+  return translated(
+      description,
+      {number(kExitFailed), number(kExitDeclined), number(kExitNothingToDo), number(kExitUsage),
+       number(kExitRecordUnwritable), number(kExitUpdatesAvailable),
+       bySignal(SIGINT) + u", " + bySignal(SIGTERM) + u", " + bySignal(SIGHUP), bySignal(SIGPIPE)});
+}
 
 // Qt's own texts of the help and of the parser's errors, here for the translation to carry.
 [[maybe_unused]] constexpr const char* kQtTexts[] = {
@@ -143,7 +157,7 @@ struct Options {
                                   "selected (with --record: appends there)."))};
 
   explicit Options(QCommandLineParser& parser) {
-    parser.setApplicationDescription(localText(kDescription));
+    parser.setApplicationDescription(QString::fromStdU16String(exitCodesFilledIn(kDescription)));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({help, version, headless, yes, no, allowOlder, check, json, exitStatus,
                        verbose, quiet, record, registers});

@@ -71,8 +71,9 @@ int runScan(const CommandLine& line, const QString& cidr, Console& console) {
        .onEnd = {}});
   if (console.stderrIsTerminal()) {
     console.showPassing(translated(
-        QT_TRANSLATE_NOOP("zedez", "asking %1 addresses of %2, 64 at once (at most %3 s each)"),
-        {number(range->size()), text(cidr), number(kScanProbeLimits.deadline / 1000)}));
+        QT_TRANSLATE_NOOP("zedez", "asking %1 addresses of %2, %4 at once (at most %3 s each)"),
+        {number(range->size()), text(cidr), number(kScanProbeLimits.deadline / 1000),
+         number(fleet::kScanConcurrency)}));
   }
   const auto found = fleet::discover(*range, watch.stopRequested());
   for (const fleet::FoundDevice& device : found) {

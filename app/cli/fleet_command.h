@@ -11,7 +11,8 @@ bool isFleetCommand(const CommandLine& line);
 
 // Runs a list (--devices), a scan (--scan) or one address with --wait-restart, headless.
 // Returns the exit code: a list's, a scan's and a check's always, the single update's with
-// line.exitStatus (else 0); 64 for a wrong list or address, 3 for an empty list.
+// line.exitStatus (else 0); kExitUsage for a wrong list or address, kExitNothingToDo for an
+// empty list.
 int runFleetCommand(const CommandLine& line, Console& console);
 
 }  // namespace app::cli

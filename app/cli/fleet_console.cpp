@@ -27,15 +27,6 @@ std::u16string requestName(RequestKind request) {
                                             : translated(QT_TRANSLATE_NOOP("zedez", "upload"));
 }
 
-std::u16string listed(const std::u16string& what, const std::vector<DeviceAddress>& devices) {
-  std::u16string line = what + u": ";
-  for (std::size_t i = 0; i < devices.size(); ++i) {
-    if (i > 0) line += u", ";
-    line += escapedDeviceText(devices[i]);
-  }
-  return line;
-}
-
 }  // namespace
 
 FleetConsole::FleetConsole(Console& console, FleetConsoleOptions options)
@@ -57,8 +48,7 @@ void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change
       break;
     case RunPhase::WaitingForAnswer:
       if (area_ != nullptr) {
-        area_->phase(address,
-                     {.phase = ProgressArea::Phase::WaitingForAnswer, .seconds = change.seconds});
+        area_->phase(address, change);
       }
       tellWait(address,
                translated(QT_TRANSLATE_NOOP(
@@ -78,8 +68,10 @@ void FleetConsole::phase(const DeviceAddress& address, const PhaseChange& change
     case RunPhase::Restarting:
       restartWaitStarted(address, change.seconds);
       break;
-    case RunPhase::ReadingState:
     case RunPhase::Verifying:
+      if (area_ != nullptr) area_->phase(address, change);
+      break;
+    case RunPhase::ReadingState:
     case RunPhase::Done:
       break;
   }
@@ -89,7 +81,7 @@ void FleetConsole::progress(const DeviceAddress& address, std::int64_t sent, std
   // A list's uploads run side by side, so one progress line cannot show them.
   if (options_.showProgress) console_.showProgress(sent, total);
   if (area_ != nullptr) {
-    area_->phase(address, {.phase = ProgressArea::Phase::Sending, .sent = sent, .total = total});
+    area_->phase(address, {.phase = RunPhase::Sending, .sent = sent, .total = total});
   }
 }
 
@@ -122,7 +114,7 @@ void FleetConsole::step(const DeviceAddress& address, const RunStep& step) {
       translated(QT_TRANSLATE_NOOP("zedez", "%1 to %2"), {requestName(step.request), step.target});
   if (area_ != nullptr && step.kind == StepKind::Request &&
       step.request == RequestKind::StateQuery) {
-    area_->phase(address, {.phase = ProgressArea::Phase::ReadingState, .seconds = step.seconds});
+    area_->phase(address, {.phase = RunPhase::ReadingState, .seconds = step.seconds});
   }
   if (step.kind == StepKind::Request && step.request == RequestKind::StateQuery) {
     tellWait(address,
@@ -185,7 +177,7 @@ void FleetConsole::restartWaitStarted(const DeviceAddress& address, int seconds)
   if (options_.verbose) verboseLine(address, wait);
   tellWait(address, wait);
   if (area_ != nullptr) {
-    area_->phase(address, {.phase = ProgressArea::Phase::Restarting, .seconds = seconds});
+    area_->phase(address, {.phase = RunPhase::Restarting, .seconds = seconds});
   }
 }
 
@@ -212,7 +204,8 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
             named(address, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
                                       {escapedDeviceText(outcome.error->message)})));
       }
-    } else {
+    } else if (outcome.result != RunResult::Interrupted) {
+      // A wait that a signal ended says so on its status line; it did not last the whole wait.
       console_.errorLine(named(
           address,
           translated(QT_TRANSLATE_NOOP("zedez", "not back within %1 s: the update is unverified"),
@@ -231,7 +224,8 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
 
 void FleetConsole::tellCutOff(const std::vector<DeviceAddress>& devices) {
   if (devices.empty()) return;
-  console_.errorLine(listed(translated(QT_TRANSLATE_NOOP("zedez", "uploads cut off")), devices));
+  console_.errorLine(
+      listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "uploads cut off")), devices));
 }
 
 void FleetConsole::diagnostic(const DeviceAddress& address, const std::u16string& line) {
@@ -266,15 +260,16 @@ std::vector<std::u16string> summaryLines(const fleet::FleetTally& tally) {
   add(tally.notStarted, QT_TRANSLATE_NOOP("zedez", "%1 not started (interrupted)"));
   std::vector<std::u16string> lines{line};
   if (!tally.failedDevices.empty()) {
-    lines.push_back(listed(translated(QT_TRANSLATE_NOOP("zedez", "failed")), tally.failedDevices));
+    lines.push_back(
+        listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "failed")), tally.failedDevices));
   }
   if (!tally.unverifiedDevices.empty()) {
-    lines.push_back(listed(translated(QT_TRANSLATE_NOOP("zedez", "unverified (not back)")),
-                           tally.unverifiedDevices));
+    lines.push_back(listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "unverified (not back)")),
+                                  tally.unverifiedDevices));
   }
   if (!tally.notStartedDevices.empty()) {
-    lines.push_back(
-        listed(translated(QT_TRANSLATE_NOOP("zedez", "not started")), tally.notStartedDevices));
+    lines.push_back(listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "not started")),
+                                  tally.notStartedDevices));
   }
   return lines;
 }

@@ -16,10 +16,6 @@
 
 namespace app::cli {
 
-// A status or cause line holds a device's text (a version, an error reply's body) at most
-// this long.
-inline constexpr std::size_t kLongestStatusShown = 400;
-
 // How a run over many devices looks on the program's standard streams.
 struct FleetConsoleOptions {
   bool json = false;

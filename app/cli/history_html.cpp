@@ -49,7 +49,7 @@ std::string html(const std::string& utf8, std::size_t most = kMostShown) {
 }
 
 std::string local(const char* source, std::initializer_list<std::u16string_view> args = {}) {
-  return html(translated(source, args), 400);
+  return html(translated(source, args), kLongestStatusShown);
 }
 
 std::u16string count(std::size_t value) { return text::utf8ToUtf16(std::to_string(value)); }

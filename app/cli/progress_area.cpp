@@ -34,24 +34,24 @@ std::u16string duration(long long seconds) {
   return text::utf8ToUtf16(text);
 }
 
-std::u16string phaseText(const ProgressArea::PhaseChange& change, long long waited) {
-  using Phase = ProgressArea::Phase;
+std::u16string phaseText(const PhaseChange& change, long long waited) {
   switch (change.phase) {
-    case Phase::ReadingState:
+    case RunPhase::ReadingState:
       return translated(QT_TRANSLATE_NOOP("zedez", "reading the state, %1 s of at most %2 s"),
                         {number(waited), number(change.seconds)});
-    case Phase::Sending:
+    case RunPhase::Sending:
       return translated(
           QT_TRANSLATE_NOOP("zedez", "sending, %1 of %2 KiB handed to the network, %3 s"),
           {number(change.sent / 1024), number(change.total / 1024), number(waited)});
-    case Phase::WaitingForAnswer:
+    case RunPhase::WaitingForAnswer:
       return translated(QT_TRANSLATE_NOOP("zedez", "waiting for the answer, %1 s of at most %2 s"),
                         {number(waited), number(change.seconds)});
-    case Phase::Restarting:
+    case RunPhase::Restarting:
       return translated(
           QT_TRANSLATE_NOOP("zedez", "restarting, waiting to come back, %1 s of at most %2 s"),
           {number(waited), number(change.seconds)});
-    case Phase::Verifying:
+    case RunPhase::Verifying:
+    case RunPhase::Done:
       break;
   }
   return translated(QT_TRANSLATE_NOOP("zedez", "verifying the version, %1 s"), {number(waited)});
@@ -98,8 +98,8 @@ void ProgressArea::phase(const DeviceAddress& address, const PhaseChange& change
   if (device.change.phase != change.phase || device.since == Clock::time_point{}) {
     device.since = Clock::now();
   }
-  const bool samePercent = change.phase == Phase::Sending &&
-                           device.change.phase == Phase::Sending &&
+  const bool samePercent = change.phase == RunPhase::Sending &&
+                           device.change.phase == RunPhase::Sending &&
                            change.sent * 100 / std::max<std::int64_t>(change.total, 1) ==
                                device.change.sent * 100 / std::max<std::int64_t>(change.total, 1);
   device.change = change;

@@ -12,6 +12,7 @@
 #include "app/cli/console.h"
 #include "app/core/device_address.h"
 #include "app/core/device_run.h"
+#include "app/core/run_observer.h"
 
 namespace app::cli {
 
@@ -21,15 +22,6 @@ namespace app::cli {
 // second, so that a wait shows how long it has waited; gone when the run is.
 class ProgressArea {
  public:
-  // Where a register under way stands.
-  enum class Phase { ReadingState, Sending, WaitingForAnswer, Restarting, Verifying };
-  struct PhaseChange {
-    Phase phase = Phase::ReadingState;
-    std::int64_t sent = 0;
-    std::int64_t total = 0;
-    int seconds = 0;  // the most the phase may take
-  };
-
   ProgressArea(Console& console, std::size_t devices);
   ~ProgressArea();
   ProgressArea(const ProgressArea&) = delete;

@@ -1,6 +1,7 @@
 #include "app/cli/run_plan.h"
 
 #include <mutex>
+#include <optional>
 
 #include "app/cli/terminal_text.h"
 #include "app/core/core_text.h"
@@ -16,67 +17,46 @@ namespace {
 
 std::u16string count(std::size_t value) { return text::utf8ToUtf16(std::to_string(value)); }
 
-std::u16string listed(const std::u16string& what, const std::vector<DeviceAddress>& devices) {
-  std::u16string line = what + u": ";
-  for (std::size_t i = 0; i < devices.size(); ++i) {
-    if (i > 0) line += u", ";
-    line += escapedDeviceText(devices[i]);
-  }
-  return line;
+// The register's verdict; none when it did not answer.
+std::optional<VersionVerdict> verdictRead(const StateReading& state) {
+  if (!state.answered) return std::nullopt;
+  return verdictOf(state.versionText, imageIdentity().version);
 }
 
-enum class Standing { ToUpdate, Current, Newer, Unreadable, NotAnswering };
-
-Standing standingOf(const StateReading& state) {
-  if (!state.answered) return Standing::NotAnswering;
-  switch (verdictOf(state.versionText, imageIdentity().version)) {
+// The plan's list of the registers with this verdict.
+std::vector<DeviceAddress>& listOf(RunPlan& plan, std::optional<VersionVerdict> verdict) {
+  if (!verdict) return plan.notAnswering;
+  switch (*verdict) {
     case VersionVerdict::UpdateAvailable:
-      return Standing::ToUpdate;
+      return plan.toUpdate;
     case VersionVerdict::OnImageVersion:
-      return Standing::Current;
+      return plan.current;
     case VersionVerdict::NewerThanImage:
-      return Standing::Newer;
+      return plan.newer;
     case VersionVerdict::Unreadable:
       break;
   }
-  return Standing::Unreadable;
+  return plan.unreadable;
 }
 
 }  // namespace
 
 RunPlan readPlan(const std::vector<DeviceAddress>& addresses, int jobs,
                  const std::atomic<bool>& stop, Console& console) {
-  std::vector<Standing> standings(addresses.size(), Standing::NotAnswering);
+  std::vector<std::optional<VersionVerdict>> verdicts(addresses.size());
   std::mutex progressMutex;
   std::size_t read = 0;
   fleet::runOnWorkers(addresses.size(), jobs, stop, [&](std::size_t index) {
     DeviceInterface device;
-    standings[index] = standingOf(readDeviceState(device, addresses[index]));
+    verdicts[index] = verdictRead(readDeviceState(device, addresses[index]));
     const std::scoped_lock lock(progressMutex);
     console.showPassing(
         translated(QT_TRANSLATE_NOOP("zedez", "reading the registers' versions: %1 of %2"),
                    {count(++read), count(addresses.size())}));
   });
   RunPlan plan;
-  for (std::size_t i = 0; i < addresses.size(); ++i) {
-    switch (standings[i]) {
-      case Standing::ToUpdate:
-        plan.toUpdate.push_back(addresses[i]);
-        break;
-      case Standing::Current:
-        plan.current.push_back(addresses[i]);
-        break;
-      case Standing::Newer:
-        plan.newer.push_back(addresses[i]);
-        break;
-      case Standing::Unreadable:
-        plan.unreadable.push_back(addresses[i]);
-        break;
-      case Standing::NotAnswering:
-        plan.notAnswering.push_back(addresses[i]);
-        break;
-    }
-  }
+  for (std::size_t i = 0; i < addresses.size(); ++i)
+    listOf(plan, verdicts[i]).push_back(addresses[i]);
   return plan;
 }
 
@@ -96,15 +76,15 @@ std::vector<std::u16string> planLines(const RunPlan& plan, std::optional<Answer>
       {count(devices), count(plan.toUpdate.size()), count(plan.current.size()),
        count(plan.newer.size()), count(plan.unreadable.size()), count(plan.notAnswering.size())})};
   if (!plan.newer.empty()) {
-    lines.push_back(listed(translated(QT_TRANSLATE_NOOP("zedez", "newer")), plan.newer));
+    lines.push_back(listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "newer")), plan.newer));
   }
   if (!plan.unreadable.empty()) {
-    lines.push_back(
-        listed(translated(QT_TRANSLATE_NOOP("zedez", "unreadable version")), plan.unreadable));
+    lines.push_back(listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "unreadable version")),
+                                  plan.unreadable));
   }
   if (!plan.notAnswering.empty()) {
     lines.push_back(
-        listed(translated(QT_TRANSLATE_NOOP("zedez", "not answering")), plan.notAnswering));
+        listedDevices(translated(QT_TRANSLATE_NOOP("zedez", "not answering")), plan.notAnswering));
   }
   return lines;
 }

@@ -3,16 +3,23 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "app/core/device_address.h"
 
 namespace app::cli {
 
 // Text from a device is data, never layout: the longest part of it a line shows.
 inline constexpr std::size_t kMostDeviceTextShown = 200;
+// A status or cause line holds a device's text (a version, an error reply's body) at most
+// this long.
+inline constexpr std::size_t kLongestStatusShown = 400;
 
-// The text with every control character (C0, DEL, C1), every format character (the
-// bidirectional controls, U+061C, U+200B-U+200F, U+FEFF and the like), the line and paragraph
-// separators and every lone surrogate written as a \xNN, \uNNNN or \UNNNNNNNN escape and a
-// backslash doubled, cut after `most` UTF-16 units with "..." added.
+// The text escaped by the engine's rule (escapedText), cut after `most` UTF-16 units with
+// "..." added.
 std::u16string escapedDeviceText(std::u16string_view text, std::size_t most = kMostDeviceTextShown);
+
+// "what: 192.168.1.20, 192.168.1.21", each address escaped.
+std::u16string listedDevices(const std::u16string& what, const std::vector<DeviceAddress>& devices);
 
 }  // namespace app::cli

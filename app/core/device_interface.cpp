@@ -23,8 +23,7 @@ std::u16string settingsUrl(std::u16string_view address) {
 
 std::u16string requestTarget(const std::u16string& address, RequestKind request) {
   return address + u":" +
-         (request == RequestKind::StateQuery ? std::u16string(u"80")
-                                             : std::u16string(kFirmwarePort));
+         std::u16string(request == RequestKind::StateQuery ? kStatePort : kFirmwarePort);
 }
 
 std::u16string firmwareUrl(std::u16string_view address) {

@@ -19,8 +19,10 @@ namespace app {
 inline constexpr std::u16string_view kUploadToken =
     u"A7C3E91F02B64D58E1F7093BC6A2D4E85F10B39C7E26A4D1830F5CB92E67D4A1";
 
-// The firmware endpoint's port; the state and settings go to the default HTTP port.
+// The firmware endpoint's port; the state and settings go to the default HTTP port, which
+// their URLs leave out.
 inline constexpr std::u16string_view kFirmwarePort = u"8080";
+inline constexpr std::u16string_view kStatePort = u"80";
 
 // The device address goes into the URLs exactly as typed.
 std::u16string stateUrl(std::u16string_view address);

@@ -419,14 +419,14 @@ with one the update runs at once and the program ends by itself.
 Exit codes: a device list, a scan, a check and --history give theirs always; the single
 update gives 0 unless --exit-status is given.
   0   uploaded (and verified, when waited for), or checked with nothing to update
-  1   failed, not back after the restart, not started, or a record not written
-  2   declined: the device is current and the answer was No, or the plan was declined
-  3   nothing to do: the device list names no device
-  64  a wrong command line
-  73  the record file cannot be written: nothing was sent
-  100 checked: a device is older than this image (an update is available)
-  130, 143, 129 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running
-      uploads finished; 141 standard output was closed
+  %1   failed, not back after the restart, not started, or a record not written
+  %2   declined: the device is current and the answer was No, or the plan was declined
+  %3   nothing to do: the device list names no device
+  %4  a wrong command line
+  %5  the record file cannot be written: nothing was sent
+  %6 checked: a device is older than this image (an update is available)
+  %7 (128 + the signal) ended by SIGINT, SIGTERM or SIGHUP after the running
+      uploads finished; %8 standard output was closed
 
 At a terminal a device list first reads every register, shows what it would do and asks
 once; --yes skips that.</source>
@@ -436,14 +436,14 @@ s adresou sa aktualizácia spustí hneď a program skončí sám.
 Návratové kódy: zoznam zariadení, hľadanie, kontrola a --history ich dávajú vždy; jedna
 aktualizácia dáva 0, ak nie je zadané --exit-status.
   0   nahraté (a overené, ak sa čakalo), alebo skontrolované a niet čo aktualizovať
-  1   zlyhané, po reštarte sa nevrátilo, nezačaté, alebo záznam nezapísaný
-  2   odmietnuté: zariadenie je aktuálne a odpoveď bola Nie, alebo plán bol odmietnutý
-  3   niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
-  64  nesprávny príkazový riadok
-  73  do súboru záznamu sa nedá zapisovať: nič sa neodoslalo
-  100 skontrolované: niektoré zariadenie má staršiu verziu ako tento obraz (je aktualizácia)
-  130, 143, 129 (128 + signál) ukončené signálom SIGINT, SIGTERM alebo SIGHUP po dobehnutí
-      bežiacich nahrávaní; 141 štandardný výstup bol zatvorený
+  %1   zlyhané, po reštarte sa nevrátilo, nezačaté, alebo záznam nezapísaný
+  %2   odmietnuté: zariadenie je aktuálne a odpoveď bola Nie, alebo plán bol odmietnutý
+  %3   niet čo robiť: zoznam zariadení neobsahuje žiadne zariadenie
+  %4  nesprávny príkazový riadok
+  %5  do súboru záznamu sa nedá zapisovať: nič sa neodoslalo
+  %6 skontrolované: niektoré zariadenie má staršiu verziu ako tento obraz (je aktualizácia)
+  %7 (128 + signál) ukončené signálom SIGINT, SIGTERM alebo SIGHUP po dobehnutí
+      bežiacich nahrávaní; %8 štandardný výstup bol zatvorený
 
 Pri termináli zoznam zariadení najprv prečíta každú pokladnicu, ukáže, čo urobí, a raz sa
 opýta; --yes to preskočí.</translation>
@@ -559,8 +559,8 @@ opýta; --yes to preskočí.</translation>
         <translation>prerušené signálom %1: hľadanie končí; doteraz nájdené:</translation>
     </message>
     <message>
-        <source>asking %1 addresses of %2, 64 at once (at most %3 s each)</source>
-        <translation>pýtam sa %1 adries z %2, 64 naraz (každej najviac %3 s)</translation>
+        <source>asking %1 addresses of %2, %4 at once (at most %3 s each)</source>
+        <translation>pýtam sa %1 adries z %2, %4 naraz (každej najviac %3 s)</translation>
     </message>
     <message>
         <source>scanned %1 addresses of %2: %3 register found</source>

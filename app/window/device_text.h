@@ -4,16 +4,18 @@
 #include <cstddef>
 #include <string_view>
 
+#include "app/core/version_verdict.h"
+
 namespace app {
 
-// The most characters of a register's text that a cell or tooltip keeps.
-inline constexpr std::size_t kMostDeviceTextKept = 128;
+// The most characters of a register's text that a cell or tooltip keeps: as many as the
+// engine keeps of a version.
+inline constexpr std::size_t kMostDeviceTextKept = kMostVersionTextKept;
 
-// Text a register sent, as plain text for a cell: control, format (the bidirectional marks
-// among them) and separator characters written as \xNN, \uNNNN or \UNNNNNNNN, a backslash
-// doubled, and cut after `most` characters. The full length (fullLength, when the text was
-// cut before it came here) is noted after a cut text. Costs no more than `most` characters of
-// work whatever the text's length.
+// Text a register sent, as plain text for a cell: escaped by the engine's rule (escapedText)
+// and cut after `most` characters, marked with an ellipsis. The full length (fullLength, when the
+// text was cut before it came here) is noted after a cut text. Costs no more than `most` characters
+// of work whatever the text's length.
 QString deviceCellText(std::u16string_view text, std::size_t fullLength = 0,
                        std::size_t most = kMostDeviceTextKept);
 

@@ -2,12 +2,16 @@
 
 #include <string_view>
 
+#include "app/core/product.h"
+
 namespace app {
 
 // Caption of the program's message and error boxes.
-inline constexpr std::u16string_view kApplicationTitle = u"Brenvo Tesmora Update ZEDEZ 1.0.12";
+inline constexpr std::u16string_view kApplicationTitle =
+    u"Brenvo Tesmora Update ZEDEZ " ZEDEZ_PRODUCT_VERSION;
 // Caption of the main window; it differs from the application title on purpose.
-inline constexpr std::u16string_view kMainWindowCaption = u"Brenvo Tesmora Updater ZEDEZ 1.0.12";
+inline constexpr std::u16string_view kMainWindowCaption =
+    u"Brenvo Tesmora Updater ZEDEZ " ZEDEZ_PRODUCT_VERSION;
 
 // The address the window offers before the operator types one.
 inline constexpr std::u16string_view kDefaultDeviceAddress = u"10.77.82.80";

@@ -32,13 +32,15 @@ class SignalDuringUpdates(unittest.TestCase):
 
         net = f"127.{random.randint(100, 199)}.{random.randint(1, 254)}"
         self.restarting, *self.sending, self.last = (f"{net}.{n}" for n in range(1, 6))
-        # Four start at once (the window's default); the last one is found last, so it is the
-        # one left waiting. The register in its restart wait stays silent for a minute, and
-        # the others take 4 s to answer their uploads.
-        devices = {self.restarting: {"restart": {"seconds": 60, "mode": "refuse"}},
-                   self.last: {"responses": {"state": {"delay": 1}}}}
-        for address in self.sending:
-            devices[address] = {"responses": {"firmware": {"delay": 4}}}
+        # Three at once, in the order they are found (each answers its state a little later
+        # than the one before). The first stays silent for a minute after its upload; its
+        # wait frees its place for the fourth. The others take 6 s to answer their uploads, so
+        # the last one is still waiting for a place when the signal comes.
+        devices = {self.restarting: {"restart": {"seconds": 60, "mode": "refuse"}}}
+        for n, address in enumerate(self.sending, start=1):
+            devices[address] = {"responses": {"state": {"delay": 0.3 * n},
+                                              "firmware": {"delay": 6}}}
+        devices[self.last] = {"responses": {"state": {"delay": 1.5}}}
         self.fleet = testlib.start_fleet([self.restarting, *self.sending, self.last],
                                          config={"devices": devices})
         self.addCleanup(self.fleet.stop)
@@ -88,6 +90,9 @@ class SignalDuringUpdates(unittest.TestCase):
         self.press("Search")
         wait_until(lambda: self.status_starts_with("Registers found: 5. Needing the update, "
                                                    "and selected: 5."), "the search's end")
+        [jobs] = self.named(pyatspi.ROLE_SPIN_BUTTON, "Registers updated at once")
+        jobs.queryValue().currentValue = 3
+        wait_until(lambda: jobs.queryValue().currentValue == 3, "three at once")
         self.press("Update selected")
         self.fleet.wait_for_kind(self.restarting, "restart", timeout=BOUND)
         for address in self.sending:

@@ -83,7 +83,7 @@ TEST(ShopDefaultRange, TheFieldTakesSeveralBlocksButNoneWiderThanASlash16) {
 
 TEST(ShopDeviceText, ControlsAndBidiMarksAreEscapedAndLongTextIsCutWithItsLength) {
   EXPECT_EQ(app::deviceCellText(u"1.0.12\u202E\u061C\n2\\"),
-            QStringLiteral(R"(1.0.12\u202e\u061c\x0a2\\)"));
+            QStringLiteral(R"(1.0.12\u202E\u061C\x0A2\\)"));
   const std::u16string huge(1'048'576, u'9');
   const QString cut = app::deviceCellText(huge);
   EXPECT_TRUE(cut.startsWith(QString(128, QLatin1Char('9')) + QStringLiteral("\u2026 (")));
@@ -236,7 +236,7 @@ TEST(ShopWindow, ShowsWhatARegisterSendsAsPlainTextAndSortsByAnyColumn) {
   search(window, slash24Of(reversed));
   ASSERT_EQ(window.registers()->rowCount(), 3);
   EXPECT_EQ(cellOf(window, reversed, app::RegisterModel::InstalledColumn),
-            QStringLiteral(R"(1.0.9\u202e21.0.1\u061c\x0ax)"));
+            QStringLiteral(R"(1.0.9\u202E21.0.1\u061C\x0Ax)"));
 
   window.registers()->setChecked(reversed.address16(), false);
   window.registers()->setChecked(newer.address16(), false);
