@@ -221,24 +221,29 @@ class Record(unittest.TestCase):
 class Retry(unittest.TestCase):
     def test_a_register_that_refuses_its_first_upload_is_tried_again(self):
         net = random_subnet()
-        refusing, answering = f"{net}.10", f"{net}.11"
+        refusing, answering, dropping = f"{net}.10", f"{net}.11", f"{net}.12"
         config = {"devices": {refusing: {"refuse_firmware_until_state": 2},
-                              answering: {"responses": {"firmware": SERVER_ERROR}}}}
-        with testlib.start_fleet([refusing, answering], config=config) as fleet, \
+                              answering: {"responses": {"firmware": SERVER_ERROR}},
+                              # Takes the whole image, then closes without an answer.
+                              dropping: {"responses": {"firmware": {"action": "close"}}}}}
+        with testlib.start_fleet([refusing, answering, dropping], config=config) as fleet, \
                 tempfile.TemporaryDirectory() as directory:
             record = os.path.join(directory, "record.jsonl")
             code, out, err = run_updater("--devices", "-", "--wait-restart", "0", "--json",
                                          "--retry", "2", "--retry-delay", "1", "--record", record,
-                                         input=f"{refusing}\n{answering}\n")
+                                         input=f"{refusing}\n{answering}\n{dropping}\n")
             self.assertEqual(code, 1, err)
             results = {o["address"]: (o["result"], o["tries"]) for o in json_lines(out)}
-            self.assertEqual(results, {refusing: ("uploaded", 2), answering: ("failed", 1)})
+            self.assertEqual(results, {refusing: ("uploaded", 2), answering: ("failed", 1),
+                                       dropping: ("failed", 1)})
             self.assertIn(f"{refusing}: trying again in 1 s (try 2 of 3)", err.splitlines())
-            # The second try took the image; a register that answered is never tried again.
-            self.assertEqual([firmware_count(fleet, a) for a in (refusing, answering)], [1, 1])
+            # The second try took the image; a register that answered, or that was sent the
+            # image, is never tried again.
+            self.assertEqual([firmware_count(fleet, a) for a in (refusing, answering, dropping)],
+                             [1, 1, 1])
             with open(record) as f:
                 tries = {r["address"]: r["tries"] for r in map(json.loads, f)}
-            self.assertEqual(tries, {refusing: 2, answering: 1})
+            self.assertEqual(tries, {refusing: 2, answering: 1, dropping: 1})
             code, out, err = run_updater("--history", record, refusing)
             self.assertEqual(code, 0, err)
             self.assertRegex(out, r"uploaded .*2 tries")
