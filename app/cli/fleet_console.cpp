@@ -204,7 +204,8 @@ void FleetConsole::outcome(const DeviceOutcome& outcome) {
             named(address, translated(QT_TRANSLATE_NOOP("zedez", "verification failed: %1"),
                                       {escapedDeviceText(outcome.error->message)})));
       }
-    } else {
+    } else if (outcome.result != RunResult::Interrupted) {
+      // A wait that a signal ended says so on its status line; it did not last the whole wait.
       console_.errorLine(named(
           address,
           translated(QT_TRANSLATE_NOOP("zedez", "not back within %1 s: the update is unverified"),
