@@ -46,9 +46,16 @@ int runInWindow(const CommandLine& line, Console& console) {
   if (line.answer) {
     choices.presetAnswer = *line.answer == Answer::Yes ? DialogResult::Ok : DialogResult::Cancel;
   }
+  // A preset answer is no consent to install over a newer version; --allow-older is.
+  choices.allowOlder = line.allowOlder;
   if (!line.json && !line.address.empty()) {
     choices.onProgress = [&console](std::int64_t sent, std::int64_t total) {
       console.showProgress(sent, total);
+    };
+  }
+  if (!line.address.empty()) {
+    choices.onDiagnostic = [&console](const std::u16string& text) {
+      console.errorLine(cli::escapedDeviceText(text, cli::kLongestStatusShown));
     };
   }
   std::optional<RecordFile> record;
@@ -67,9 +74,6 @@ int runInWindow(const CommandLine& line, Console& console) {
   if (line.address.empty()) return 0;
 
   const DeviceOutcome& outcome = window.uploadOutcome();
-  tellCauses(outcome, [&console](const std::u16string& text) {
-    console.errorLine(cli::escapedDeviceText(text, cli::kLongestStatusShown));
-  });
   if (line.json) {
     console.outputLine(cli::outcomeJson(outcome));
   } else {

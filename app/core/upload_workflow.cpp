@@ -114,7 +114,7 @@ bool answeredYes(const DeviceAddress& address, const DeviceRunOptions& options, 
   const std::u16string& image = imageIdentity().version;
   const bool dotted = !options.windowGate;
   Answer answer = Answer::No;
-  if (downgrade && dotted && !options.askDowngrade) {
+  if (downgrade && !options.askDowngrade) {
     observer.diagnostic(address,
                         translated(QT_TRANSLATE_NOOP("zedez",
                                                      "%1 has %2, newer than this image's %3: an "
@@ -163,7 +163,11 @@ void upload(const DeviceAddress& address, const DeviceRunOptions& options,
     outcome.error = FailureCause{"UnreadableVersion", outcome.status, {}};
     return;
   }
-  const bool downgrade = asks == VersionQuestion::Downgrade;
+  // The window asks above 1009 whatever the verdict: a register newer than the image is a
+  // downgrade there too.
+  const bool downgrade =
+      asks != VersionQuestion::None &&
+      verdictOf(outcome.versionText, imageIdentity().version) == VersionVerdict::NewerThanImage;
   if (asks != VersionQuestion::None && !(downgrade && options.allowOlder)) {
     outcome.asked = true;
     if (!answeredYes(address, options, downgrade, observer, questioner, outcome)) return;

@@ -33,6 +33,10 @@ class FormRun final : public RunObserver, public Questioner {
     if (choices_.onRecordFailed) choices_.onRecordFailed(message);
   }
 
+  void diagnostic(const DeviceAddress& /*address*/, const std::u16string& line) override {
+    if (choices_.onDiagnostic) choices_.onDiagnostic(line);
+  }
+
   Answer ask(const DeviceAddress& /*address*/, const Question& question) override {
     return host_.confirm(question.text) == DialogResult::Cancel ? Answer::No : Answer::Yes;
   }
@@ -52,6 +56,8 @@ DeviceOutcome runFormUpload(WorkflowHost& host, DeviceInterface& stateDevice,
   options.record = choices.record;
   options.stateDevice = &stateDevice;
   options.windowGate = true;
+  options.askDowngrade = choices.personAnswers;
+  options.allowOlder = choices.allowOlder;
   DeviceOutcome outcome = runDevice(host.addressText(), options, form, form);
   if (outcome.errorBox) {
     host.showErrorBox(outcome.error ? outcome.error->message : std::u16string());

@@ -20,6 +20,12 @@ struct FormUploadChoices {
   RecordSink* record = nullptr;
   // A record line could not be written.
   std::function<void(const std::u16string& message)> onRecordFailed;
+  // A cause, one line: why the upload failed, or why a newer register was left as it is.
+  std::function<void(const std::u16string& line)> onDiagnostic;
+  // Whether a person answers the question (else a preset answer does, which is no consent to
+  // install over a newer version), and whether an older version may go on without asking.
+  bool personAnswers = true;
+  bool allowOlder = false;
 };
 
 // The Upload button: the engine's run of the address in the form, with the window's kept

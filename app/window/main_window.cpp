@@ -260,7 +260,12 @@ void MainWindow::onUploadClicked() {
       uploadAction_(*this);
     } else {
       lastOutcome_ = runFormUpload(*this, device_,
-                                   {choices_.onProgress, choices_.record, choices_.onRecordFailed});
+                                   {.onProgress = choices_.onProgress,
+                                    .record = choices_.record,
+                                    .onRecordFailed = choices_.onRecordFailed,
+                                    .onDiagnostic = choices_.onDiagnostic,
+                                    .personAnswers = !choices_.presetAnswer.has_value(),
+                                    .allowOlder = choices_.allowOlder});
     }
   } catch (...) {
     dropQueuedPresses();

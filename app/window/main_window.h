@@ -40,6 +40,10 @@ struct RunChoices {
   RecordSink* record = nullptr;
   // A record line could not be written.
   std::function<void(const std::u16string& message)> onRecordFailed;
+  // A cause of the built-in upload's outcome, one line.
+  std::function<void(const std::u16string& line)> onDiagnostic;
+  // A newer register gets the older image without asking (--allow-older).
+  bool allowOlder = false;
 };
 
 // The program's only window. Creation ends with onCreate(): with a command-line argument the

@@ -464,6 +464,8 @@ void ShopWindow::runUpdate(const std::vector<DeviceAddress>& addresses) {
   run.mode = RunMode::Upload;
   run.jobs = jobsBox_->value();
   run.waitRestartSeconds = options_.waitRestartSeconds;
+  // A newer register selected and confirmed above is consent to install the older image.
+  run.askDowngrade = true;
   worker_ = std::thread([this, addresses, run] {
     yieldToTheWindow();
     fleet::FleetRunOptions withRecord = run;

@@ -202,6 +202,7 @@ class SignalsAndPipes(unittest.TestCase):
             process.send_signal(signal.SIGTERM)
             out, err = finish(process, timeout=15)
             self.assertEqual(process.returncode, -signal.SIGTERM, err)
+            # Uploaded, but no one saw them come back: interrupted, unverified.
             self.assertEqual({o["address"]: (o["result"], o["verification"])
                               for o in json_lines(out)},
                              {address: ("interrupted", "not-back") for address in devices})

@@ -110,6 +110,24 @@ class UnattendedUpdate(unittest.TestCase):
         self.assertEqual((code, last_line(out)), (0, OK))
         self.assert_uploaded(uploads, device.address)
 
+    def test_yes_is_no_consent_to_install_over_a_newer_version(self):
+        # Newer by its dotted number, below and above the window's threshold alike: only
+        # --allow-older installs the older image.
+        for version in ("1.1", "1.0.13"):
+            for options, posts in ((["--yes"], 0), (["--yes", "--allow-older"], 1)):
+                with self.subTest(version=version, options=options), \
+                        start_device("--version", version) as device:
+                    with Updater(*options, "--exit-status", device.address) as updater:
+                        code, out = updater.wait(timeout=30)
+                    uploads = [r for r in device.records() if r["kind"] == "firmware"]
+                    self.assertEqual(len(uploads), posts)
+                    if posts:
+                        self.assertEqual((code, last_line(out)), (0, OK))
+                    else:
+                        self.assertEqual((code, last_line(out)), (2, CURRENT))
+                        self.assertIn(f"newer than this image's 1.0.12: an older version is "
+                                      f"installed only with --allow-older", updater.stderr)
+
     def test_error_status_from_the_firmware_endpoint_is_a_failed_upload(self):
         code, status, uploads, _ = self.run_update("--status", "firmware=500")
         self.assertEqual((code, status), (0, FAILED))
