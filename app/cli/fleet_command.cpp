@@ -122,6 +122,37 @@ bool planAccepted(const CommandLine& line, const std::vector<DeviceAddress>& add
   return true;
 }
 
+fleet::FleetRunOptions runOptionsOf(const CommandLine& line, const FleetRequest& request,
+                                    Console& console) {
+  fleet::FleetRunOptions options;
+  options.mode = line.check ? RunMode::Check : RunMode::Upload;
+  options.jobs = request.jobs;
+  options.waitRestartSeconds = restartWaitOf(line, request);
+  options.allowOlder = line.allowOlder;
+  options.retry = request.retryPolicy();
+  // --yes answers the question about a current version, not about an older one.
+  options.askDowngrade = !line.answer && console.canAsk();
+  return options;
+}
+
+void printSummary(const CommandLine& line, const fleet::FleetTally& tally, Console& console) {
+  std::vector<std::u16string> summary = summaryLines(tally);
+  if (line.check) summary.front() = checkSummaryLine(tally);
+  for (const std::u16string& summaryLine : summary) console.errorLine(summaryLine);
+}
+
+int listExitCode(const CommandLine& line, const fleet::FleetTally& tally) {
+  if (tally.recordFailed) return kExitFailed;
+  return line.check ? checkExitCode(tally) : (tally.anyFailed() ? kExitFailed : 0);
+}
+
+// A check of one address tells its outcome always; the single update only when asked to.
+int singleExitCode(const CommandLine& line, const fleet::FleetTally& tally) {
+  if (line.check) return tally.recordFailed ? kExitFailed : checkExitCode(tally);
+  const int code = tally.recordFailed ? kExitFailed : tally.lastExitCode;
+  return line.exitStatus ? code : 0;
+}
+
 int runList(const CommandLine& line, const FleetRequest& request,
             const std::vector<DeviceAddress>& addresses, Console& console) {
   const bool list = request.devicesFile.has_value();
@@ -131,14 +162,7 @@ int runList(const CommandLine& line, const FleetRequest& request,
                    translated(QT_TRANSLATE_NOOP("zedez", "declined: no register was changed")),
                    kExitDeclined);
   }
-  fleet::FleetRunOptions options;
-  options.mode = line.check ? RunMode::Check : RunMode::Upload;
-  options.jobs = request.jobs;
-  options.waitRestartSeconds = restartWaitOf(line, request);
-  options.allowOlder = line.allowOlder;
-  options.retry = request.retryPolicy();
-  // --yes answers the question about a current version, not about an older one.
-  options.askDowngrade = !line.answer && console.canAsk();
+  fleet::FleetRunOptions options = runOptionsOf(line, request, console);
   FleetConsole printer(console, {.json = line.json,
                                  .nameDevices = list,
                                  .answer = answerPolicy(line.answer, console),
@@ -180,21 +204,9 @@ int runList(const CommandLine& line, const FleetRequest& request,
   } forget{console};
   const fleet::FleetTally tally = run.run(addresses, watch.stopRequested());
   if (area) area->stop();
-  if (!list) {
-    watch.endIfStopped();
-    if (line.check) return tally.recordFailed ? kExitFailed : checkExitCode(tally);
-    const int code = tally.recordFailed ? kExitFailed : tally.lastExitCode;
-    // The single update tells its outcome only when asked to.
-    return line.exitStatus ? code : 0;
-  }
-  if (!console.quiet()) {
-    std::vector<std::u16string> summary = summaryLines(tally);
-    if (line.check) summary.front() = checkSummaryLine(tally);
-    for (const std::u16string& summaryLine : summary) console.errorLine(summaryLine);
-  }
+  if (list && !console.quiet()) printSummary(line, tally, console);
   watch.endIfStopped();
-  if (tally.recordFailed) return kExitFailed;
-  return line.check ? checkExitCode(tally) : (tally.anyFailed() ? kExitFailed : 0);
+  return list ? listExitCode(line, tally) : singleExitCode(line, tally);
 }
 
 }  // namespace

@@ -192,6 +192,61 @@ class LineParser {
     return value;
   }
 
+  // A \u escape after its "\u": a surrogate pair is read whole, a lone surrogate is U+FFFD.
+  bool unicodeEscape(std::string& piece) {
+    const int unit = hex4();
+    if (unit < 0) return false;
+    auto point = static_cast<char32_t>(unit);
+    if (unit >= 0xD800 && unit <= 0xDBFF && in_.peek() == '\\') {
+      in_.get();
+      if (in_.get() != 'u') return false;
+      const int low = hex4();
+      if (low < 0) return false;
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        point = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                (static_cast<char32_t>(low) - 0xDC00);
+      } else {
+        appendCodePoint(piece, 0xFFFD);
+        point = static_cast<char32_t>(low);
+      }
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      point = 0xFFFD;
+    }
+    appendCodePoint(piece, point);
+    return true;
+  }
+
+  // The character of an escape after its backslash, added to piece.
+  bool escape(std::string& piece) {
+    const int e = in_.get();
+    switch (e) {
+      case '"':
+      case '\\':
+      case '/':
+        piece += static_cast<char>(e);
+        return true;
+      case 'b':
+        piece += '\b';
+        return true;
+      case 'f':
+        piece += '\f';
+        return true;
+      case 'n':
+        piece += '\n';
+        return true;
+      case 'r':
+        piece += '\r';
+        return true;
+      case 't':
+        piece += '\t';
+        return true;
+      case 'u':
+        return unicodeEscape(piece);
+      default:
+        return false;
+    }
+  }
+
   // The rest of a string after its opening quote, kept in out (when given) up to most bytes.
   bool string(std::string* out, std::size_t most) {
     std::string piece;
@@ -202,54 +257,8 @@ class LineParser {
       piece.clear();
       if (c != '\\') {
         piece += static_cast<char>(c);
-      } else {
-        const int e = in_.get();
-        switch (e) {
-          case '"':
-          case '\\':
-          case '/':
-            piece += static_cast<char>(e);
-            break;
-          case 'b':
-            piece += '\b';
-            break;
-          case 'f':
-            piece += '\f';
-            break;
-          case 'n':
-            piece += '\n';
-            break;
-          case 'r':
-            piece += '\r';
-            break;
-          case 't':
-            piece += '\t';
-            break;
-          case 'u': {
-            int unit = hex4();
-            if (unit < 0) return false;
-            auto point = static_cast<char32_t>(unit);
-            if (unit >= 0xD800 && unit <= 0xDBFF && in_.peek() == '\\') {
-              in_.get();
-              if (in_.get() != 'u') return false;
-              const int low = hex4();
-              if (low < 0) return false;
-              if (low >= 0xDC00 && low <= 0xDFFF) {
-                point = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-                        (static_cast<char32_t>(low) - 0xDC00);
-              } else {
-                appendCodePoint(piece, 0xFFFD);
-                point = static_cast<char32_t>(low);
-              }
-            } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-              point = 0xFFFD;
-            }
-            appendCodePoint(piece, point);
-            break;
-          }
-          default:
-            return false;
-        }
+      } else if (!escape(piece)) {
+        return false;
       }
       if (out == nullptr) continue;
       if (out->size() + piece.size() <= most) {

@@ -166,6 +166,11 @@ void MainWindow::createControls() {
   openDialog_->setFileMode(QFileDialog::ExistingFile);
   openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
 
+  chainTabOrder();
+  describeForScreenReaders();
+}
+
+void MainWindow::chainTabOrder() {
   QWidget* previous = uploadButton_;
   for (QWidget* next : std::initializer_list<QWidget*>{
            scanButton_, spareButton_, scanProgress_, scanList_, addressEdit_, timeoutEdit_,
@@ -180,7 +185,9 @@ void MainWindow::createControls() {
     if (!rect().intersects(control->geometry())) control->setFocusPolicy(Qt::NoFocus);
   }
   uploadButton_->setFocus();
+}
 
+void MainWindow::describeForScreenReaders() {
   // For screen readers, with nothing changed on the screen: the address field is named by its
   // caption, the status line by a name of its own with its text as the description, and what
   // lies outside the client area is not showing.

@@ -123,6 +123,8 @@ class MainWindow final : public QWidget, public WorkflowHost {
 
  private:
   void createControls();
+  void chainTabOrder();
+  void describeForScreenReaders();
   void createIdleHttpClient();
   void connectHandlers();
   void onCreate(const std::vector<std::u16string>& arguments);

@@ -366,16 +366,33 @@ void ShopWindow::startSearch() {
     yieldToTheWindow();
     for (const fleet::AddressRange& range : ranges) {
       if (stop_) break;
-      fleet::discover(
-          range, stop_, [this](const DeviceAddress& /*address*/, const fleet::FoundDevice* device) {
-            std::optional<FoundRegister> found;
-            if (device != nullptr) found = foundRegisterOf(*device);
-            QMetaObject::invokeMethod(
-                this, [this, found] { probed(found ? &*found : nullptr); }, Qt::QueuedConnection);
-          });
+      fleet::discover(range, stop_,
+                      [this](const DeviceAddress& /*address*/, const fleet::FoundDevice* device) {
+                        std::optional<FoundRegister> found;
+                        if (device != nullptr) found = foundRegisterOf(*device);
+                        handOver([this, found] { probed(found ? &*found : nullptr); });
+                      });
     }
-    QMetaObject::invokeMethod(this, &ShopWindow::searchFinished, Qt::QueuedConnection);
+    handOver([this] { searchFinished(); });
   });
+}
+
+void ShopWindow::handOver(std::function<void()> work) {
+  {
+    const std::scoped_lock lock(handOverMutex_);
+    handedOver_.push_back(std::move(work));
+  }
+  // By name: the call carries nothing, and what it runs comes through the lock above.
+  QMetaObject::invokeMethod(this, "runHandedOver", Qt::QueuedConnection);
+}
+
+void ShopWindow::runHandedOver() {
+  std::vector<std::function<void()>> work;
+  {
+    const std::scoped_lock lock(handOverMutex_);
+    work.swap(handedOver_);
+  }
+  for (const auto& piece : work) piece();
 }
 
 void ShopWindow::probed(const FoundRegister* found) {
@@ -481,9 +498,7 @@ void ShopWindow::runUpdate(const std::vector<DeviceAddress>& addresses) {
       run_ = nullptr;
     }
     const QList<QByteArray> notStarted = runSignals_->takeNotStartedLines();
-    QMetaObject::invokeMethod(
-        this, [this, tally, notStarted] { updateFinished(tally, notStarted); },
-        Qt::QueuedConnection);
+    handOver([this, tally, notStarted] { updateFinished(tally, notStarted); });
   });
 }
 

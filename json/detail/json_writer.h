@@ -83,27 +83,35 @@ class JsonWriter {
         writeText(sink_, value.text(), escape_);
         break;
       case JsonType::Object:
-        if (value.payload_.members->memberCount() == 0) {
-          sink_.put(u"{}");
-          break;
-        }
-        sink_.put(u'{');
-        push(value, nodes_.size());
-        indent(1, false);
-        descendLesser(value.payload_.members->root());
+        openObject(value);
         break;
       case JsonType::Array:
-        if (value.payload_.elements->length() == 0) {
-          sink_.put(u"[]");
-          break;
-        }
-        sink_.put(u'[');
-        push(value, 0);
-        indent(1, true);
+        openArray(value);
         break;
       case JsonType::Method:
         break;
     }
+  }
+
+  void openObject(JsonValue& value) {
+    if (value.payload_.members->memberCount() == 0) {
+      sink_.put(u"{}");
+      return;
+    }
+    sink_.put(u'{');
+    push(value, nodes_.size());
+    indent(1, false);
+    descendLesser(value.payload_.members->root());
+  }
+
+  void openArray(JsonValue& value) {
+    if (value.payload_.elements->length() == 0) {
+      sink_.put(u"[]");
+      return;
+    }
+    sink_.put(u'[');
+    push(value, 0);
+    indent(1, true);
   }
 
   void push(JsonValue& container, std::size_t next) {
