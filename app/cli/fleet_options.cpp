@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "app/core/core_text.h"
+#include "app/core/fleet/address_range.h"
 #include "app/core/restart_wait.h"
 
 namespace app::cli {
@@ -74,8 +75,9 @@ void addFleetOptions(QCommandLineParser& parser) {
           placeholder(kJobsPlaceholder)),
       {kScan,
        localText(QT_TRANSLATE_NOOP("zedez",
-                                   "Find the registers in CIDR (at most a /16) and print each "
-                                   "with its version; uploads nothing.")),
+                                   "Find the registers in CIDR (at most a /%1) and print each "
+                                   "with its version; uploads nothing."),
+                 {number(fleet::kWidestScanPrefix)}),
        placeholder(kRangePlaceholder)},
       {kWaitRestart,
        localText(QT_TRANSLATE_NOOP("zedez",

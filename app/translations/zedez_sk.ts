@@ -220,8 +220,8 @@
         <translation>Rozsah sa nedá prehľadať: %1</translation>
     </message>
     <message>
-        <source>The range holds %1 addresses; a search covers at most %2 (a /16).</source>
-        <translation>Rozsah má %1 adries; hľadanie pokryje najviac %2 (/16).</translation>
+        <source>The range holds %1 addresses; a search covers at most %2 (a /%3).</source>
+        <translation>Rozsah má %1 adries; hľadanie pokryje najviac %2 (/%3).</translation>
     </message>
     <message>
         <source>No register answered in the range.</source>
@@ -288,8 +288,8 @@
         <translation>Aktualizuje sa...</translation>
     </message>
     <message>
-        <source>Addresses such as 192.168.1.20, or blocks such as 192.168.1.0/24, separated by commas; each block at most a /16.</source>
-        <translation>Adresy, napríklad 192.168.1.20, alebo bloky, napríklad 192.168.1.0/24, oddelené čiarkami; každý blok najviac /16.</translation>
+        <source>Addresses such as 192.168.1.20, or blocks such as 192.168.1.0/24, separated by commas; each block at most a /%1.</source>
+        <translation>Adresy, napríklad 192.168.1.20, alebo bloky, napríklad 192.168.1.0/24, oddelené čiarkami; každý blok najviac /%1.</translation>
     </message>
     <message>
         <source>All registers</source>
@@ -719,8 +719,8 @@ opýta; --yes to preskočí.</translation>
         <translation>Koľko zariadení zo zoznamu sa aktualizuje naraz, 1 až %1 (predvolene %2).</translation>
     </message>
     <message>
-        <source>Find the registers in CIDR (at most a /16) and print each with its version; uploads nothing.</source>
-        <translation>Nájde pokladnice v CIDR (najviac /16) a vypíše každú s jej verziou; nič nenahrá.</translation>
+        <source>Find the registers in CIDR (at most a /%1) and print each with its version; uploads nothing.</source>
+        <translation>Nájde pokladnice v CIDR (najviac /%1) a vypíše každú s jej verziou; nič nenahrá.</translation>
     </message>
     <message>
         <source>After an upload wait until the device answers again, at most SECONDS (default %1), and verify that it runs the image&apos;s version. A list does this by default; 0 turns it off.</source>

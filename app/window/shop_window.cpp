@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "app/core/error_text.h"
+#include "app/core/fleet/address_range.h"
 #include "app/core/fleet/discovery.h"
 #include "app/core/fleet/fleet_run.h"
 #include "app/core/image_identity.h"
@@ -39,8 +40,8 @@
 namespace app {
 namespace {
 
-// A search covers at most as many addresses as one /16 holds.
-constexpr std::uint64_t kMostAddresses = 65'534;
+// A search covers at most as many addresses as one block of the widest scan holds.
+constexpr std::uint64_t kMostAddresses = (std::uint64_t{1} << (32 - fleet::kWidestScanPrefix)) - 2;
 const char* const kRangeKey = "search/range";
 const char* const kSortColumnKey = "table/sortColumn";
 const char* const kSortOrderKey = "table/sortOrder";
@@ -151,9 +152,9 @@ void ShopWindow::createControls() {
   rangeEdit_ = new QLineEdit;
   rangeEdit_->setAccessibleName(tr("Range to search"));
   rangeEdit_->setPlaceholderText(tr("for example 192.168.1.0/24"));
-  rangeEdit_->setToolTip(
-      tr("Addresses such as 192.168.1.20, or blocks such as 192.168.1.0/24, "
-         "separated by commas; each block at most a /16."));
+  rangeEdit_->setToolTip(tr("Addresses such as 192.168.1.20, or blocks such as 192.168.1.0/24, "
+                            "separated by commas; each block at most a /%1.")
+                             .arg(fleet::kWidestScanPrefix));
   searchButton_ = button(tr("&Search"), tr("Search"));
   progressBar_ = new QProgressBar;
   progressBar_->setAccessibleName(tr("Progress"));
@@ -346,9 +347,10 @@ void ShopWindow::startSearch() {
   std::uint64_t addresses = 0;
   for (const fleet::AddressRange& range : ranges) addresses += range.size();
   if (addresses > kMostAddresses) {
-    setStatus(tr("The range holds %1 addresses; a search covers at most %2 (a /16).")
+    setStatus(tr("The range holds %1 addresses; a search covers at most %2 (a /%3).")
                   .arg(addresses)
-                  .arg(kMostAddresses));
+                  .arg(kMostAddresses)
+                  .arg(fleet::kWidestScanPrefix));
     return;
   }
   settings().setValue(QLatin1String(kRangeKey), rangeEdit_->text().trimmed());
@@ -366,16 +368,33 @@ void ShopWindow::startSearch() {
     yieldToTheWindow();
     for (const fleet::AddressRange& range : ranges) {
       if (stop_) break;
-      fleet::discover(
-          range, stop_, [this](const DeviceAddress& /*address*/, const fleet::FoundDevice* device) {
-            std::optional<FoundRegister> found;
-            if (device != nullptr) found = foundRegisterOf(*device);
-            QMetaObject::invokeMethod(
-                this, [this, found] { probed(found ? &*found : nullptr); }, Qt::QueuedConnection);
-          });
+      fleet::discover(range, stop_,
+                      [this](const DeviceAddress& /*address*/, const fleet::FoundDevice* device) {
+                        std::optional<FoundRegister> found;
+                        if (device != nullptr) found = foundRegisterOf(*device);
+                        handOver([this, found] { probed(found ? &*found : nullptr); });
+                      });
     }
-    QMetaObject::invokeMethod(this, &ShopWindow::searchFinished, Qt::QueuedConnection);
+    handOver([this] { searchFinished(); });
   });
+}
+
+void ShopWindow::handOver(std::function<void()> work) {
+  {
+    const std::scoped_lock lock(handOverMutex_);
+    handedOver_.push_back(std::move(work));
+  }
+  // By name: the call carries nothing, and what it runs comes through the lock above.
+  QMetaObject::invokeMethod(this, "runHandedOver", Qt::QueuedConnection);
+}
+
+void ShopWindow::runHandedOver() {
+  std::vector<std::function<void()>> work;
+  {
+    const std::scoped_lock lock(handOverMutex_);
+    work.swap(handedOver_);
+  }
+  for (const auto& piece : work) piece();
 }
 
 void ShopWindow::probed(const FoundRegister* found) {
@@ -481,9 +500,7 @@ void ShopWindow::runUpdate(const std::vector<DeviceAddress>& addresses) {
       run_ = nullptr;
     }
     const QList<QByteArray> notStarted = runSignals_->takeNotStartedLines();
-    QMetaObject::invokeMethod(
-        this, [this, tally, notStarted] { updateFinished(tally, notStarted); },
-        Qt::QueuedConnection);
+    handOver([this, tally, notStarted] { updateFinished(tally, notStarted); });
   });
 }
 

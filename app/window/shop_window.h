@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -116,6 +117,10 @@ class ShopWindow final : public QWidget {
   void showOnly(int showIndex);
   void setShownChecked(bool checked);
   void joinWorker();
+  // From the worker thread: work for the window's thread, handed over under a lock of this
+  // class's own, so that the hand-over holds without relying on Qt's event queue.
+  void handOver(std::function<void()> work);
+  Q_INVOKABLE void runHandedOver();
 
   void probed(const FoundRegister* found);
   void searchFinished();
@@ -155,6 +160,8 @@ class ShopWindow final : public QWidget {
   // The update under way, for interruptRun.
   std::mutex runMutex_;
   fleet::FleetRun* run_ = nullptr;
+  std::mutex handOverMutex_;
+  std::vector<std::function<void()>> handedOver_;
   bool closeWhenIdle_ = false;
   // The work under way: addresses probed, or registers done, of the total.
   std::uint64_t total_ = 0;

@@ -77,20 +77,20 @@ class History(unittest.TestCase):
             north, south = (os.path.join(directory, n) for n in ("north.jsonl", "south.jsonl"))
             with open(north, "w") as f:
                 f.write("\n".join([
-                    line("2026-12-01T08:00:00.000Z", "north", "10.0.0.1", "uploaded",
+                    line("2026-12-01T08:00:00.000Z", "north", "127.10.0.1", "uploaded",
                          versionAfter="1.0.12", verified=True),
-                    line("2026-12-03T08:00:00.000Z", "north", "10.0.0.2", "failed",
+                    line("2026-12-03T08:00:00.000Z", "north", "127.10.0.2", "failed",
                          cause={"class": "NetError", "message": "Not Found\r\n<html>"}),
                     "not a record",
-                    line("2026-12-05T08:00:00.000Z", "north", "10.0.0.1", "interrupted",
+                    line("2026-12-05T08:00:00.000Z", "north", "127.10.0.1", "interrupted",
                          cause={"class": "Interrupted", "message": "interrupted by SIGTERM"}),
                 ]) + "\n")
             with open(south, "w") as f:
                 f.write("\n".join([
-                    line("2026-12-02T08:00:00.000Z", "south", "10.0.1.1", "uploaded",
+                    line("2026-12-02T08:00:00.000Z", "south", "127.10.1.1", "uploaded",
                          verified=False, verification="not-back", waitRestart=120),
                     # A register that names a version of 140 kB.
-                    line("2026-12-04T08:00:00.000Z", "south", "10.0.1.2", "declined",
+                    line("2026-12-04T08:00:00.000Z", "south", "127.10.1.2", "declined",
                          versionBefore="9" * 140_000),
                 ]) + "\n")
 
@@ -99,7 +99,7 @@ class History(unittest.TestCase):
             rows = out.splitlines()
             self.assertRegex(rows[0], r"^TIME \(UTC\)\s+SITE\s+ADDRESS\s+VERSION BEFORE -> AFTER")
             self.assertEqual([r.split()[3] for r in rows[1:-1]],
-                             ["10.0.0.1", "10.0.1.1", "10.0.0.2", "10.0.1.2", "10.0.0.1"])
+                             ["127.10.0.1", "127.10.1.1", "127.10.0.2", "127.10.1.2", "127.10.0.1"])
             self.assertIn("not back within 120 s", rows[2])
             self.assertIn("Not Found <html>", rows[3])
             self.assertNotIn("\\x0D", out)
@@ -112,11 +112,11 @@ class History(unittest.TestCase):
 
             # The registers whose latest outcome is a failure, in the order of that outcome.
             code, out, _ = history(north, south, "--failed", "--addresses")
-            self.assertEqual(out.split(), ["10.0.1.1", "10.0.0.2", "10.0.0.1"])
+            self.assertEqual(out.split(), ["127.10.1.1", "127.10.0.2", "127.10.0.1"])
             code, out, _ = history(south, north, "--latest", "--site", "north",
                                    "--since", "2026-12-02")
             self.assertEqual([r.split()[3] for r in out.splitlines()[1:-1]],
-                             ["10.0.0.2", "10.0.0.1"])
+                             ["127.10.0.2", "127.10.0.1"])
 
             code, out, _ = history(north, south, "--csv")
             sheet = list(csv.DictReader(io.StringIO(out)))
@@ -162,9 +162,9 @@ class History(unittest.TestCase):
             with open(record, "w") as f:
                 for n in range(12):
                     site = ["bratislava", "kosice", "zilina"][n % 3]
-                    f.write(line(f"2026-12-0{1 + n % 9}T08:00:00.000Z", site, f"10.0.{n % 3}.{n}",
+                    f.write(line(f"2026-12-0{1 + n % 9}T08:00:00.000Z", site, f"127.10.{n % 3}.{n}",
                                  "uploaded", versionAfter=["1.0.12", "1.0.11"][n % 2]) + "\n")
-                f.write(line("2026-12-09T08:00:00.000Z", "zilina", "10.0.2.99", "failed",
+                f.write(line("2026-12-09T08:00:00.000Z", "zilina", "127.10.2.99", "failed",
                              cause={"class": "SocketError",
                                     "message": "<script>alert(1)</script> refused"}) + "\n")
             page = os.path.join(directory, "chain.html")
@@ -176,7 +176,7 @@ class History(unittest.TestCase):
             self.assertNotRegex(html, r"(src|href)=\"?https?:")
             # Failures first: the first row of Zilina's table is the failed register.
             zilina = html[html.index(">zilina "):]
-            self.assertIn('<tr class="failed"><td>10.0.2.99</td>', zilina[:zilina.index("</tr>") + 400])
+            self.assertIn('<tr class="failed"><td>127.10.2.99</td>', zilina[:zilina.index("</tr>") + 400])
 
             for name, size in (("chain-desktop.png", (1280, 900)), ("chain-phone.png", (390, 844))):
                 shot = os.path.join(shots, name)
