@@ -389,12 +389,23 @@ void ShopWindow::handOver(std::function<void()> work) {
 }
 
 void ShopWindow::runHandedOver() {
-  std::vector<std::function<void()>> work;
-  {
-    const std::scoped_lock lock(handOverMutex_);
-    work.swap(handedOver_);
+  // A few milliseconds at a time: a search hands over hundreds of registers at once, and the
+  // window must keep answering in between.
+  constexpr qint64 kBudgetMs = 8;
+  QElapsedTimer spent;
+  spent.start();
+  while (true) {
+    std::function<void()> piece;
+    {
+      const std::scoped_lock lock(handOverMutex_);
+      if (handedOver_.empty()) return;
+      if (spent.elapsed() >= kBudgetMs) break;
+      piece = std::move(handedOver_.front());
+      handedOver_.pop_front();
+    }
+    piece();
   }
-  for (const auto& piece : work) piece();
+  QMetaObject::invokeMethod(this, "runHandedOver", Qt::QueuedConnection);
 }
 
 void ShopWindow::probed(const FoundRegister* found) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -161,7 +162,7 @@ class ShopWindow final : public QWidget {
   std::mutex runMutex_;
   fleet::FleetRun* run_ = nullptr;
   std::mutex handOverMutex_;
-  std::vector<std::function<void()>> handedOver_;
+  std::deque<std::function<void()>> handedOver_;
   bool closeWhenIdle_ = false;
   // The work under way: addresses probed, or registers done, of the total.
   std::uint64_t total_ = 0;
