@@ -192,6 +192,9 @@ void ShopWindow::createControls() {
   statusLabel_->setWordWrap(true);
   statusLabel_->setTextFormat(Qt::PlainText);
   clock_ = new QTimer(this);
+  shownLater_ = new QTimer(this);
+  shownLater_->setSingleShot(true);
+  shownLater_->setInterval(0);
   clock_->setInterval(1000);
 }
 
@@ -244,7 +247,9 @@ void ShopWindow::connectControls() {
   connect(cancelButton_, &QPushButton::clicked, this, &ShopWindow::cancel);
   connect(saveButton_, &QPushButton::clicked, this, &ShopWindow::saveRecord);
   connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
-  connect(model_, &RegisterModel::countsChanged, this, [this] {
+  connect(model_, &RegisterModel::countsChanged, shownLater_, qOverload<>(&QTimer::start));
+  connect(shownLater_, &QTimer::timeout, this, [this] {
+    progressBar_->setValue(static_cast<int>(done_));
     updateCounts();
     updateButtons();
   });
@@ -410,8 +415,8 @@ void ShopWindow::runHandedOver() {
 
 void ShopWindow::probed(const FoundRegister* found) {
   ++done_;
-  progressBar_->setValue(static_cast<int>(done_));
   if (found != nullptr) model_->addRegister(*found);
+  shownLater_->start();
 }
 
 void ShopWindow::searchFinished() {

@@ -154,6 +154,8 @@ class ShopWindow final : public QWidget {
   QPushButton* closeButton_ = nullptr;
   QLabel* statusLabel_ = nullptr;
   QTimer* clock_ = nullptr;
+  // Coalesces the counts and the progress that a search or an update changes many times a moment.
+  QTimer* shownLater_ = nullptr;
 
   Activity activity_ = Activity::Idle;
   std::thread worker_;
