@@ -177,6 +177,7 @@ void upload(const DeviceAddress& address, const DeviceRunOptions& options,
     outcome.status =
         translated(QT_TRANSLATE_NOOP("zedez", "interrupted before the image was sent"));
     outcome.error = FailureCause{"Interrupted", outcome.status, {}};
+    outcome.result = RunResult::Interrupted;
     return;
   }
   postImage(address, observer, outcome);
